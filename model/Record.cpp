@@ -1,0 +1,205 @@
+#include "model/Record.h"
+
+#include "model/Category.h"
+#include "model/Stored.h"
+#include "platform/Platform.h"
+#include "security/Cipher.h"
+#include "storage/CxFile.h"
+#include "storage/Settings.h"
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+char16_t* NewUnits(int32_t count) {
+    auto* buffer = new char16_t[static_cast<size_t>(count) + 1];
+    std::memset(buffer, 0, (static_cast<size_t>(count) + 1) * sizeof(char16_t));
+    return buffer;
+}
+
+void FreeUnits(char16_t*& buffer, int32_t count) {
+    if (!buffer) return;
+    platform::Wipe(buffer, (static_cast<size_t>(count) + 1) * sizeof(char16_t));
+    delete[] buffer;
+    buffer = nullptr;
+}
+
+bool DataLocked() { return !theSettings || theSettings->locked != 0; }
+
+}  // namespace
+
+CRecord::~CRecord() { FreeBuffers(); }
+
+void CRecord::FreeBuffers() {
+    FreeUnits(fieldBlock, blockLength);
+    FreeUnits(firstField, firstFieldLength);
+}
+
+void CRecord::SetFields(const char16_t* first, const char16_t* f2, const char16_t* f3, const char16_t* f4,
+                        const char16_t* f5, const char16_t* f6, const char16_t* note) {
+    const char16_t* values[kValueCount] = {first, f2, f3, f4, f5, f6, note};
+    SetFields(values);
+}
+
+void CRecord::SetFields(const char16_t* const values[kValueCount]) {
+    FreeBuffers();
+    firstFieldLength = TextLength(values[0]);
+    firstField = NewUnits(firstFieldLength);
+    if (firstFieldLength) std::memcpy(firstField, values[0], static_cast<size_t>(firstFieldLength) * 2);
+    int32_t total = 0;
+    for (int i = 0; i < 6; ++i) {
+        partLength[i] = TextLength(values[i + 1]);
+        total += partLength[i];
+    }
+    blockLength = BlockLengthFor(total);
+    fieldBlock = NewUnits(blockLength);
+    int32_t at = 0;
+    for (int i = 0; i < 6; ++i) {
+        if (partLength[i]) std::memcpy(fieldBlock + at, values[i + 1], static_cast<size_t>(partLength[i]) * 2);
+        at += partLength[i];
+    }
+    if (isEnciphered) EncipherBuffer(fieldBlock, 2 * blockLength);
+}
+
+void CRecord::GetField(int32_t index, CString& out) const {
+    out.Assign(u"");
+    if (index == 0) {
+        out.AssignUnits(firstField, firstFieldLength);
+        return;
+    }
+    if (index < 1 || index > 6) return;
+    int32_t n = partLength[index - 1];
+    if (n < 1) return;
+    int32_t start = 0;
+    for (int i = 0; i < index - 1; ++i) start += partLength[i];
+    if (!isEnciphered) {
+        out.AssignUnits(fieldBlock + start, n);
+    } else if (DataLocked()) {
+        out.Assign(kMaskedText);
+    } else {
+        // The stored block stays enciphered; the deciphered copy is wiped.
+        char16_t* copy = NewUnits(blockLength);
+        std::memcpy(copy, fieldBlock, static_cast<size_t>(blockLength) * 2);
+        DecipherBuffer(copy, 2 * blockLength);
+        out.AssignUnits(copy + start, n);
+        FreeUnits(copy, blockLength);
+    }
+}
+
+CString CRecord::GetField(int32_t index) const {
+    CString out;
+    GetField(index, out);
+    return out;
+}
+
+void CRecord::Encode(unsigned char* entry) const {
+    StoreInt32(entry, 0, created);
+    StoreInt32(entry, 4, modified);
+    StoreInt32(entry, 8, createMark);
+    StoreInt32(entry, 12, changeMark);
+    StoreInt32(entry, 16, categoryId);
+    for (int i = 0; i < 6; ++i) StoreInt32(entry, 20 + 4 * i, partLength[i]);
+    StoreInt32(entry, 44, firstFieldLength);
+    StoreInt32(entry, 48, blockLength);
+    StoreUnits(entry, kHeadSize, firstField, firstFieldLength);
+    StoreUnits(entry, kHeadSize + 2 * firstFieldLength, fieldBlock, blockLength);
+}
+
+bool CRecord::Decode(const unsigned char* entry, int32_t length) {
+    if (length < kHeadSize) return false;
+    int32_t parts[6];
+    int64_t total = 0;
+    for (int i = 0; i < 6; ++i) {
+        parts[i] = LoadInt32(entry, 20 + 4 * i);
+        if (parts[i] < 0) return false;
+        total += parts[i];
+    }
+    int32_t firstLength = LoadInt32(entry, 44);
+    int32_t block = LoadInt32(entry, 48);
+    // The lengths must describe exactly the bytes stored, and the values must
+    // fit in a block of whole cipher blocks.
+    if (firstLength < 0 || block < 0 || block % 8 != 0 || total > block ||
+        kHeadSize + 2 * (static_cast<int64_t>(firstLength) + block) != length) {
+        return false;
+    }
+    FreeBuffers();
+    created = LoadInt32(entry, 0);
+    modified = LoadInt32(entry, 4);
+    createMark = LoadInt32(entry, 8);
+    changeMark = LoadInt32(entry, 12);
+    categoryId = LoadInt32(entry, 16);
+    std::memcpy(partLength, parts, sizeof parts);
+    firstFieldLength = firstLength;
+    blockLength = block;
+    firstField = NewUnits(firstFieldLength);
+    std::memcpy(firstField, entry + kHeadSize, static_cast<size_t>(firstFieldLength) * 2);
+    fieldBlock = NewUnits(blockLength);
+    std::memcpy(fieldBlock, entry + kHeadSize + 2 * firstFieldLength, static_cast<size_t>(blockLength) * 2);
+    return true;
+}
+
+void CRecord::Save(CxFile& file, bool isEdit) {
+    int32_t now = platform::CurrentTime();
+    if (isEdit) {
+        modified = now;
+        changeMark = 2;
+    } else {
+        created = modified = now;
+        changeMark = 0;
+        createMark = 3;
+    }
+    std::vector<unsigned char> entry(static_cast<size_t>(EntrySize()));
+    Encode(entry.data());
+    if (isEdit && file.Find(fileKey)) {
+        file.Update(entry.data(), static_cast<int32_t>(entry.size()));
+    } else {
+        fileKey = file.FirstFreeKey(kMarkerKey);
+        file.Insert(fileKey, entry.data(), static_cast<int32_t>(entry.size()));
+    }
+    platform::Wipe(entry.data(), entry.size());
+}
+
+bool CRecord::EncipherBlock(const CCategories* categories) {
+    if (!categories) return false;
+    const CCategory* category = categories->FindById(categoryId);
+    if (!category || !category->isProtected) return false;
+    EncipherBuffer(fieldBlock, 2 * blockLength);
+    return true;
+}
+
+bool CRecord::DecipherBlock(const CCategories* categories) {
+    if (!categories) return false;
+    const CCategory* category = categories->FindById(categoryId);
+    if (!category || !category->isProtected) return false;
+    DecipherBuffer(fieldBlock, 2 * blockLength);
+    return true;
+}
+
+bool CRecords::Load(CxFile& file, const CCategories& categories) {
+    bool sound = true;
+    if (!file.Find(CRecord::kMarkerKey)) return sound;
+    std::vector<unsigned char> entry;
+    while (file.Next()) {
+        int32_t key = 0;
+        auto* record = new CRecord;
+        if (!file.ReadEntry(entry) || !file.GetKey(key) ||
+            !record->Decode(entry.data(), static_cast<int32_t>(entry.size()))) {
+            delete record;
+            sound = false;
+            continue;
+        }
+        record->fileKey = key;
+        const CCategory* category = categories.FindById(record->categoryId);
+        record->isEnciphered = category && category->isProtected && HasPassword();
+        Append(record);
+    }
+    platform::Wipe(entry.data(), entry.size());
+    return sound && file.Damage().empty();
+}
+
+void CRecords::DeleteRecord(CxFile& file, CRecord* record) {
+    if (!record) return;
+    if (file.Find(record->fileKey)) file.Delete();
+    Remove(record);
+}

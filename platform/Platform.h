@@ -1,0 +1,73 @@
+// What the portable core needs from the operating system. Two implementations
+// exist: platform/win32 for the product and platform/posix for native tests.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// A file opened by handle with an explicit file position.
+class File {
+public:
+    File() = default;
+    ~File();
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+
+    // Read and write access; other processes may read but not write.
+    // With create set the file is made when missing and opened when present.
+    bool OpenShared(const char16_t* path, bool create);
+    // Read access only; the file must exist. Others may read it too, and with
+    // allowWriters also keep or take write access (to inspect a file in use).
+    bool OpenForRead(const char16_t* path, bool allowWriters = false);
+    // Write access, no sharing; an existing file is replaced.
+    bool CreateForWrite(const char16_t* path);
+
+    void Close();
+    bool IsOpen() const;
+
+    // origin 0: from the start, 1: from the current position, else from the end.
+    // Returns the new position, or -1 on failure.
+    int64_t Seek(int64_t offset, int origin);
+    size_t Read(void* buffer, size_t count);
+    size_t Write(const void* buffer, size_t count);
+    bool Flush();
+    int64_t Size();
+
+private:
+#ifdef _WIN32
+    void* handle = reinterpret_cast<void*>(static_cast<intptr_t>(-1));
+#else
+    int fd = -1;
+#endif
+};
+
+// UTF-8 to UTF-16 and back. Invalid sequences become U+FFFD.
+std::u16string Utf8ToUtf16(const char* bytes, size_t count);
+std::string Utf16ToUtf8(const char16_t* text, size_t count);
+
+// Locale-aware comparison ignoring case: negative, zero or positive.
+int CompareNoCase(const char16_t* a, const char16_t* b);
+// Locale-aware, case-sensitive comparison.
+int CompareText(const char16_t* a, const char16_t* b);
+
+// The wide-character space class.
+bool IsSpace(char16_t ch);
+
+// Calendar time in whole seconds since 1970-01-01 UTC.
+int32_t CurrentTime();
+
+// Fills the buffer from the system's cryptographic random source.
+bool RandomBytes(void* buffer, size_t count);
+
+// Overwrites memory with zeros in a way the optimiser keeps.
+void Wipe(void* buffer, size_t count);
+
+// The program's arguments as UTF-8 (on Windows taken from the wide command
+// line, so that any path survives), and a console that prints UTF-8.
+std::vector<std::string> ProgramArguments(int argc, char** argv);
+
+}  // namespace platform

@@ -1,0 +1,172 @@
+// POSIX implementation of the platform layer, used to test the core natively.
+#include "platform/Platform.h"
+#include "platform/Utf.h"
+
+#include <cerrno>
+#include <clocale>
+#include <cstring>
+#include <ctime>
+#include <cwctype>
+#include <fcntl.h>
+#include <locale.h>
+#include <strings.h>
+#include <sys/file.h>
+#include <sys/random.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <wctype.h>
+
+namespace platform {
+
+namespace {
+
+std::string NativePath(const char16_t* path) {
+    size_t n = 0;
+    while (path[n]) ++n;
+    return detail::EncodeUtf8(path, n);
+}
+
+int OpenNative(const char16_t* path, int flags) {
+    if (!path) return -1;
+    int fd;
+    do {
+        fd = ::open(NativePath(path).c_str(), flags | O_CLOEXEC, 0644);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+locale_t TextLocale() {
+    static locale_t loc = [] {
+        locale_t l = newlocale(LC_ALL_MASK, "C.UTF-8", nullptr);
+        return l ? l : newlocale(LC_ALL_MASK, "C", nullptr);
+    }();
+    return loc;
+}
+
+}  // namespace
+
+File::~File() { Close(); }
+
+bool File::OpenShared(const char16_t* path, bool create) {
+    Close();
+    fd = OpenNative(path, O_RDWR | (create ? O_CREAT : 0));
+    if (fd < 0) return false;
+    // Stands in for the Windows share mode: a second writer is refused.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        Close();
+        return false;
+    }
+    return true;
+}
+
+bool File::OpenForRead(const char16_t* path, bool) {
+    Close();
+    fd = OpenNative(path, O_RDONLY);
+    return fd >= 0;
+}
+
+bool File::CreateForWrite(const char16_t* path) {
+    Close();
+    fd = OpenNative(path, O_WRONLY | O_CREAT | O_TRUNC);
+    return fd >= 0;
+}
+
+void File::Close() {
+    if (fd >= 0) ::close(fd);
+    fd = -1;
+}
+
+bool File::IsOpen() const { return fd >= 0; }
+
+int64_t File::Seek(int64_t offset, int origin) {
+    if (fd < 0) return -1;
+    int whence = origin == 0 ? SEEK_SET : origin == 1 ? SEEK_CUR : SEEK_END;
+    off_t r = ::lseek(fd, static_cast<off_t>(offset), whence);
+    return r < 0 ? -1 : static_cast<int64_t>(r);
+}
+
+size_t File::Read(void* buffer, size_t count) {
+    if (fd < 0) return 0;
+    size_t done = 0;
+    while (done < count) {
+        ssize_t r = ::read(fd, static_cast<char*>(buffer) + done, count - done);
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) break;
+        done += static_cast<size_t>(r);
+    }
+    return done;
+}
+
+size_t File::Write(const void* buffer, size_t count) {
+    if (fd < 0) return 0;
+    size_t done = 0;
+    while (done < count) {
+        ssize_t r = ::write(fd, static_cast<const char*>(buffer) + done, count - done);
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) break;
+        done += static_cast<size_t>(r);
+    }
+    return done;
+}
+
+bool File::Flush() { return fd >= 0 && ::fsync(fd) == 0; }
+
+int64_t File::Size() {
+    struct stat st;
+    if (fd < 0 || ::fstat(fd, &st) != 0) return -1;
+    return static_cast<int64_t>(st.st_size);
+}
+
+std::u16string Utf8ToUtf16(const char* bytes, size_t count) { return detail::DecodeUtf8(bytes, count); }
+
+std::string Utf16ToUtf8(const char16_t* text, size_t count) { return detail::EncodeUtf8(text, count); }
+
+int CompareNoCase(const char16_t* a, const char16_t* b) {
+    locale_t loc = TextLocale();
+    for (;; ++a, ++b) {
+        wint_t x = towlower_l(*a, loc);
+        wint_t y = towlower_l(*b, loc);
+        if (x != y) return x < y ? -1 : 1;
+        if (*a == 0) return 0;
+    }
+}
+
+int CompareText(const char16_t* a, const char16_t* b) {
+    for (;; ++a, ++b) {
+        if (*a != *b) return *a < *b ? -1 : 1;
+        if (*a == 0) return 0;
+    }
+}
+
+bool IsSpace(char16_t ch) {
+    switch (ch) {
+        case 0x09: case 0x0A: case 0x0B: case 0x0C: case 0x0D: case 0x20:
+        case 0x85: case 0xA0: case 0x1680: case 0x2028: case 0x2029:
+        case 0x202F: case 0x205F: case 0x3000:
+            return true;
+        default:
+            return ch >= 0x2000 && ch <= 0x200A;
+    }
+}
+
+int32_t CurrentTime() { return static_cast<int32_t>(std::time(nullptr)); }
+
+bool RandomBytes(void* buffer, size_t count) {
+    auto* p = static_cast<unsigned char*>(buffer);
+    while (count > 0) {
+        ssize_t r = ::getrandom(p, count, 0);
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) return false;
+        p += r;
+        count -= static_cast<size_t>(r);
+    }
+    return true;
+}
+
+void Wipe(void* buffer, size_t count) {
+    if (buffer && count) ::explicit_bzero(buffer, count);
+}
+
+std::vector<std::string> ProgramArguments(int argc, char** argv) { return {argv, argv + argc}; }
+
+}  // namespace platform

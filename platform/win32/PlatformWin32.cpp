@@ -1,0 +1,154 @@
+// Win32 implementation of the platform layer, used by the product.
+#include "platform/Platform.h"
+
+#include <windows.h>
+#include <bcrypt.h>
+#include <shellapi.h>
+#include <ctime>
+#include <cwctype>
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows wide characters are UTF-16 units");
+
+namespace platform {
+
+namespace {
+
+const wchar_t* Wide(const char16_t* s) { return reinterpret_cast<const wchar_t*>(s); }
+
+HANDLE AsHandle(void* h) { return static_cast<HANDLE>(h); }
+
+void* OpenNative(const char16_t* path, DWORD access, DWORD share, DWORD disposition) {
+    if (!path) return INVALID_HANDLE_VALUE;
+    return CreateFileW(Wide(path), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+}  // namespace
+
+File::~File() { Close(); }
+
+bool File::OpenShared(const char16_t* path, bool create) {
+    Close();
+    handle = OpenNative(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, create ? OPEN_ALWAYS : OPEN_EXISTING);
+    return IsOpen();
+}
+
+bool File::OpenForRead(const char16_t* path, bool allowWriters) {
+    Close();
+    DWORD share = FILE_SHARE_READ | (allowWriters ? FILE_SHARE_WRITE : 0);
+    handle = OpenNative(path, GENERIC_READ, share, OPEN_EXISTING);
+    return IsOpen();
+}
+
+bool File::CreateForWrite(const char16_t* path) {
+    Close();
+    handle = OpenNative(path, GENERIC_WRITE, 0, CREATE_ALWAYS);
+    return IsOpen();
+}
+
+void File::Close() {
+    if (IsOpen()) CloseHandle(AsHandle(handle));
+    handle = INVALID_HANDLE_VALUE;
+}
+
+bool File::IsOpen() const { return handle != INVALID_HANDLE_VALUE && handle != nullptr; }
+
+int64_t File::Seek(int64_t offset, int origin) {
+    if (!IsOpen()) return -1;
+    LARGE_INTEGER distance;
+    distance.QuadPart = offset;
+    LARGE_INTEGER position;
+    DWORD method = origin == 0 ? FILE_BEGIN : origin == 1 ? FILE_CURRENT : FILE_END;
+    if (!SetFilePointerEx(AsHandle(handle), distance, &position, method)) return -1;
+    return position.QuadPart;
+}
+
+size_t File::Read(void* buffer, size_t count) {
+    if (!IsOpen()) return 0;
+    size_t done = 0;
+    while (done < count) {
+        DWORD chunk = static_cast<DWORD>(count - done > 0x40000000 ? 0x40000000 : count - done);
+        DWORD got = 0;
+        if (!ReadFile(AsHandle(handle), static_cast<char*>(buffer) + done, chunk, &got, nullptr) || got == 0) break;
+        done += got;
+    }
+    return done;
+}
+
+size_t File::Write(const void* buffer, size_t count) {
+    if (!IsOpen()) return 0;
+    size_t done = 0;
+    while (done < count) {
+        DWORD chunk = static_cast<DWORD>(count - done > 0x40000000 ? 0x40000000 : count - done);
+        DWORD put = 0;
+        if (!WriteFile(AsHandle(handle), static_cast<const char*>(buffer) + done, chunk, &put, nullptr) || put == 0) break;
+        done += put;
+    }
+    return done;
+}
+
+bool File::Flush() { return IsOpen() && FlushFileBuffers(AsHandle(handle)); }
+
+int64_t File::Size() {
+    LARGE_INTEGER size;
+    if (!IsOpen() || !GetFileSizeEx(AsHandle(handle), &size)) return -1;
+    return size.QuadPart;
+}
+
+std::u16string Utf8ToUtf16(const char* bytes, size_t count) {
+    std::u16string out;
+    if (count == 0) return out;
+    int n = MultiByteToWideChar(CP_UTF8, 0, bytes, static_cast<int>(count), nullptr, 0);
+    if (n <= 0) return out;
+    out.resize(static_cast<size_t>(n));
+    MultiByteToWideChar(CP_UTF8, 0, bytes, static_cast<int>(count), reinterpret_cast<wchar_t*>(out.data()), n);
+    return out;
+}
+
+std::string Utf16ToUtf8(const char16_t* text, size_t count) {
+    std::string out;
+    if (count == 0) return out;
+    int n = WideCharToMultiByte(CP_UTF8, 0, Wide(text), static_cast<int>(count), nullptr, 0, nullptr, nullptr);
+    if (n <= 0) return out;
+    out.resize(static_cast<size_t>(n));
+    WideCharToMultiByte(CP_UTF8, 0, Wide(text), static_cast<int>(count), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+int CompareNoCase(const char16_t* a, const char16_t* b) { return lstrcmpiW(Wide(a), Wide(b)); }
+
+int CompareText(const char16_t* a, const char16_t* b) { return lstrcmpW(Wide(a), Wide(b)); }
+
+bool IsSpace(char16_t ch) { return iswctype(static_cast<wint_t>(ch), _SPACE) != 0; }
+
+int32_t CurrentTime() { return static_cast<int32_t>(std::time(nullptr)); }
+
+bool RandomBytes(void* buffer, size_t count) {
+    auto* p = static_cast<unsigned char*>(buffer);
+    while (count > 0) {
+        ULONG chunk = static_cast<ULONG>(count > 0x10000000 ? 0x10000000 : count);
+        if (!BCRYPT_SUCCESS(BCryptGenRandom(nullptr, p, chunk, BCRYPT_USE_SYSTEM_PREFERRED_RNG))) return false;
+        p += chunk;
+        count -= chunk;
+    }
+    return true;
+}
+
+void Wipe(void* buffer, size_t count) {
+    if (buffer && count) SecureZeroMemory(buffer, count);
+}
+
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+    SetConsoleOutputCP(CP_UTF8);
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!wide) return {argv, argv + argc};
+    std::vector<std::string> args;
+    for (int i = 0; i < count; ++i) {
+        auto* text = reinterpret_cast<const char16_t*>(wide[i]);
+        args.push_back(Utf16ToUtf8(text, std::char_traits<char16_t>::length(text)));
+    }
+    LocalFree(wide);
+    return args;
+}
+
+}  // namespace platform

@@ -1,0 +1,27 @@
+// The key in use for protected records and the password verifier: the fixed
+// text "_ORVAN_QRP_DUMMY" enciphered under the master password, kept in the
+// settings so that a typed password can be recognised without storing it.
+#pragma once
+
+#include "security/Blowfish.h"
+
+#include <cstdint>
+
+// The schedule of the password last accepted or set; zeros before that.
+extern BlowfishContext masterCipher;
+
+// Passwords have at most this many characters; longer input is cut.
+inline constexpr int32_t kMaxPasswordLength = 31;
+
+// In place with masterCipher; byteCount is a multiple of 8.
+void EncipherBuffer(void* buffer, int32_t byteCount);
+void DecipherBuffer(void* buffer, int32_t byteCount);
+
+// A master password is set: the active verifier is not all zero.
+bool HasPassword();
+// True when the password matches the verifier; its schedule then becomes masterCipher.
+bool VerifyPassword(const char16_t* password);
+// Keys masterCipher, stores the new verifier and saves the settings.
+void SetPassword(const char16_t* password);
+// Clears the verifier and saves the settings (after every record was deciphered).
+void ClearPassword();

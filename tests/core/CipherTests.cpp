@@ -1,0 +1,119 @@
+#include "security/Blowfish.h"
+#include "security/Cipher.h"
+#include "storage/CxFile.h"
+#include "storage/Settings.h"
+#include "tests/core/TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+
+namespace {
+
+uint64_t Hex64(const char* text) { return std::stoull(text, nullptr, 16); }
+
+std::vector<unsigned char> KeyBytes(uint64_t key) {
+    std::vector<unsigned char> bytes(8);
+    for (int i = 0; i < 8; ++i) bytes[i] = static_cast<unsigned char>(key >> (56 - 8 * i));
+    return bytes;
+}
+
+// Published ECB test vectors, in the usual big-endian block form.
+TEST(Blowfish, PublishedVectors) {
+    struct Vector {
+        const char *key, *plain, *cipher;
+    };
+    const Vector vectors[] = {
+        {"0000000000000000", "0000000000000000", "4EF997456198DD78"},
+        {"FFFFFFFFFFFFFFFF", "FFFFFFFFFFFFFFFF", "51866FD5B85ECB8A"},
+        {"3000000000000000", "1000000000000001", "7D856F9A613063F2"},
+        {"1111111111111111", "1111111111111111", "2466DD878B963C9D"},
+        {"0123456789ABCDEF", "1111111111111111", "61F9C3802281B096"},
+        {"1111111111111111", "0123456789ABCDEF", "7D0CC630AFDA1EC7"},
+        {"FEDCBA9876543210", "0123456789ABCDEF", "0ACEAB0FC6A0A28D"},
+        {"7CA110454A1A6E57", "01A1D6D039776742", "59C68245EB05282B"},
+    };
+    auto context = std::make_unique<BlowfishContext>();
+    for (const Vector& v : vectors) {
+        auto key = KeyBytes(Hex64(v.key));
+        BlowfishSetKey(*context, key.data(), key.size());
+        uint64_t plain = Hex64(v.plain);
+        uint32_t left = static_cast<uint32_t>(plain >> 32), right = static_cast<uint32_t>(plain);
+        BlowfishEncipher(*context, left, right);
+        EXPECT_EQ((uint64_t(left) << 32) | right, Hex64(v.cipher)) << v.key;
+        BlowfishDecipher(*context, left, right);
+        EXPECT_EQ((uint64_t(left) << 32) | right, plain) << v.key;
+    }
+}
+
+TEST(Blowfish, StoredBlocksAreLittleEndianHalves) {
+    auto context = std::make_unique<BlowfishContext>();
+    auto key = KeyBytes(0);
+    BlowfishSetKey(*context, key.data(), key.size());
+    unsigned char block[8] = {};
+    BlowfishEncipherBlocks(*context, block, 8);
+    // 4EF99745 6198DD78 with each half's byte order reversed.
+    const unsigned char expected[8] = {0x45, 0x97, 0xF9, 0x4E, 0x78, 0xDD, 0x98, 0x61};
+    EXPECT_EQ(std::memcmp(block, expected, 8), 0);
+}
+
+class CipherTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(file.Create(folder.Path("db.qrb").c_str(), 128, 1, 0), 0);
+        settings = std::make_unique<CSettings>(file, CSettings::kDesktopProfile);
+        theSettings = settings.get();
+    }
+    void TearDown() override { theSettings = nullptr; }
+
+    ScratchFolder folder;
+    CxFile file{"Quorrel200"};
+    std::unique_ptr<CSettings> settings;
+};
+
+TEST_F(CipherTest, VerifierRecognisesOnlyTheRightPassword) {
+    EXPECT_FALSE(HasPassword());
+    SetPassword(u"correct horse");
+    EXPECT_TRUE(HasPassword());
+    EXPECT_EQ(settings->Active().verifierLength, 26);
+    EXPECT_TRUE(VerifyPassword(u"correct horse"));
+    EXPECT_FALSE(VerifyPassword(u"correct horsf"));  // same length, one character off
+    EXPECT_FALSE(VerifyPassword(u"Correct horse"));
+    EXPECT_FALSE(VerifyPassword(u"correct hors"));
+    EXPECT_FALSE(VerifyPassword(u""));
+
+    // The verifier reaches the file.
+    CSettings reloaded(file, CSettings::kDesktopProfile);
+    EXPECT_EQ(std::memcmp(reloaded.Active().verifier, settings->Active().verifier, 32), 0);
+
+    ClearPassword();
+    EXPECT_FALSE(HasPassword());
+    EXPECT_EQ(settings->Active().verifierLength, 0);
+}
+
+TEST_F(CipherTest, EveryOneOf31CharactersCounts) {
+    const std::u16string password = u"abcdefghijklmnopqrstuvwxyz01234";
+    ASSERT_EQ(password.size(), 31u);
+    SetPassword(password.c_str());
+    for (size_t i = 0; i < password.size(); ++i) {
+        std::u16string wrong = password;
+        wrong[i] = u'#';
+        EXPECT_FALSE(VerifyPassword(wrong.c_str())) << i;
+    }
+    EXPECT_TRUE(VerifyPassword(password.c_str()));
+}
+
+TEST_F(CipherTest, WrongPasswordKeepsTheKeyInUse) {
+    SetPassword(u"first");
+    unsigned char block[16] = "sixteen bytes!!";
+    unsigned char enciphered[16];
+    std::memcpy(enciphered, block, 16);
+    EncipherBuffer(enciphered, 16);
+    EXPECT_NE(std::memcmp(enciphered, block, 16), 0);
+    EXPECT_FALSE(VerifyPassword(u"other"));
+    DecipherBuffer(enciphered, 16);
+    EXPECT_EQ(std::memcmp(enciphered, block, 16), 0);
+}
+
+}  // namespace

@@ -1,0 +1,51 @@
+#include "tools/cli/Cli.h"
+
+namespace cli {
+
+namespace {
+
+constexpr const char* kUsageText =
+    "usage: quorrel-cli COMMAND ARGUMENTS\n"
+    "  init PATH                     create a new database as the program's first start does\n"
+    "  dump PATH                     show the header and every entry in key order\n"
+    "  check PATH                    walk the whole file and say whether it is sound\n"
+    "  list PATH [--category NAME]   one line per record, protected values masked\n";
+
+struct Command {
+    const char* name;
+    int (*run)(const std::vector<std::string>&, CliIo&);
+};
+
+constexpr Command kCommands[] = {
+    {"init", Init},
+    {"dump", Dump},
+    {"check", Check},
+    {"list", List},
+};
+
+}  // namespace
+
+int Fail(CliIo& io, const std::string& message) {
+    io.err << "quorrel-cli: " << message << "\n";
+    return kFailure;
+}
+
+int Usage(CliIo& io, const std::string& message) {
+    if (!message.empty()) io.err << "quorrel-cli: " << message << "\n";
+    io.err << kUsageText;
+    return kUsage;
+}
+
+}  // namespace cli
+
+int RunCli(const std::vector<std::string>& args, CliIo& io) {
+    if (args.empty()) return cli::Usage(io, "");
+    if (args[0] == "--help" || args[0] == "help") {
+        io.out << cli::kUsageText;
+        return cli::kSuccess;
+    }
+    for (const auto& command : cli::kCommands) {
+        if (args[0] == command.name) return command.run({args.begin() + 1, args.end()}, io);
+    }
+    return cli::Usage(io, "unknown command '" + args[0] + "'");
+}

@@ -1,0 +1,34 @@
+// quorrel-cli: a console companion over the same core as the program. The
+// commands run in-process through RunCli, so the tests drive them directly.
+#pragma once
+
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+struct CliIo {
+    std::ostream& out;
+    std::ostream& err;
+    // Asks for a secret (a password) without echo; false when none can be read.
+    std::function<bool(const std::string& prompt, std::string& secret)> readSecret;
+};
+
+// Exit status: 0 success, 1 failure (one line on err), 2 usage error.
+int RunCli(const std::vector<std::string>& args, CliIo& io);
+
+namespace cli {
+
+constexpr int kSuccess = 0;
+constexpr int kFailure = 1;
+constexpr int kUsage = 2;
+
+int Fail(CliIo& io, const std::string& message);
+int Usage(CliIo& io, const std::string& message);
+
+int Init(const std::vector<std::string>& args, CliIo& io);
+int Dump(const std::vector<std::string>& args, CliIo& io);
+int Check(const std::vector<std::string>& args, CliIo& io);
+int List(const std::vector<std::string>& args, CliIo& io);
+
+}  // namespace cli

@@ -1,0 +1,74 @@
+#include "tools/cli/Database.h"
+
+#include "model/CString.h"
+#include "platform/Platform.h"
+
+#include <cstdio>
+
+std::u16string Widen(const std::string& text) { return platform::Utf8ToUtf16(text.data(), text.size()); }
+
+std::string Narrow(const char16_t* text, int32_t count) {
+    return platform::Utf16ToUtf8(text ? text : u"", static_cast<size_t>(count > 0 ? count : 0));
+}
+
+std::string Narrow(const char16_t* text) { return Narrow(text, TextLength(text)); }
+
+std::string Escaped(const char16_t* text) {
+    std::u16string plain;
+    std::string out;
+    auto flush = [&] {
+        out += Narrow(plain.c_str(), static_cast<int32_t>(plain.size()));
+        plain.clear();
+    };
+    for (const char16_t* p = text ? text : u""; *p; ++p) {
+        char16_t ch = *p;
+        if (ch >= 0x20 && ch != u'\\' && ch != 0x7F) {
+            plain.push_back(ch);
+            continue;
+        }
+        flush();
+        if (ch == u'\n') out += "\\n";
+        else if (ch == u'\r') out += "\\r";
+        else if (ch == u'\t') out += "\\t";
+        else if (ch == u'\\') out += "\\\\";
+        else {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned>(ch));
+            out += hex;
+        }
+    }
+    flush();
+    return out;
+}
+
+CliDatabase::~CliDatabase() {
+    if (theSettings == settings.get()) theSettings = nullptr;
+}
+
+bool CliDatabase::OpenForReading(const std::string& pathText, CliIo& io) { return OpenWith(pathText, io, false); }
+
+bool CliDatabase::OpenForWriting(const std::string& pathText, CliIo& io) { return OpenWith(pathText, io, true); }
+
+bool CliDatabase::OpenWith(const std::string& pathText, CliIo& io, bool forWriting) {
+    path = Widen(pathText);
+    displayPath = pathText;
+    int opened = forWriting ? file.Open(path.c_str()) : file.OpenReadOnly(path.c_str());
+    if (opened == CxFile::kCannotOpen) {
+        cli::Fail(io, displayPath + ": cannot be opened (missing, unreadable, or in use by another program)");
+        return false;
+    }
+    if (opened == CxFile::kOtherFormat) {
+        cli::Fail(io, displayPath + ": not a Quorrel database of this version");
+        return false;
+    }
+    fault = CheckDatabase(path.c_str());
+    if (forWriting && !fault.empty()) {
+        cli::Fail(io, displayPath + ": the database is damaged (" + fault + "); nothing was changed");
+        return false;
+    }
+    settings = std::make_unique<CSettings>(file, CSettings::kDesktopProfile);
+    theSettings = settings.get();
+    categories.Load(file);
+    records.Load(file, categories);
+    return true;
+}

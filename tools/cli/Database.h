@@ -1,0 +1,44 @@
+// An open database for one command: the record file, its settings and lists.
+#pragma once
+
+#include "model/Category.h"
+#include "model/Database.h"
+#include "model/Record.h"
+#include "storage/CxFile.h"
+#include "storage/Settings.h"
+#include "tools/cli/Cli.h"
+
+#include <memory>
+#include <string>
+
+class CliDatabase {
+public:
+    CliDatabase() = default;
+    ~CliDatabase();
+    CliDatabase(const CliDatabase&) = delete;
+    CliDatabase& operator=(const CliDatabase&) = delete;
+
+    // Opens without writing anything, even a damaged file; the fault of the
+    // full check is kept in fault. False (after reporting) when it cannot be read.
+    bool OpenForReading(const std::string& path, CliIo& io);
+    // Opens for changes: refused unless the full check finds the file sound.
+    bool OpenForWriting(const std::string& path, CliIo& io);
+
+    std::u16string path;
+    std::string displayPath;
+    std::string fault;
+    CxFile file{kDatabaseSignature};
+    std::unique_ptr<CSettings> settings;
+    CCategories categories;
+    CRecords records;
+
+private:
+    bool OpenWith(const std::string& pathText, CliIo& io, bool forWriting);
+};
+
+// UTF-8 from and to the program's UTF-16 text.
+std::u16string Widen(const std::string& text);
+std::string Narrow(const char16_t* text);
+std::string Narrow(const char16_t* text, int32_t count);
+// A value fit for one line: control characters shown as \n, \t, \r, \\ and \xNN.
+std::string Escaped(const char16_t* text);
