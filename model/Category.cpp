@@ -93,8 +93,7 @@ bool CCategories::Load(CxFile& file) {
 }
 
 CCategory* CCategories::CreateWithFreeId() const {
-    auto* category = new CCategory;
-    category->id = 0;
+    int32_t id = 0;
     if (head) {
         CIndexList ids;
         for (CCategory* c : Nodes<CCategory>(*this)) {
@@ -104,11 +103,16 @@ CCategory* CCategories::CreateWithFreeId() const {
         for (CIndex* index : Nodes<CIndex>(ids)) {
             auto* following = static_cast<CIndex*>(index->next);
             if (!following || following->key > index->key + 1) {
-                category->id = index->key + 1;
+                id = index->key + 1;
                 break;
             }
         }
     }
+    // A category's entry lives under id + 101, below the record marker; a
+    // larger id would overwrite the marker or a record.
+    if (id > CCategory::kLastId) return nullptr;
+    auto* category = new CCategory;
+    category->id = id;
     return category;
 }
 

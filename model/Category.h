@@ -14,6 +14,7 @@ public:
     static constexpr int32_t kTextUnits = 32;  // 31 characters and a NUL
     static constexpr int32_t kEntrySize = 564;
     static constexpr int32_t kFirstKey = 101;
+    static constexpr int32_t kLastId = 999 - kFirstKey;
 
     int32_t id = -1;
     bool isProtected = false;
@@ -42,7 +43,8 @@ public:
     // Reads every stored category; false when an entry was damaged and left out.
     bool Load(CxFile& file);
     CCategory* First() const { return static_cast<CCategory*>(head); }
-    // A fresh category with the lowest free id above the smallest in use.
+    // A fresh category with the lowest free id above the smallest in use;
+    // null when that id would not fit below the record marker.
     CCategory* CreateWithFreeId() const;
     // The category with this id, or the first one when none has it.
     CCategory* FindById(int32_t id) const;

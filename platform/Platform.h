@@ -70,4 +70,9 @@ void Wipe(void* buffer, size_t count);
 // line, so that any path survives), and a console that prints UTF-8.
 std::vector<std::string> ProgramArguments(int argc, char** argv);
 
+// Shows the prompt on the console and reads one line from it with echo
+// switched off, as UTF-8 without the line break. False when the process has
+// no console or terminal to ask (the caller then needs another source).
+bool ReadSecretFromConsole(const std::string& prompt, std::string& secret);
+
 }  // namespace platform

@@ -151,4 +151,51 @@ std::vector<std::string> ProgramArguments(int argc, char** argv) {
     return args;
 }
 
+bool ReadSecretFromConsole(const std::string& prompt, std::string& secret) {
+    secret.clear();
+    // The console itself, not standard input: a password is never taken
+    // from a pipe by accident.
+    HANDLE in = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+    if (in == INVALID_HANDLE_VALUE) return false;
+    HANDLE out = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, 0, nullptr);
+    DWORD saved = 0;
+    if (!GetConsoleMode(in, &saved)) {
+        CloseHandle(in);
+        if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
+        return false;
+    }
+    std::u16string wide = Utf8ToUtf16(prompt.data(), prompt.size());
+    DWORD written = 0;
+    if (out != INVALID_HANDLE_VALUE) WriteConsoleW(out, Wide(wide.c_str()), static_cast<DWORD>(wide.size()), &written, nullptr);
+    SetConsoleMode(in, (saved & ~static_cast<DWORD>(ENABLE_ECHO_INPUT)) | ENABLE_LINE_INPUT | ENABLE_PROCESSED_INPUT);
+    std::u16string line;
+    bool read = false;
+    wchar_t ch = 0;
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadConsoleW(in, &ch, 1, &got, nullptr) || got == 0) {
+            read = !line.empty();
+            break;
+        }
+        if (ch == L'\n') {
+            read = true;
+            break;
+        }
+        // Far beyond any password the program accepts; the rest is dropped.
+        if (ch != L'\r' && line.size() < 1024) line.push_back(static_cast<char16_t>(ch));
+    }
+    ch = 0;
+    SetConsoleMode(in, saved);
+    if (out != INVALID_HANDLE_VALUE) {
+        WriteConsoleW(out, L"\r\n", 2, &written, nullptr);
+        CloseHandle(out);
+    }
+    CloseHandle(in);
+    if (read) secret = Utf16ToUtf8(line.data(), line.size());
+    Wipe(line.data(), line.size() * sizeof(char16_t));
+    return read;
+}
+
 }  // namespace platform

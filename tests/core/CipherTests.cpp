@@ -1,5 +1,6 @@
 #include "security/Blowfish.h"
 #include "security/Cipher.h"
+#include "security/PasswordRules.h"
 #include "storage/CxFile.h"
 #include "storage/Settings.h"
 #include "tests/core/TestFiles.h"
@@ -114,6 +115,27 @@ TEST_F(CipherTest, WrongPasswordKeepsTheKeyInUse) {
     EXPECT_FALSE(VerifyPassword(u"other"));
     DecipherBuffer(enciphered, 16);
     EXPECT_EQ(std::memcmp(enciphered, block, 16), 0);
+}
+
+TEST(PasswordRules, NewPasswordsAreCheckedAsTheDialogDoes) {
+    struct Case {
+        const char16_t *password, *confirmation;
+        NewPasswordCheck expected;
+    };
+    const Case cases[] = {
+        {u"", u"", NewPasswordCheck::Accepted},  // empty: no password, or removal
+        {u"abc", u"abc", NewPasswordCheck::TooShort},
+        {u"abcd", u"abcd", NewPasswordCheck::ShorterThanRecommended},
+        {u"abcdefg", u"abcdefg", NewPasswordCheck::ShorterThanRecommended},
+        {u"abcdefgh", u"abcdefgh", NewPasswordCheck::Accepted},
+        {u"abcdefgh", u"ABCDEFGH", NewPasswordCheck::Mismatch},  // case counts
+        {u"abc", u"abd", NewPasswordCheck::Mismatch},
+    };
+    for (const Case& c : cases) EXPECT_EQ(CheckNewPassword(c.password, c.confirmation), c.expected);
+    EXPECT_EQ(ActionFor(false, true), PasswordAction::None);
+    EXPECT_EQ(ActionFor(false, false), PasswordAction::Add);
+    EXPECT_EQ(ActionFor(true, true), PasswordAction::Remove);
+    EXPECT_EQ(ActionFor(true, false), PasswordAction::Change);
 }
 
 }  // namespace

@@ -132,6 +132,16 @@ TEST_F(DatabaseTest, CategoryIdsReuseTheLowestGapAboveTheSmallest) {
         EXPECT_EQ(fresh->id, c.next);
         EXPECT_FALSE(fresh->isProtected);
     }
+    // Key 999 is the last a category may take: after id 898 there is no room.
+    CCategories full;
+    auto* last = new CCategory;
+    last->id = 898;
+    last->name[0] = u'z';
+    full.Append(last);
+    EXPECT_EQ(full.CreateWithFreeId(), nullptr);
+    last->id = 897;
+    std::unique_ptr<CCategory> fits(full.CreateWithFreeId());
+    EXPECT_EQ(fits->id, 898);
 }
 
 TEST_F(DatabaseTest, FindByIdFallsBackToTheFirstAndFindByNameIgnoresCase) {

@@ -9,7 +9,17 @@ constexpr const char* kUsageText =
     "  init PATH                     create a new database as the program's first start does\n"
     "  dump PATH                     show the header and every entry in key order\n"
     "  check PATH                    walk the whole file and say whether it is sound\n"
-    "  list PATH [--category NAME]   one line per record, protected values masked\n";
+    "  list PATH [--category NAME]   one line per record, protected values masked\n"
+    "  import PATH CSV [--password-file FILE]\n"
+    "                                add the records of a comma-separated UTF-8 file\n"
+    "  export PATH CSV [--password-file FILE | --locked]\n"
+    "                                write every record to a comma-separated UTF-8 file\n"
+    "  passwd PATH [--password-file FILE] [--new-password-file FILE]\n"
+    "                                add, change or remove the master password\n"
+    "  gen [--length N] [--upper] [--lower] [--digits] [--punct]\n"
+    "                                generate a password (default: 6 characters, upper, lower, digits)\n"
+    "Passwords are asked for at the terminal without echo, or read from the first\n"
+    "line of the FILE given; never from the command line.\n";
 
 struct Command {
     const char* name;
@@ -21,6 +31,10 @@ constexpr Command kCommands[] = {
     {"dump", Dump},
     {"check", Check},
     {"list", List},
+    {"import", Import},
+    {"export", Export},
+    {"passwd", Passwd},
+    {"gen", Gen},
 };
 
 }  // namespace

@@ -30,5 +30,9 @@ int Init(const std::vector<std::string>& args, CliIo& io);
 int Dump(const std::vector<std::string>& args, CliIo& io);
 int Check(const std::vector<std::string>& args, CliIo& io);
 int List(const std::vector<std::string>& args, CliIo& io);
+int Import(const std::vector<std::string>& args, CliIo& io);
+int Export(const std::vector<std::string>& args, CliIo& io);
+int Passwd(const std::vector<std::string>& args, CliIo& io);
+int Gen(const std::vector<std::string>& args, CliIo& io);
 
 }  // namespace cli

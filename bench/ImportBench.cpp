@@ -1,0 +1,218 @@
+// Import of 1,000, 10,000 and 100,000 records into a new database, against
+// SQLite inserting the same rows with synchronous=FULL and one commit per row:
+// in both every row is on disk when its insert returns. And the start-up
+// load of a 100,000-record database: open, settings, categories, records.
+//
+// Both imports read the same comma-separated file with the same parser, so
+// the comparison is of the stores. The files live in the temporary folder,
+// which must be a real disk for the flushes to mean anything.
+#include "exchange/Exchange.h"
+#include "exchange/TextFile.h"
+#include "model/Category.h"
+#include "model/Database.h"
+#include "model/Record.h"
+#include "storage/CxFile.h"
+#include "storage/Settings.h"
+
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path BenchFolder() {
+    auto folder = fs::temp_directory_path() / "quorrel-bench";
+    fs::create_directories(folder);
+    return folder;
+}
+
+// n rows over a few existing and a few new categories, values of ordinary size.
+const std::u16string& CsvWith(int n) {
+    static std::map<int, std::u16string> made;
+    auto found = made.find(n);
+    if (found != made.end()) return found->second;
+    fs::path path = BenchFolder() / ("import-" + std::to_string(n) + ".csv");
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    const char* categories[] = {"Bank", "Email", "Web Login", "Garden", "Work Accounts", "Travel"};
+    for (int i = 0; i < n; ++i) {
+        out << '"' << categories[i % 6] << "\",\"Title " << i << "\",\"user" << i << "@example.org\",\"pw-" << i * 7919
+            << "\",\"https://example.org/" << i << "\",\"\",\"\",\"A note for record " << i << ", with a comma.\"\r\n";
+    }
+    return made.emplace(n, path.u16string()).first->second;
+}
+
+// The database open as the program holds it after start-up.
+struct OpenDatabase {
+    explicit OpenDatabase(const std::u16string& path) {
+        if (file.Open(path.c_str()) != CxFile::kOpened) std::abort();
+        settings = std::make_unique<CSettings>(file, CSettings::kDesktopProfile);
+        theSettings = settings.get();
+        categories.Load(file);
+        records.Load(file, categories);
+    }
+    ~OpenDatabase() { theSettings = nullptr; }
+
+    CxFile file{kDatabaseSignature};
+    std::unique_ptr<CSettings> settings;
+    CCategories categories;
+    CRecords records;
+};
+
+const fs::path& FreshDatabase() {
+    static const fs::path path = [] {
+        fs::path p = BenchFolder() / "fresh.qrb";
+        fs::remove(p);
+        CxFile file(kDatabaseSignature);
+        if (CreateDatabaseFile(file, p.u16string().c_str()) != CxFile::kOpened) std::abort();
+        CSettings settings(file, CSettings::kDesktopProfile);
+        return p;
+    }();
+    return path;
+}
+
+void ImportQuorrel(benchmark::State& state) {
+    const int n = static_cast<int>(state.range(0));
+    const std::u16string& csv = CsvWith(n);
+    const fs::path path = BenchFolder() / "import.qrb";
+    for (auto _ : state) {
+        state.PauseTiming();
+        fs::copy_file(FreshDatabase(), path, fs::copy_options::overwrite_existing);
+        auto db = std::make_unique<OpenDatabase>(path.u16string());
+        ImportTarget target{db->file, db->categories, db->records, nullptr};
+        state.ResumeTiming();
+        ExchangeResult result = ImportFile(csv.c_str(), true, target);
+        if (result.count != n) state.SkipWithError("not every record was imported");
+        state.PauseTiming();
+        db.reset();
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * n);
+}
+
+void Check(int status, sqlite3* db) {
+    if (status != SQLITE_OK && status != SQLITE_DONE && status != SQLITE_ROW) {
+        std::fprintf(stderr, "sqlite: %s\n", sqlite3_errmsg(db));
+        std::abort();
+    }
+}
+
+// The same rows into SQLite: the category found by name or inserted, then the
+// record, each statement its own transaction.
+void ImportSqlite(benchmark::State& state) {
+    const int n = static_cast<int>(state.range(0));
+    const std::u16string& csv = CsvWith(n);
+    const fs::path path = BenchFolder() / "import.sqlite";
+    for (auto _ : state) {
+        state.PauseTiming();
+        fs::remove(path);
+        fs::remove(path.string() + "-journal");
+        sqlite3* db = nullptr;
+        Check(sqlite3_open(path.c_str(), &db), db);
+        Check(sqlite3_exec(db,
+                           "PRAGMA synchronous=FULL;"
+                           "CREATE TABLE category(id INTEGER PRIMARY KEY, name TEXT UNIQUE COLLATE NOCASE, "
+                           "  protected INTEGER, labels TEXT);"
+                           "CREATE TABLE record(id INTEGER PRIMARY KEY, category INTEGER, v0 TEXT, v1 TEXT, "
+                           "  v2 TEXT, v3 TEXT, v4 TEXT, v5 TEXT, note TEXT, created INTEGER, modified INTEGER);",
+                           nullptr, nullptr, nullptr),
+              db);
+        sqlite3_stmt *findCategory = nullptr, *addCategory = nullptr, *addRecord = nullptr;
+        Check(sqlite3_prepare_v2(db, "SELECT id FROM category WHERE name = ?", -1, &findCategory, nullptr), db);
+        Check(sqlite3_prepare_v2(db, "INSERT INTO category(name, protected, labels) VALUES (?, 1, 'Field 1..6')", -1,
+                                 &addCategory, nullptr),
+              db);
+        Check(sqlite3_prepare_v2(db,
+                                 "INSERT INTO record(category, v0, v1, v2, v3, v4, v5, note, created, modified) "
+                                 "VALUES (?, ?, ?, ?, ?, ?, ?, ?, strftime('%s','now'), strftime('%s','now'))",
+                                 -1, &addRecord, nullptr),
+              db);
+        state.ResumeTiming();
+
+        TextFile input;
+        if (!input.OpenForRead(csv.c_str())) std::abort();
+        CString columns[kExchangeColumns];
+        int rows = 0;
+        while (char16_t* line = input.ReadLine()) {
+            if (line[0] == 0) continue;
+            int32_t position = 0;
+            for (CString& column : columns) position = ParseCsvField(line, position, column);
+            sqlite3_bind_text16(findCategory, 1, columns[0].c_str(), -1, SQLITE_STATIC);
+            sqlite3_int64 category = 0;
+            if (sqlite3_step(findCategory) == SQLITE_ROW) {
+                category = sqlite3_column_int64(findCategory, 0);
+            } else {
+                sqlite3_bind_text16(addCategory, 1, columns[0].c_str(), -1, SQLITE_STATIC);
+                Check(sqlite3_step(addCategory), db);
+                sqlite3_reset(addCategory);
+                category = sqlite3_last_insert_rowid(db);
+            }
+            sqlite3_reset(findCategory);
+            sqlite3_bind_int64(addRecord, 1, category);
+            for (int i = 1; i < kExchangeColumns; ++i) sqlite3_bind_text16(addRecord, i + 1, columns[i].c_str(), -1, SQLITE_STATIC);
+            Check(sqlite3_step(addRecord), db);
+            sqlite3_reset(addRecord);
+            ++rows;
+        }
+        if (rows != n) state.SkipWithError("not every row was inserted");
+
+        state.PauseTiming();
+        sqlite3_finalize(findCategory);
+        sqlite3_finalize(addCategory);
+        sqlite3_finalize(addRecord);
+        sqlite3_close(db);
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * n);
+}
+
+// A 100,000-record database made once (in memory-backed storage when there
+// is one, where the flushes cost nothing), then copied to the bench folder.
+const fs::path& LargeDatabase() {
+    static const fs::path path = [] {
+        std::error_code failed;
+        fs::path scratch = fs::is_directory("/dev/shm", failed) ? fs::path("/dev/shm") / "quorrel-bench-large.qrb"
+                                                                : BenchFolder() / "large-scratch.qrb";
+        fs::copy_file(FreshDatabase(), scratch, fs::copy_options::overwrite_existing);
+        {
+            OpenDatabase db(scratch.u16string());
+            ImportTarget target{db.file, db.categories, db.records, nullptr};
+            if (ImportFile(CsvWith(100000).c_str(), true, target).count != 100000) std::abort();
+        }
+        fs::path p = BenchFolder() / "large.qrb";
+        fs::copy_file(scratch, p, fs::copy_options::overwrite_existing);
+        fs::remove(scratch);
+        return p;
+    }();
+    return path;
+}
+
+void LoadLargeDatabase(benchmark::State& state) {
+    const std::u16string path = LargeDatabase().u16string();
+    for (auto _ : state) {
+        OpenDatabase db(path);
+        if (db.records.count != 100000) state.SkipWithError("records missing");
+        benchmark::DoNotOptimize(db.records.count);
+    }
+    state.SetItemsProcessed(state.iterations() * 100000);
+}
+
+}  // namespace
+
+// Interleaved by size, so that a change in the machine's load hits both alike.
+#define IMPORT_BENCHMARK(store, rows) \
+    BENCHMARK(store)->Arg(rows)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime()
+IMPORT_BENCHMARK(ImportQuorrel, 1000);
+IMPORT_BENCHMARK(ImportSqlite, 1000);
+IMPORT_BENCHMARK(ImportQuorrel, 10000);
+IMPORT_BENCHMARK(ImportSqlite, 10000);
+IMPORT_BENCHMARK(ImportQuorrel, 100000);
+IMPORT_BENCHMARK(ImportSqlite, 100000);
+BENCHMARK(LoadLargeDatabase)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();

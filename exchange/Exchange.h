@@ -1,0 +1,78 @@
+// Import of records from, and export to, comma-separated UTF-8 text: one
+// record per line, eight columns (category name, the first field, fields 2 to
+// 6, the note), no header line.
+//
+// These operations show nothing: they answer counts and what went wrong, and
+// the caller (the window program's Import and Export commands, quorrel-cli)
+// tells the user.
+#pragma once
+
+#include "model/CString.h"
+
+#include <cstdint>
+
+class CxFile;
+class CCategories;
+class CRecords;
+
+// What import keeps of each column.
+inline constexpr int32_t kImportCategoryLimit = 31;
+inline constexpr int32_t kImportValueLimit = 64;
+inline constexpr int32_t kImportNoteLimit = 256;
+inline constexpr int32_t kExchangeColumns = 8;
+
+struct ExchangeResult {
+    enum Error {
+        kNone,
+        kCannotOpen,  // the import file cannot be opened or read, or the export file cannot be created
+    };
+    Error error = kNone;
+    // Records added by an import, lines written by an export.
+    int32_t count = 0;
+    // Import only: lines left out because their category would be new and the
+    // database has no room for another category.
+    int32_t skipped = 0;
+};
+
+// The database an import adds to.
+struct ImportTarget {
+    CxFile& file;
+    CCategories& categories;
+    CRecords& records;
+    // Icon name for the categories an import creates: the first icon the
+    // program has, or null for none.
+    const char16_t* iconName = nullptr;
+};
+
+// Reads one column of line from position into out; answers the position
+// after it. Quoted columns keep their text (a doubled quote is one quote);
+// unquoted ones have leading spaces and tabs dropped and every whitespace run
+// reduced to its first character.
+int32_t ParseCsvField(const char16_t* line, int32_t position, CString& out);
+
+// Adds one record, finding its category by name ignoring case or creating it
+// (protected when protectNew, labelled "Field 1" to "Field 6"). False only when
+// the category would be new and no category id is free.
+bool ImportRecord(ImportTarget& target, const char16_t* categoryName, bool protectNew,
+                  const char16_t* const values[7]);
+
+// Adds a record for every non-empty line of the file. Nothing is changed when
+// the file cannot be opened.
+ExchangeResult ImportFile(const char16_t* path, bool protectNew, ImportTarget& target);
+
+// One export line: every column quoted, quotes doubled, CR and LF inside a
+// value turned into spaces, ended by CR LF. Protected values read as GetField
+// gives them ("******" while the data is locked).
+CString ExportLine(const char16_t* categoryName, const CString values[7]);
+
+// Writes every record in list order, replacing the file.
+ExchangeResult ExportFile(const char16_t* path, const CCategories& categories, const CRecords& records);
+
+// The path the Export command writes: ".txt" appended when the chosen path
+// has no '.' anywhere (a dot in a folder name counts).
+CString ExportPathFor(const char16_t* chosenPath);
+
+// The texts that report a finished import or export (strings 40058/40059 and
+// 40070/40071, the singular for exactly one).
+CString ImportDoneText(int32_t count);
+CString ExportDoneText(int32_t count, const char16_t* path);

@@ -1,0 +1,132 @@
+#include "exchange/Exchange.h"
+
+#include "exchange/TextFile.h"
+#include "model/Category.h"
+#include "model/Record.h"
+#include "model/StringTable.h"
+#include "model/TextFormat.h"
+#include "platform/Platform.h"
+#include "security/Cipher.h"
+#include "storage/CxFile.h"
+
+#include <memory>
+
+namespace {
+
+constexpr char16_t kFieldLabels[6][8] = {u"Field 1", u"Field 2", u"Field 3", u"Field 4", u"Field 5", u"Field 6"};
+
+// Working copy of one column; wiped, since a column may be a password.
+class ColumnBuffer {
+public:
+    explicit ColumnBuffer(int32_t capacity)
+        : units(new char16_t[static_cast<size_t>(capacity) + 1]), size(capacity + 1) {}
+    ~ColumnBuffer() { platform::Wipe(units.get(), static_cast<size_t>(size) * sizeof(char16_t)); }
+    ColumnBuffer(const ColumnBuffer&) = delete;
+    ColumnBuffer& operator=(const ColumnBuffer&) = delete;
+
+    char16_t* Units() { return units.get(); }
+
+private:
+    std::unique_ptr<char16_t[]> units;
+    int32_t size;
+};
+
+CCategory* NewCategory(ImportTarget& target, const char16_t* name, bool protectNew) {
+    std::unique_ptr<CCategory> category(target.categories.CreateWithFreeId());
+    if (!category) return nullptr;  // no room for another category
+    CopyBounded(category->name, name, CCategory::kTextUnits - 1);
+    for (int i = 0; i < 6; ++i) CopyBounded(category->fieldLabel[i], kFieldLabels[i], CCategory::kTextUnits - 1);
+    for (int32_t& width : category->columnWidth) width = -1;
+    category->isProtected = protectNew;
+    category->isDirty = true;
+    CopyBounded(category->iconName, target.iconName, CCategory::kTextUnits - 1);
+    // FindByName found no equal name, so the list takes it; asked first all
+    // the same, so that a refusal writes nothing.
+    if (!target.categories.InsertSorted(category.get(), false)) return nullptr;
+    CCategory* added = category.release();
+    added->Save(target.file, true);
+    return added;
+}
+
+}  // namespace
+
+int32_t ParseCsvField(const char16_t* line, int32_t position, CString& out) {
+    out.Assign(u"");
+    if (!line) return position;
+    const int32_t len = TextLength(line);
+    int32_t pos = position < 0 ? 0 : position;
+    while (pos < len && (line[pos] == u' ' || line[pos] == u'\t')) ++pos;
+    const bool quoted = pos < len && line[pos] == u'"';
+    if (quoted) ++pos;
+    ColumnBuffer column(len - pos > 0 ? len - pos : 0);
+    int32_t n = 0;
+    bool ended = false;
+    while (pos < len && !ended) {
+        char16_t ch = line[pos];
+        if (quoted && ch == u'"') {
+            if (pos + 1 == len) {
+                ++pos;
+                ended = true;
+            } else if (line[pos + 1] == u'"') {
+                column.Units()[n++] = u'"';
+                pos += 2;
+            } else {
+                ++pos;
+                while (pos < len && platform::IsSpace(line[pos])) ++pos;
+                if (pos < len && line[pos] == u',') ++pos;
+                ended = true;
+            }
+        } else if (!quoted && ch == u',') {
+            ++pos;
+            ended = true;
+        } else {
+            column.Units()[n++] = ch;
+            ++pos;
+        }
+    }
+    out.AssignUnits(column.Units(), n);
+    if (!quoted) out.CollapseWhitespace();
+    return pos;
+}
+
+bool ImportRecord(ImportTarget& target, const char16_t* categoryName, bool protectNew,
+                  const char16_t* const values[7]) {
+    CCategory* category = target.categories.FindByName(categoryName);
+    if (!category) category = NewCategory(target, categoryName, protectNew);
+    if (!category) return false;
+    auto* record = new CRecord;
+    record->categoryId = category->id;
+    record->isEnciphered = category->isProtected && HasPassword();
+    record->SetFields(values);
+    record->Save(target.file, false);
+    target.records.Append(record);
+    return true;
+}
+
+ExchangeResult ImportFile(const char16_t* path, bool protectNew, ImportTarget& target) {
+    ExchangeResult result;
+    TextFile input;
+    if (!input.OpenForRead(path)) {
+        result.error = ExchangeResult::kCannotOpen;
+        return result;
+    }
+    CString columns[kExchangeColumns];
+    while (char16_t* line = input.ReadLine()) {
+        if (line[0] == 0) continue;
+        int32_t position = 0;
+        for (CString& column : columns) position = ParseCsvField(line, position, column);
+        columns[0].Truncate(kImportCategoryLimit);
+        for (int i = 1; i < kExchangeColumns - 1; ++i) columns[i].Truncate(kImportValueLimit);
+        columns[kExchangeColumns - 1].Truncate(kImportNoteLimit);
+        const char16_t* values[7];
+        for (int i = 0; i < 7; ++i) values[i] = columns[i + 1].c_str();
+        if (ImportRecord(target, columns[0].c_str(), protectNew, values)) ++result.count;
+        else ++result.skipped;
+    }
+    return result;
+}
+
+CString ImportDoneText(int32_t count) {
+    std::u16string number = NumberText(count);
+    return FormatText(LoadText(count == 1 ? IDS_IMPORTED_ONE : IDS_IMPORTED_MANY), {number.c_str()});
+}

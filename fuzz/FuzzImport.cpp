@@ -1,0 +1,50 @@
+// Any bytes as an import file into a new database: the import ends, every
+// record it counts is on disk, and the database stays sound.
+#include "exchange/Exchange.h"
+#include "fuzz/FuzzFiles.h"
+#include "model/Category.h"
+#include "model/Database.h"
+#include "model/Record.h"
+#include "storage/CxFile.h"
+#include "storage/Settings.h"
+
+namespace {
+
+struct Loaded {
+    explicit Loaded(const std::u16string& path) {
+        fuzz::Require(file.Open(path.c_str()) == CxFile::kOpened);
+        settings = std::make_unique<CSettings>(file, CSettings::kDesktopProfile);
+        theSettings = settings.get();
+        fuzz::Require(categories.Load(file));
+        fuzz::Require(records.Load(file, categories));
+    }
+    ~Loaded() { theSettings = nullptr; }
+
+    CxFile file{kDatabaseSignature};
+    std::unique_ptr<CSettings> settings;
+    CCategories categories;
+    CRecords records;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static const std::u16string database = fuzz::ScratchPath("import.qrb");
+    static const std::u16string csv = fuzz::ScratchPath("import.csv");
+    const std::vector<unsigned char>& fresh = fuzz::FreshDatabaseImage();
+    fuzz::WriteFile(database, fresh.data(), fresh.size());
+    fuzz::WriteFile(csv, data, size);
+    int32_t imported = 0;
+    {
+        Loaded db(database);
+        ImportTarget target{db.file, db.categories, db.records, u"icon_air1"};
+        ExchangeResult result = ImportFile(csv.c_str(), true, target);
+        fuzz::Require(result.error == ExchangeResult::kNone);
+        fuzz::Require(db.records.count == result.count);
+        imported = result.count;
+    }
+    fuzz::Require(CheckDatabase(database.c_str()).empty());
+    Loaded again(database);
+    fuzz::Require(again.records.count == imported);
+    return 0;
+}

@@ -1,0 +1,278 @@
+// import, export, passwd and gen, driven in-process; passwords come through
+// CliIo::readSecret as a person would type them at the terminal.
+#include "model/Category.h"
+#include "model/Database.h"
+#include "model/Record.h"
+#include "security/PasswordGenerator.h"
+#include "storage/CxFile.h"
+#include "storage/Settings.h"
+#include "tests/core/TestFiles.h"
+#include "tools/cli/Cli.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <deque>
+#include <filesystem>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Result {
+    int status;
+    std::string out, err;
+};
+
+// Runs a command; typed holds the answers to its password prompts in order
+// (none left: no terminal to ask).
+Result Cli(std::vector<std::string> args, std::deque<std::string> typed = {}) {
+    std::ostringstream out, err;
+    std::vector<std::string> prompts;
+    CliIo io{out, err, [&](const std::string& prompt, std::string& secret) {
+                 prompts.push_back(prompt);
+                 if (typed.empty()) return false;
+                 secret = typed.front();
+                 typed.pop_front();
+                 return true;
+             }};
+    int status = RunCli(args, io);
+    EXPECT_TRUE(typed.empty()) << "unanswered prompts left after " << args[0];
+    return {status, out.str(), err.str()};
+}
+
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+class CliExchangeTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(Cli({"init", Db()}).status, 0);
+        WriteText("records.csv",
+                  "\"Bank\",\"First Bank\",\"12-34\",\"9876\",\"\",\"\",\"\",\"two\"\r\n"
+                  "Web Login,Example,https://example.org,me,\"p\"\"w\"\n"
+                  "Garden,Shed lock,4321\n");
+        Result imported = Cli({"import", Db(), Path("records.csv")});
+        ASSERT_EQ(imported.status, 0) << imported.err;
+        ASSERT_EQ(imported.out, "3 records imported successfully.\n");
+    }
+
+    std::string Db() const { return folder.Utf8Path("QuorrelDPC.qrb"); }
+    std::string Path(const char* name) const { return folder.Utf8Path(name); }
+    void WriteText(const char* name, const std::string& text) { WriteBytes(folder.Path(name), {text.begin(), text.end()}); }
+    std::string ReadText(const char* name) {
+        auto bytes = ReadBytes(folder.Path(name));
+        return {bytes.begin(), bytes.end()};
+    }
+    std::vector<unsigned char> DbBytes() { return ReadBytes(folder.Path("QuorrelDPC.qrb")); }
+
+    // The export of the test's records, in clear or with protected values masked.
+    static constexpr const char* kClear =
+        "\"Bank\",\"First Bank\",\"12-34\",\"9876\",\"\",\"\",\"\",\"two\"\r\n"
+        "\"Web Login\",\"Example\",\"https://example.org\",\"me\",\"p\"\"w\",\"\",\"\",\"\"\r\n"
+        "\"Garden\",\"Shed lock\",\"4321\",\"\",\"\",\"\",\"\",\"\"\r\n";
+    static constexpr const char* kMasked =
+        "\"Bank\",\"First Bank\",\"******\",\"******\",\"\",\"\",\"\",\"******\"\r\n"
+        "\"Web Login\",\"Example\",\"******\",\"******\",\"******\",\"\",\"\",\"\"\r\n"
+        "\"Garden\",\"Shed lock\",\"******\",\"\",\"\",\"\",\"\",\"\"\r\n";
+
+    ScratchFolder folder;
+};
+
+TEST_F(CliExchangeTest, PasswdThenExportWithAndWithoutThePassword) {
+    Result added = Cli({"passwd", Db()}, {"open sesame", "open sesame"});
+    ASSERT_EQ(added.status, 0) << added.err;
+    EXPECT_EQ(added.out, "master password added\n");
+    EXPECT_EQ(Cli({"check", Db()}).status, 0);
+
+    Result clear = Cli({"export", Db(), Path("clear.csv")}, {"open sesame"});
+    ASSERT_EQ(clear.status, 0) << clear.err;
+    EXPECT_EQ(clear.out, "3 records exported to:\n" + Path("clear.csv") + "\n");
+    EXPECT_EQ(ReadText("clear.csv"), kClear);
+
+    Result masked = Cli({"export", Db(), Path("masked.csv"), "--locked"});
+    ASSERT_EQ(masked.status, 0) << masked.err;
+    EXPECT_TRUE(Contains(masked.err, "******"));
+    EXPECT_EQ(ReadText("masked.csv"), kMasked);
+
+    // The same from a password file; a wrong one writes nothing.
+    WriteText("pw.txt", "open sesame\r\nsecond line\r\n");
+    EXPECT_EQ(Cli({"export", Db(), Path("file.csv"), "--password-file", Path("pw.txt")}).status, 0);
+    EXPECT_EQ(ReadText("file.csv"), kClear);
+    Result wrong = Cli({"export", Db(), Path("wrong.csv")}, {"open sesame!"});
+    EXPECT_EQ(wrong.status, 1);
+    EXPECT_TRUE(Contains(wrong.err, "incorrect"));
+    Result untold = Cli({"export", Db(), Path("untold.csv")});
+    EXPECT_EQ(untold.status, 1);
+    EXPECT_TRUE(Contains(untold.err, "--locked"));
+    EXPECT_TRUE(ReadBytes(folder.Path("wrong.csv")).empty() && ReadBytes(folder.Path("untold.csv")).empty());
+    EXPECT_FALSE(std::filesystem::exists(folder.Path("wrong.csv")));
+}
+
+TEST_F(CliExchangeTest, WrongOldPasswordChangesNothing) {
+    ASSERT_EQ(Cli({"passwd", Db()}, {"open sesame", "open sesame"}).status, 0);
+    const auto before = DbBytes();
+    struct Case {
+        const char* name;
+        std::vector<std::string> args;
+        std::deque<std::string> typed;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"wrong old", {"passwd", Db()}, {"open sesamE"}, "The old password you entered is incorrect."},
+        {"empty old", {"passwd", Db()}, {""}, "The old password you entered is incorrect."},
+        {"no terminal", {"passwd", Db()}, {}, "--password-file"},
+        {"new ones differ", {"passwd", Db()}, {"open sesame", "new secret", "new secreT"},
+         "The new passwords you entered do not match."},
+        {"too short", {"passwd", Db()}, {"open sesame", "abc", "abc"}, "A password must be at least 4 characters long."},
+        {"import without password", {"import", Db(), Path("records.csv")}, {}, "Unable to import while the data is locked."},
+        {"import with a wrong one", {"import", Db(), Path("records.csv")}, {"sesame"}, "incorrect"},
+        {"import of a missing file", {"import", Db(), Path("missing.csv")}, {"open sesame"},
+         "Error opening the specified data file."},
+    };
+    for (const Case& c : cases) {
+        Result r = Cli(c.args, c.typed);
+        EXPECT_EQ(r.status, 1) << c.name;
+        EXPECT_TRUE(Contains(r.err, c.message)) << c.name << ": " << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << c.name << ": " << r.err;
+        EXPECT_EQ(DbBytes(), before) << c.name;
+    }
+}
+
+TEST_F(CliExchangeTest, ChangeAndRemoveThePassword) {
+    ASSERT_EQ(Cli({"passwd", Db()}, {"first secret", "first secret"}).status, 0);
+    // A short password is taken with a warning; only 31 characters count.
+    Result changed = Cli({"passwd", Db()}, {"first secret", "short1", "short1"});
+    ASSERT_EQ(changed.status, 0) << changed.err;
+    EXPECT_EQ(changed.out, "master password changed\n");
+    EXPECT_TRUE(Contains(changed.err, "warning: The password that you have entered is 6 characers long."));
+    EXPECT_TRUE(Contains(changed.err, "at least 8 characters"));
+    EXPECT_EQ(Cli({"export", Db(), Path("a.csv")}, {"first secret"}).status, 1);
+    EXPECT_EQ(Cli({"export", Db(), Path("a.csv")}, {"short1"}).status, 0);
+    EXPECT_EQ(ReadText("a.csv"), kClear);
+
+    const std::string long32 = "abcdefghijklmnopqrstuvwxyz0123456";
+    ASSERT_EQ(long32.size(), 33u);
+    WriteText("old.txt", "short1");
+    WriteText("new.txt", "\xEF\xBB\xBF" + long32 + "\n");
+    Result fromFiles =
+        Cli({"passwd", Db(), "--password-file", Path("old.txt"), "--new-password-file", Path("new.txt")});
+    ASSERT_EQ(fromFiles.status, 0) << fromFiles.err;
+    EXPECT_TRUE(fromFiles.err.empty());
+    EXPECT_EQ(Cli({"export", Db(), Path("b.csv")}, {long32.substr(0, 31) + "#"}).status, 0);
+    EXPECT_EQ(ReadText("b.csv"), kClear);
+    EXPECT_EQ(Cli({"export", Db(), Path("b.csv")}, {long32.substr(0, 30)}).status, 1);
+
+    Result removed = Cli({"passwd", Db()}, {long32, "", ""});
+    ASSERT_EQ(removed.status, 0) << removed.err;
+    EXPECT_EQ(removed.out, "master password removed\n");
+    EXPECT_TRUE(Contains(Cli({"dump", Db()}).out, "verifier none, verifierLength 0"));
+    Result plain = Cli({"export", Db(), Path("c")});
+    ASSERT_EQ(plain.status, 0) << plain.err;
+    EXPECT_EQ(plain.out, "3 records exported to:\n" + Path("c.txt") + "\n");
+    EXPECT_EQ(ReadText("c.txt"), kClear);
+    EXPECT_EQ(Cli({"passwd", Db()}, {"", ""}).out, "no master password is set and none was given: nothing changed\n");
+    EXPECT_EQ(Cli({"check", Db()}).status, 0);
+}
+
+TEST_F(CliExchangeTest, ImportWithThePasswordAddsProtectedRecords) {
+    ASSERT_EQ(Cli({"passwd", Db()}, {"open sesame", "open sesame"}).status, 0);
+    WriteText("one.csv", "garden,Gate,1111\n");
+    Result one = Cli({"import", Db(), Path("one.csv")}, {"open sesame"});
+    ASSERT_EQ(one.status, 0) << one.err;
+    EXPECT_EQ(one.out, "1 record imported successfully.\n");
+    EXPECT_EQ(Cli({"list", Db(), "--category", "Garden"}).out,
+              "Garden\tShed lock\t******\t\t\t\t\t\nGarden\tGate\t******\t\t\t\t\t\n");
+    WriteText("none.csv", "");
+    EXPECT_EQ(Cli({"import", Db(), Path("none.csv")}, {"open sesame"}).out, "0 records imported successfully.\n");
+}
+
+TEST(CliGen, UsageAndRefusals) {
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        const char* message;
+    };
+    const Case cases[] = {
+        {{"gen", "--length", "3"}, 2, "Select a length of between 4 and 32 characters for the generated password."},
+        {{"gen", "--length", "33", "--punct"}, 2, "Select a length of between 4 and 32"},
+        {{"gen", "--length", "six"}, 2, "--length needs a number"},
+        {{"gen", "--length"}, 2, "--length needs a value"},
+        {{"gen", "--symbols"}, 2, "unknown option"},
+        {{"gen", "extra"}, 2, "gen takes options only"},
+        {{"passwd"}, 2, "passwd takes one database PATH"},
+        {{"import", "a.qrb"}, 2, "import takes"},
+        {{"export", "a.qrb", "b.csv", "--locked", "--password-file", "p"}, 2, "exclude each other"},
+    };
+    for (const Case& c : cases) {
+        Result r = Cli(c.args);
+        EXPECT_EQ(r.status, c.status) << c.args[1];
+        EXPECT_TRUE(Contains(r.err, c.message)) << r.err;
+        EXPECT_TRUE(r.out.empty());
+    }
+}
+
+std::string Generate(const std::vector<std::string>& options) {
+    std::vector<std::string> args{"gen"};
+    args.insert(args.end(), options.begin(), options.end());
+    Result r = Cli(args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.back(), '\n');
+    return r.out.substr(0, r.out.size() - 1);
+}
+
+TEST(CliGen, PasswordsUseOnlyTheChosenGroups) {
+    struct Case {
+        std::vector<std::string> options;
+        size_t length;
+        std::string pool;
+    };
+    const std::string upper = "ABCDEFGHJKLMNPQRSTUVWXYZ", lower = "abcdefghjkmnpqrstuvwxyz", digits = "23456789",
+                      punct = "~!@#$%&*-+=";
+    const Case cases[] = {
+        {{}, 6, upper + lower + digits},
+        {{"--digits", "--length", "32"}, 32, digits},
+        {{"--punct", "--length", "4"}, 4, punct},
+        {{"--upper", "--punct"}, 6, upper + punct},
+        {{"--lower", "--length", "12", "--digits"}, 12, lower + digits},
+        {{"--upper", "--lower", "--digits", "--punct", "--length", "20"}, 20, upper + lower + digits + punct},
+    };
+    for (const Case& c : cases) {
+        std::string seen;
+        for (int i = 0; i < 200; ++i) {
+            std::string password = Generate(c.options);
+            ASSERT_EQ(password.size(), c.length);
+            for (char ch : password) ASSERT_NE(c.pool.find(ch), std::string::npos) << password;
+            seen += password;
+        }
+        // Enough draws that every character of a small pool shows up.
+        if (c.pool.size() <= 11) {
+            for (char ch : c.pool) EXPECT_NE(seen.find(ch), std::string::npos) << ch;
+        }
+    }
+}
+
+// Every one of the 66 characters equally likely. Pearson's chi-square over
+// 165,000 draws has 65 degrees of freedom (mean 65, standard deviation 11.4);
+// 140 lies more than six deviations out, so a sound generator fails it about
+// once in a hundred million runs, while a bias of a few percent on one
+// character, or a missing character, fails it every time.
+TEST(CliGen, EveryPoolCharacterIsEquallyLikely) {
+    const std::string pool = "ABCDEFGHJKLMNPQRSTUVWXYZabcdefghjkmnpqrstuvwxyz23456789~!@#$%&*-+=";
+    std::map<char, int> counts;
+    const int runs = 5156;  // 32 characters each
+    for (int i = 0; i < runs; ++i) {
+        for (char ch : Generate({"--upper", "--lower", "--digits", "--punct", "--length", "32"})) ++counts[ch];
+    }
+    ASSERT_EQ(counts.size(), pool.size());
+    const double expected = runs * 32.0 / static_cast<double>(pool.size());
+    double chiSquare = 0;
+    for (char ch : pool) {
+        double difference = counts[ch] - expected;
+        chiSquare += difference * difference / expected;
+    }
+    EXPECT_LT(chiSquare, 140.0);
+}
+
+}  // namespace

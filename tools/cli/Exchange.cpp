@@ -1,0 +1,130 @@
+// import and export: records from and to comma-separated UTF-8 text, as the
+// program's Import and Export commands exchange them.
+#include "exchange/Exchange.h"
+#include "model/StringTable.h"
+#include "platform/Platform.h"
+#include "security/Cipher.h"
+#include "tools/cli/Cli.h"
+#include "tools/cli/Database.h"
+#include "tools/cli/Secrets.h"
+
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+namespace cli {
+
+namespace {
+
+constexpr char kPasswordPrompt[] = "Master password: ";
+
+// The icon the program gives a category that import creates: the first, by
+// name ignoring case, of the "icon_*.bmp" files beside the database (the
+// program's data folder), without its extension; none when there is none.
+std::u16string FirstIconName(const std::u16string& databasePath) {
+    namespace fs = std::filesystem;
+    std::error_code failed;
+    fs::path folder = fs::path(databasePath).parent_path();
+    if (folder.empty()) folder = ".";
+    std::u16string first;
+    for (fs::directory_iterator it(folder, failed), end; !failed && it != end; it.increment(failed)) {
+        std::u16string file = it->path().filename().u16string();
+        if (file.size() < 9 || platform::CompareNoCase(file.substr(0, 5).c_str(), u"icon_") != 0 ||
+            platform::CompareNoCase(file.substr(file.size() - 4).c_str(), u".bmp") != 0) {
+            continue;
+        }
+        std::u16string name = file.substr(0, 35);
+        size_t dot = name.rfind(u'.');
+        if (dot != std::u16string::npos && dot > 0) name.resize(dot);
+        if (first.empty() || platform::CompareNoCase(name.c_str(), first.c_str()) < 0) first = name;
+    }
+    return first;
+}
+
+// Unlocks the data with the master password when the database has one.
+// Answers kSuccess when the data can be read in clear, or the status to exit with.
+int Unlock(CliDatabase& db, CliIo& io, const std::string& passwordFile, const std::string& whenUnavailable,
+           const std::string& whenWrong) {
+    CString password;
+    switch (ReadPassword(io, passwordFile, kPasswordPrompt, password)) {
+        case SecretRead::kFailed:
+            return kFailure;
+        case SecretRead::kUnavailable:
+            return Fail(io, whenUnavailable);
+        case SecretRead::kGot:
+            break;
+    }
+    if (!VerifyPassword(password.c_str())) return Fail(io, whenWrong);
+    db.settings->locked = 0;
+    return kSuccess;
+}
+
+}  // namespace
+
+int Import(const std::vector<std::string>& args, CliIo& io) {
+    Arguments parsed;
+    std::string problem;
+    if (!ParseArguments(args, {"--password-file"}, {}, parsed, problem)) return Usage(io, problem);
+    if (parsed.positional.size() != 2) return Usage(io, "import takes a database PATH and a CSV file");
+    const std::string& csv = parsed.positional[1];
+    CliDatabase db;
+    if (!db.OpenForWriting(parsed.positional[0], io)) return kFailure;
+    // The program refuses import while the data is locked.
+    if (HasPassword()) {
+        int status = Unlock(db, io, parsed.Value("--password-file"),
+                            Narrow(LoadText(IDS_IMPORT_LOCKED)) +
+                                " Give the master password at the terminal or with --password-file.",
+                            "the master password is incorrect; nothing was imported");
+        if (status != kSuccess) return status;
+    }
+    std::u16string icon = FirstIconName(db.path);
+    ImportTarget target{db.file, db.categories, db.records, icon.empty() ? nullptr : icon.c_str()};
+    ExchangeResult result = ImportFile(Widen(csv).c_str(), true, target);
+    if (result.error == ExchangeResult::kCannotOpen) {
+        return Fail(io, csv + ": " + Narrow(LoadText(IDS_IMPORT_OPEN_FAILED)) + " Nothing was imported.");
+    }
+    io.out << Narrow(ImportDoneText(result.count).c_str()) << "\n";
+    if (result.skipped > 0) {
+        return Fail(io, std::to_string(result.skipped) + (result.skipped == 1 ? " line was" : " lines were") +
+                            " left out: the database has no room for another category");
+    }
+    return kSuccess;
+}
+
+int Export(const std::vector<std::string>& args, CliIo& io) {
+    Arguments parsed;
+    std::string problem;
+    if (!ParseArguments(args, {"--password-file"}, {"--locked"}, parsed, problem)) return Usage(io, problem);
+    if (parsed.positional.size() != 2) return Usage(io, "export takes a database PATH and a CSV file");
+    if (parsed.Has("--locked") && !parsed.Value("--password-file").empty()) {
+        return Usage(io, "--locked and --password-file exclude each other");
+    }
+    CliDatabase db;
+    if (!db.OpenForReading(parsed.positional[0], io)) return kFailure;
+    db.settings->locked = 1;
+    if (HasPassword() && parsed.Has("--locked")) {
+        io.err << "quorrel-cli: warning: the data stays locked; protected values are exported as ******\n";
+    } else if (HasPassword()) {
+        int status = Unlock(db, io, parsed.Value("--password-file"),
+                            "the database has a master password: give it at the terminal or with --password-file, "
+                            "or export with --locked (protected values as ******)",
+                            "the master password is incorrect; nothing was exported");
+        if (status != kSuccess) return status;
+    }
+    CString path = ExportPathFor(Widen(parsed.positional[1]).c_str());
+    ExchangeResult result = ExportFile(path.c_str(), db.categories, db.records);
+    if (result.error == ExchangeResult::kCannotOpen) {
+        return Fail(io, Narrow(path.c_str()) + ": " + Narrow(LoadText(IDS_EXPORT_OPEN_FAILED)));
+    }
+    io.out << Narrow(ExportDoneText(result.count, path.c_str()).c_str()) << "\n";
+    if (!db.fault.empty()) {
+        return Fail(io, parsed.positional[0] + ": damaged, only the readable records were exported: " + db.fault);
+    }
+    if (result.count != db.records.count) {
+        return Fail(io, Narrow(path.c_str()) + ": " + std::to_string(db.records.count - result.count) +
+                            " records could not be written");
+    }
+    return kSuccess;
+}
+
+}  // namespace cli

@@ -1,0 +1,78 @@
+#include "tools/cli/Secrets.h"
+
+#include "platform/Platform.h"
+#include "security/Cipher.h"
+#include "tools/cli/Database.h"
+
+#include <string>
+#include <vector>
+
+namespace cli {
+
+namespace {
+
+// A password line is short; a longer first line is cut well past the 31
+// characters that count.
+constexpr size_t kMaxSecretBytes = 4096;
+
+bool ReadFirstLine(const std::string& file, std::string& line) {
+    platform::File input;
+    if (!input.OpenForRead(Widen(file).c_str())) return false;
+    std::vector<char> bytes(kMaxSecretBytes, 0);
+    size_t got = input.Read(bytes.data(), bytes.size());
+    size_t start = got >= 3 && bytes[0] == '\xEF' && bytes[1] == '\xBB' && bytes[2] == '\xBF' ? 3 : 0;
+    size_t end = start;
+    while (end < got && bytes[end] != '\r' && bytes[end] != '\n') ++end;
+    line.assign(bytes.data() + start, end - start);
+    platform::Wipe(bytes.data(), bytes.size());
+    return true;
+}
+
+}  // namespace
+
+std::string Arguments::Value(const std::string& option) const {
+    auto found = values.find(option);
+    return found == values.end() ? std::string() : found->second;
+}
+
+bool ParseArguments(const std::vector<std::string>& args, const std::set<std::string>& valueOptions,
+                    const std::set<std::string>& flagOptions, Arguments& parsed, std::string& problem) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (valueOptions.count(arg)) {
+            if (i + 1 >= args.size()) {
+                problem = arg + " needs a value";
+                return false;
+            }
+            parsed.values[arg] = args[++i];
+        } else if (flagOptions.count(arg)) {
+            parsed.flags.insert(arg);
+        } else if (arg.size() > 2 && arg.compare(0, 2, "--") == 0) {
+            problem = "unknown option '" + arg + "'";
+            return false;
+        } else {
+            parsed.positional.push_back(arg);
+        }
+    }
+    return true;
+}
+
+SecretRead ReadPassword(CliIo& io, const std::string& file, const std::string& prompt, CString& password) {
+    std::string utf8;
+    if (!file.empty()) {
+        if (!ReadFirstLine(file, utf8)) {
+            Fail(io, file + ": cannot be read");
+            return SecretRead::kFailed;
+        }
+    } else if (!io.readSecret || !io.readSecret(prompt, utf8)) {
+        return SecretRead::kUnavailable;
+    }
+    std::u16string text = Widen(utf8);
+    password.AssignUnits(text.data(), static_cast<int32_t>(text.size()));
+    password.Truncate(kMaxPasswordLength);
+    platform::Wipe(text.data(), text.size() * sizeof(char16_t));
+    platform::Wipe(utf8.data(), utf8.size());
+    return SecretRead::kGot;
+}
+
+}  // namespace cli
