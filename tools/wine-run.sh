@@ -13,6 +13,9 @@ mkdir -p "$prefix"
     if [ ! -f "$prefix/.made" ]; then
         wineboot -i >/dev/null 2>&1 || true
         wineserver -w
+        # Wine's own fonts (Tahoma, Marlett for the caption buttons) are not found
+        # in a new prefix on Debian unless they are in its Fonts folder.
+        cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
         touch "$prefix/.made"
     fi
 ) 9>"$prefix.lock"
