@@ -1,14 +1,29 @@
 #!/bin/sh
-# Builds the console companion and runs its main job on a scratch database:
-# create it as the program's first start does, check it and list it.
+# Builds the Windows program and starts it under Wine. Without a display it
+# runs in a Wine virtual desktop under Xvfb and saves a screenshot.
 set -e
 cd "$(dirname "$0")/.."
 tools/setup.sh
-cmake --preset release
-cmake --build --preset release -j "$(nproc)" --target quorrel-cli
-scratch=$(mktemp -d)
-cli=build/release/quorrel-cli
-$cli init "$scratch/QuorrelDPC.qrb"
-$cli check "$scratch/QuorrelDPC.qrb"
-$cli list "$scratch/QuorrelDPC.qrb"
-echo "Database left at $scratch/QuorrelDPC.qrb"
+cmake --preset windows
+cmake --build --preset windows -j "$(nproc)" --target Quorrel help_chm
+WINEPREFIX="$PWD/build/windows/run-prefix"
+. tools/wine-env.sh
+
+# The category icons go into the data folder, as the installer puts them there.
+appdata=$(wine cmd /c echo %APPDATA% 2>/dev/null | tr -d '\r')
+data="$(winepath -u "$appdata")/Quorrel"
+mkdir -p "$data"
+cp res/icons/icon_*.bmp "$data/"
+
+program=build/windows/Quorrel.exe
+if [ -n "$DISPLAY" ]; then
+    exec wine "$program"
+fi
+shot="$PWD/build/windows/run-screenshot.png"
+tools/with-display.sh sh -c "
+    wine explorer /desktop=Quorrel,1024x768 '$program' &
+    sleep 10
+    import -window root '$shot'
+    wineserver -k
+"
+echo "No display: Quorrel ran in a virtual desktop; its screen is in $shot"

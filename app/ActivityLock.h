@@ -1,0 +1,13 @@
+// The inactivity lock: thread-local mouse and keyboard hooks restart timer 1
+// of the main window; when it fires, the data locks.
+#pragma once
+
+#include <windows.h>
+
+void InstallActivityHooks();
+void RemoveActivityHooks();
+void RestartLockTimer(HWND mainWindow);
+void OnLockTimer();
+
+// The open record edit dialog, which the lock cancels; null while none is open.
+extern HWND RecordEditDialogHandle;

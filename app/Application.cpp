@@ -1,0 +1,115 @@
+#include "app/Application.h"
+
+#include "app/MainWindow.h"
+#include "app/StartUp.h"
+#include "app/WindowPlacement.h"
+#include "model/DataFolder.h"
+#include "res/Product.h"
+#include "storage/CxFile.h"
+#include "storage/Settings.h"
+#include "views/CRecList.h"
+
+#include <commctrl.h>
+
+Application theApp;
+
+namespace {
+
+constexpr wchar_t kBlockMutexName[] = L"QuorrelBlockInstMutex";
+constexpr wchar_t kPreviousMutexName[] = L"QuorrelPrevInstMutex";
+constexpr wchar_t kWindowTitle[] = L"" PRODUCT_NAME " - " PRODUCT_EDITION;
+
+// Brings a running copy's window (or its open dialog) to the front.
+void ActivateRunningCopy(HWND other) {
+    HWND popup = GetLastActivePopup(other);
+    BringWindowToTop(other);
+    if (IsIconic(popup)) {
+        ShowWindow(popup, SW_RESTORE);
+    } else {
+        SetForegroundWindow(popup);
+        SetFocus(popup);
+    }
+}
+
+void ReleaseEverything() {
+    if (theSettings) theSettings->SaveSettings();
+    delete theSettings;
+    theSettings = nullptr;
+    delete theApp.recordFile;
+    theApp.recordFile = nullptr;
+    delete theApp.dataFolder;
+    theApp.dataFolder = nullptr;
+}
+
+bool CreateMainWindow(int showCommand) {
+    INITCOMMONCONTROLSEX controls = {};
+    controls.dwSize = sizeof controls;
+    controls.dwICC = ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES;
+    InitCommonControlsEx(&controls);
+    if (!RegisterMainWindowClass(theApp.instance)) return false;
+    WindowRectangle r = ComputeInitialWindowRect(*theSettings);
+    HWND hwnd = CreateWindowExW(0, kMainWindowClass, kWindowTitle, WS_OVERLAPPEDWINDOW, r.x, r.y, r.width, r.height,
+                                nullptr, nullptr, theApp.instance, nullptr);
+    if (!hwnd) return false;
+    ShowWindow(hwnd, showCommand);
+    UpdateWindow(hwnd);
+    mainWindow.hwndMain = hwnd;
+    return true;
+}
+
+int RunMessageLoop() {
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return static_cast<int>(message.wParam);
+}
+
+void ShutDown() {
+    if (mainWindow.recordList) mainWindow.recordList->categories.SaveDirtyCategories(*theApp.recordFile);
+    ReleaseEverything();
+}
+
+}  // namespace
+
+int RunQuorrel(HINSTANCE instance, int showCommand) {
+    // A copy that is still starting up holds this mutex: quit silently.
+    HANDLE blockMutex = CreateMutexW(nullptr, TRUE, kBlockMutexName);
+    if (blockMutex && GetLastError() == ERROR_ALREADY_EXISTS) {
+        ReleaseMutex(blockMutex);
+        CloseHandle(blockMutex);
+        return 0;
+    }
+    HANDLE previousMutex = CreateMutexW(nullptr, FALSE, kPreviousMutexName);
+    if (previousMutex) WaitForSingleObject(previousMutex, 2000);
+
+    bool running = false;
+    if (HWND other = FindWindowW(kMainWindowClass, nullptr)) {
+        ActivateRunningCopy(other);
+    } else {
+        HCURSOR previousCursor = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+        theApp.instance = theApp.resources = instance;
+        running = OpenDatabase();
+        SetCursor(previousCursor);
+        if (running) {
+            WaitForFirstRunNotice();
+            running = CreateMainWindow(showCommand);
+            if (!running) ReleaseEverything();
+        }
+    }
+
+    if (previousMutex) {
+        ReleaseMutex(previousMutex);
+        CloseHandle(previousMutex);
+    }
+    if (blockMutex) {
+        ReleaseMutex(blockMutex);
+        CloseHandle(blockMutex);
+    }
+    if (!running) return 0;
+
+    int exitCode = RunMessageLoop();
+    ShutDown();
+    return exitCode;
+}

@@ -1,0 +1,21 @@
+// The objects made at start-up that live for the whole run, each in one
+// application-wide slot that the rest of the program reads.
+#pragma once
+
+#include <windows.h>
+
+class CDataFolder;
+class CxFile;
+
+struct Application {
+    HINSTANCE instance = nullptr;
+    HINSTANCE resources = nullptr;  // where icons, dialogs and strings come from
+    CDataFolder* dataFolder = nullptr;
+    CxFile* recordFile = nullptr;
+    bool isFirstRun = false;  // the database was created by this start
+};
+
+extern Application theApp;
+
+// The whole program: start-up, message loop, shutdown. Answers the exit code.
+int RunQuorrel(HINSTANCE instance, int showCommand);

@@ -1,0 +1,3 @@
+#include "app/Application.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) { return RunQuorrel(instance, showCommand); }

@@ -1,0 +1,26 @@
+// The main window's layout arithmetic, apart from the window calls so that it
+// can be tested anywhere.
+#pragma once
+
+inline constexpr int kSplitterWidth = 7;
+inline constexpr int kSplitterMargin = 40;  // closest the splitter comes to either client edge
+inline constexpr int kDefaultSplitterX = 80;
+
+// The splitter's new x in the client area. It keeps its place on the screen
+// when the window's left edge moves (lastWindowLeft is where that edge was),
+// follows a finished drag (dragOffset), and stays 40 pixels from each edge.
+int SplitterX(int lastWindowLeft, int windowLeft, int splitterX, int dragOffset, int clientWidth);
+
+// Width of the toolbar separator that holds the filter box: the box's own
+// width until the list is wider, then up to the splitter, so that the
+// buttons after the box move right with it.
+int FilterSeparatorWidth(int comboLeft, int comboWidth, int splitterX, int scrollBarWidth);
+
+struct WindowRectangle {
+    int x, y, width, height;
+};
+
+// Where the main window opens: the stored placement, kept at least 64 pixels
+// inside the work area's right and bottom edges and at least 64 pixels big.
+WindowRectangle InitialWindowRect(int storedLeft, int storedTop, int storedWidth, int storedHeight, int workRight,
+                                  int workBottom);

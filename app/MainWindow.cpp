@@ -1,0 +1,448 @@
+#include "app/MainWindow.h"
+
+#include "app/ActivityLock.h"
+#include "app/Application.h"
+#include "app/Help.h"
+#include "app/MainLayout.h"
+#include "app/WindowPlacement.h"
+#include "dialogs/CdlgGetStarted.h"
+#include "dialogs/CqrDialog.h"
+#include "dialogs/Messages.h"
+#include "model/StringTable.h"
+#include "res/resource.h"
+#include "security/Cipher.h"
+#include "security/PasswordDialogs.h"
+#include "storage/Settings.h"
+#include "views/CRecList.h"
+#include "views/CRecView.h"
+#include "views/CSplitter.h"
+
+#include <commctrl.h>
+
+#include <iterator>
+#include <string>
+
+MainWindowState mainWindow;
+
+MainWindowState::MainWindowState() = default;
+MainWindowState::~MainWindowState() = default;
+
+namespace {
+
+constexpr int kFilterTop = 8;
+constexpr int kFilterIndex = 5;  // the toolbar separator that holds the filter box
+constexpr int kAllCategories = 1000;
+
+struct ToolbarButton {
+    int command;
+    int image;  // -1 for a separator
+};
+
+constexpr ToolbarButton kButtons[] = {
+    {0, -1},
+    {IDM_LOCK, TOOLBAR_IMAGE_LOCKED},
+    {0, -1},
+    {IDM_SYNCHRONIZE, TOOLBAR_IMAGE_SYNCHRONIZE},
+    {0, -1},
+    {IDM_FILTER_PLACEHOLDER, -1},
+    {0, -1},
+    {IDM_NEW_RECORD, TOOLBAR_IMAGE_NEW},
+    {IDM_EDIT_RECORD, TOOLBAR_IMAGE_EDIT},
+    {IDM_DELETE_RECORD, TOOLBAR_IMAGE_DELETE},
+};
+
+// Status-bar help for the menu items.
+struct MenuHelp {
+    int command;
+    int text;
+};
+
+constexpr MenuHelp kMenuHelp[] = {
+    {IDM_PASSWORD, IDS_HELP_PASSWORD},         {IDM_IMPORT, IDS_HELP_IMPORT},
+    {IDM_EXPORT, IDS_HELP_EXPORT},             {IDM_SYNCHRONIZE, IDS_HELP_SYNCHRONIZE},
+    {IDM_EXIT, IDS_HELP_EXIT},                 {IDM_NEW_RECORD, IDS_HELP_NEW_RECORD},
+    {IDM_EDIT_RECORD, IDS_HELP_EDIT_RECORD},   {IDM_DELETE_RECORD, IDS_HELP_DELETE_RECORD},
+    {IDM_CATEGORIES, IDS_HELP_CATEGORIES},     {IDM_PREFERENCES, IDS_HELP_PREFERENCES},
+    {IDM_HELP_CONTENTS, IDS_HELP_CONTENTS},    {IDM_ABOUT, IDS_HELP_ABOUT},
+};
+
+constexpr MenuHelp kToolTips[] = {
+    {IDM_SYNCHRONIZE, IDS_TIP_SYNCHRONIZE},
+    {IDM_NEW_RECORD, IDS_TIP_NEW_RECORD},
+    {IDM_EDIT_RECORD, IDS_TIP_EDIT_RECORD},
+    {IDM_DELETE_RECORD, IDS_TIP_DELETE_RECORD},
+};
+
+int HelpTextFor(const MenuHelp* table, size_t count, int command) {
+    for (size_t i = 0; i < count; ++i) {
+        if (table[i].command == command) return table[i].text;
+    }
+    return 0;
+}
+
+bool Locked() { return theSettings && theSettings->locked != 0; }
+
+HWND FilterBox() { return mainWindow.hwndToolbar ? GetDlgItem(mainWindow.hwndToolbar, IDC_FILTER) : nullptr; }
+
+int WindowHeight(HWND window) {
+    RECT r;
+    return window && GetWindowRect(window, &r) ? r.bottom - r.top : 0;
+}
+
+int ToolbarHeight() {
+    if (!mainWindow.hwndToolbar) return 0;
+    SendMessageW(mainWindow.hwndToolbar, TB_AUTOSIZE, 0, 0);
+    return WindowHeight(mainWindow.hwndToolbar);
+}
+
+int StatusHeight() {
+    if (!mainWindow.hwndStatus) return 0;
+    SendMessageW(mainWindow.hwndStatus, WM_SIZE, 0, 0);
+    return WindowHeight(mainWindow.hwndStatus);
+}
+
+HIMAGELIST LoadToolbarImages(int bitmapId) {
+    auto strip = static_cast<HBITMAP>(LoadImageW(theApp.resources, MAKEINTRESOURCEW(bitmapId), IMAGE_BITMAP, 0, 0,
+                                                 LR_CREATEDIBSECTION | LR_LOADTRANSPARENT | LR_LOADMAP3DCOLORS));
+    HIMAGELIST images = ImageList_Create(28, 29, ILC_COLOR8, 5, 0);
+    if (strip) {
+        ImageList_Add(images, strip, nullptr);
+        DeleteObject(strip);
+    }
+    return images;
+}
+
+void CreateToolbar(HWND hwnd) {
+    HWND toolbar = CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr, WS_CHILD | WS_BORDER | TBSTYLE_TOOLTIPS, 0, 0, 0, 0,
+                                   hwnd, reinterpret_cast<HMENU>(IDC_TOOLBAR), theApp.instance, nullptr);
+    mainWindow.hwndToolbar = toolbar;
+    if (!toolbar) return;
+    SendMessageW(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    // The image lists live as long as the toolbar, which is as long as the program.
+    SendMessageW(toolbar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(LoadToolbarImages(IDB_TOOLBAR)));
+    SendMessageW(toolbar, TB_SETDISABLEDIMAGELIST, 0, reinterpret_cast<LPARAM>(LoadToolbarImages(IDB_TOOLBAR_DISABLED)));
+    for (const ToolbarButton& b : kButtons) {
+        TBBUTTON button = {};
+        button.iBitmap = b.image < 0 ? 0 : b.image;
+        button.idCommand = b.command;
+        button.fsState = TBSTATE_ENABLED;
+        button.fsStyle = b.image < 0 ? BTNS_SEP : BTNS_BUTTON;
+        SendMessageW(toolbar, TB_ADDBUTTONSW, 1, reinterpret_cast<LPARAM>(&button));
+    }
+
+    RECT placeholder = {};
+    SendMessageW(toolbar, TB_GETITEMRECT, kFilterIndex, reinterpret_cast<LPARAM>(&placeholder));
+    mainWindow.comboLeft = placeholder.right;
+
+    int width = 176, dropHeight = 160;
+    if (HDC dc = GetDC(toolbar)) {
+        HGDIOBJ previous = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+        TEXTMETRICW metrics;
+        if (GetTextMetricsW(dc, &metrics)) {
+            width = 22 * metrics.tmAveCharWidth;
+            dropHeight = 10 * metrics.tmHeight;
+        }
+        SelectObject(dc, previous);
+        ReleaseDC(toolbar, dc);
+    }
+    mainWindow.comboWidth = width + GetSystemMetrics(SM_CXVSCROLL);
+    TBBUTTONINFOW info = {};
+    info.cbSize = sizeof info;
+    info.dwMask = TBIF_SIZE;
+    info.cx = static_cast<WORD>(mainWindow.comboWidth);
+    SendMessageW(toolbar, TB_SETBUTTONINFOW, IDM_FILTER_PLACEHOLDER, reinterpret_cast<LPARAM>(&info));
+
+    HWND filter = CreateWindowExW(0, WC_COMBOBOXW, nullptr,
+                                  WS_CHILD | WS_VSCROLL | WS_BORDER | WS_TABSTOP | CBS_DROPDOWNLIST | CBS_HASSTRINGS,
+                                  mainWindow.comboLeft, kFilterTop, width, dropHeight, toolbar,
+                                  reinterpret_cast<HMENU>(IDC_FILTER), theApp.instance, nullptr);
+    SendMessageW(filter, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+    SendMessageW(toolbar, TB_AUTOSIZE, 0, 0);
+    ShowWindow(toolbar, SW_SHOW);
+    ShowWindow(filter, SW_SHOW);
+}
+
+LRESULT OnCreate(HWND hwnd) {
+    CurrentHelpTopic = nullptr;
+    CreateToolbar(hwnd);
+    mainWindow.hwndStatus = CreateWindowExW(0, STATUSCLASSNAMEW, nullptr, WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0,
+                                            0, 0, hwnd, reinterpret_cast<HMENU>(IDC_STATUS), theApp.instance, nullptr);
+    int toolbarHeight = ToolbarHeight();
+    RECT client;
+    GetClientRect(hwnd, &client);
+    int paneHeight = client.bottom - toolbarHeight - StatusHeight();
+
+    mainWindow.recordList = std::make_unique<CRecList>(*theApp.recordFile);
+    mainWindow.recordList->Create(hwnd);
+    mainWindow.recordView = std::make_unique<CRecView>();
+    mainWindow.recordView->Register(theApp.instance);
+    mainWindow.recordView->Create(hwnd);
+    mainWindow.splitter = std::make_unique<CSplitter>();
+    mainWindow.splitter->Register(theApp.instance);
+    mainWindow.splitter->Create(hwnd);
+
+    mainWindow.splitterX = theSettings->desktop.splitterPosition;
+    GetWindowRect(hwnd, &mainWindow.lastWindowRect);
+    if (mainWindow.splitter->hwnd) {
+        SetWindowPos(mainWindow.splitter->hwnd, nullptr, mainWindow.splitterX, toolbarHeight - 1, kSplitterWidth,
+                     paneHeight + 1, SWP_NOZORDER | SWP_SHOWWINDOW);
+    }
+    mainWindow.isMoving = false;
+    FillCategoryFilter();
+    InstallActivityHooks();
+    PostMessageW(hwnd, UM_POSTCREATE, 0, 0);
+    return 0;
+}
+
+void OnPostCreate(HWND hwnd) {
+    UpdateLockState();
+    mainWindow.recordList->Refresh();
+    if (theApp.isFirstRun) {
+        CdlgGetStarted greeting;
+        greeting.Run(hwnd);
+    }
+    if (HasPassword()) {
+        if (theSettings->Active().promptPasswordOnOpen) {
+            AskForPassword(hwnd, 0, true);
+            if (Locked()) {
+                PostMessageW(hwnd, WM_CLOSE, 0, 0);
+                return;
+            }
+            mainWindow.recordList->Refresh();
+            RestartLockTimer(hwnd);
+        }
+    } else if (!theApp.isFirstRun) {
+        ShowNoPasswordWarning(hwnd);
+    }
+}
+
+void OnSize(HWND hwnd) {
+    mainWindow.isMoving = false;
+    SaveWindowPlacement(*theSettings, hwnd, false);
+    if (IsIconic(hwnd)) return;
+
+    int toolbarHeight = ToolbarHeight();
+    int statusHeight = StatusHeight();
+    RECT client;
+    GetClientRect(hwnd, &client);
+    int paneHeight = client.bottom - toolbarHeight - statusHeight;
+    int clientWidth = client.right - client.left;
+
+    RECT window;
+    GetWindowRect(hwnd, &window);
+    int x = kDefaultSplitterX;
+    if (mainWindow.splitter && mainWindow.splitter->hwnd) {
+        x = SplitterX(mainWindow.lastWindowRect.left, window.left, mainWindow.splitterX, mainWindow.splitter->dragOffset,
+                      clientWidth);
+        SetWindowPos(mainWindow.splitter->hwnd, nullptr, x, toolbarHeight - 1, kSplitterWidth, paneHeight + 1,
+                     SWP_NOZORDER);
+        mainWindow.splitterX = x;
+        theSettings->desktop.splitterPosition = x;
+    }
+    mainWindow.lastWindowRect = window;
+
+    if (mainWindow.recordList && mainWindow.recordList->hwndList) {
+        MoveWindow(mainWindow.recordList->hwndList, 0, toolbarHeight - 1, x, paneHeight + 1, FALSE);
+        InvalidateRect(mainWindow.recordList->hwndList, nullptr, FALSE);
+    }
+    if (mainWindow.recordView && mainWindow.recordView->hwnd) {
+        MoveWindow(mainWindow.recordView->hwnd, x + kSplitterWidth, toolbarHeight - 1, clientWidth - x - kSplitterWidth,
+                   paneHeight + 1, FALSE);
+        InvalidateRect(mainWindow.recordView->hwnd, nullptr, FALSE);
+    }
+    if (mainWindow.hwndToolbar) {
+        TBBUTTONINFOW info = {};
+        info.cbSize = sizeof info;
+        info.dwMask = TBIF_SIZE;
+        info.cx = static_cast<WORD>(FilterSeparatorWidth(mainWindow.comboLeft, mainWindow.comboWidth, x,
+                                                         GetSystemMetrics(SM_CXVSCROLL)));
+        SendMessageW(mainWindow.hwndToolbar, TB_SETBUTTONINFOW, IDM_FILTER_PLACEHOLDER, reinterpret_cast<LPARAM>(&info));
+    }
+}
+
+void OnMove(HWND hwnd) {
+    if (!mainWindow.isMoving) return;
+    GetWindowRect(hwnd, &mainWindow.lastWindowRect);
+    mainWindow.isMoving = false;
+    SaveWindowPlacement(*theSettings, hwnd, false);
+}
+
+void OnFilterChanged() {
+    HWND filter = FilterBox();
+    LRESULT selected = SendMessageW(filter, CB_GETCURSEL, 0, 0);
+    if (selected == CB_ERR) return;
+    LRESULT data = SendMessageW(filter, CB_GETITEMDATA, static_cast<WPARAM>(selected), 0);
+    if (data == CB_ERR) return;
+    mainWindow.recordList->SetFilter(data > 999 ? -1 : static_cast<int>(data));
+}
+
+void OnMenuSelect(WPARAM wParam, LPARAM lParam) {
+    HWND status = mainWindow.hwndStatus;
+    UINT flags = HIWORD(wParam);
+    if (flags == 0xFFFF && lParam == 0) {
+        SendMessageW(status, SB_SIMPLE, FALSE, 0);
+        return;
+    }
+    int text = 0;
+    if (!(flags & (MF_SYSMENU | MF_POPUP | MF_SEPARATOR))) {
+        int command = LOWORD(wParam);
+        text = command == IDM_LOCK ? (Locked() ? IDS_HELP_UNLOCK : IDS_HELP_LOCK)
+                                   : HelpTextFor(kMenuHelp, std::size(kMenuHelp), command);
+    }
+    CResString help;
+    if (text) help.Load(text);
+    SendMessageW(status, SB_SIMPLE, TRUE, 0);
+    SendMessageW(status, SB_SETTEXTW, 255 | SBT_NOBORDERS, reinterpret_cast<LPARAM>(help.Text()));
+}
+
+LRESULT OnToolTip(NMTTDISPINFOW* request) {
+    // The text must outlive this handler: the tool tip reads it afterwards.
+    static wchar_t text[201];
+    int command = static_cast<int>(request->hdr.idFrom);
+    int id = command == IDM_LOCK ? (Locked() ? IDS_TIP_UNLOCK : IDS_TIP_LOCK)
+                                 : HelpTextFor(kToolTips, std::size(kToolTips), command);
+    text[0] = 0;
+    if (id) LoadStringW(theApp.resources, static_cast<UINT>(id), text, 201);
+    request->lpszText = text;
+    return 0;
+}
+
+LRESULT OnNotify(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+    auto* header = reinterpret_cast<NMHDR*>(lParam);
+    if (header->idFrom == IDC_RECORD_LIST && mainWindow.recordList) {
+        return mainWindow.recordList->OnNotify(hwnd, wParam, lParam);
+    }
+    if (header->code == TTN_GETDISPINFOW) return OnToolTip(reinterpret_cast<NMTTDISPINFOW*>(lParam));
+    return DefWindowProcW(hwnd, WM_NOTIFY, wParam, lParam);
+}
+
+void SetMenuText(HMENU menu, int command, int textId) {
+    CResString text(static_cast<UINT>(textId));
+    MENUITEMINFOW item = {};
+    item.cbSize = sizeof item;
+    item.fMask = MIIM_STRING;
+    item.dwTypeData = const_cast<wchar_t*>(text.Text());
+    SetMenuItemInfoW(menu, static_cast<UINT>(command), FALSE, &item);
+}
+
+void UpdateRecordCount() {
+    if (!mainWindow.hwndStatus || !mainWindow.recordList || !mainWindow.recordList->hwndList) return;
+    auto rows = SendMessageW(mainWindow.recordList->hwndList, LVM_GETITEMCOUNT, 0, 0);
+    std::wstring text = std::to_wstring(rows) + (rows == 1 ? L" record" : L" records");
+    SendMessageW(mainWindow.hwndStatus, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+}  // namespace
+
+void UpdateLockState() {
+    bool locked = Locked();
+    bool hasPassword = HasPassword();
+    if (HWND toolbar = mainWindow.hwndToolbar) {
+        SendMessageW(toolbar, TB_CHANGEBITMAP, IDM_LOCK, locked ? TOOLBAR_IMAGE_LOCKED : TOOLBAR_IMAGE_UNLOCKED);
+        SendMessageW(toolbar, TB_ENABLEBUTTON, IDM_LOCK, hasPassword);
+    }
+    HWND main = mainWindow.hwndMain ? mainWindow.hwndMain : nullptr;
+    if (HMENU menu = main ? GetMenu(main) : nullptr) {
+        SetMenuText(menu, IDM_LOCK, locked ? IDS_MENU_UNLOCK : IDS_MENU_LOCK);
+        EnableMenuItem(menu, IDM_LOCK, MF_BYCOMMAND | (hasPassword ? MF_ENABLED : MF_GRAYED));
+        SetMenuText(menu, IDM_PASSWORD, hasPassword ? IDS_MENU_CHANGE_PASSWORD : IDS_MENU_ADD_PASSWORD);
+        DrawMenuBar(main);
+    }
+    UpdateRecordCount();
+}
+
+void FillCategoryFilter() {
+    HWND filter = FilterBox();
+    if (!filter || !mainWindow.recordList) return;
+    SendMessageW(filter, CB_RESETCONTENT, 0, 0);
+    LRESULT all = SendMessageW(filter, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"All"));
+    SendMessageW(filter, CB_SETITEMDATA, static_cast<WPARAM>(all), kAllCategories);
+    for (CCategory* category : Nodes<CCategory>(mainWindow.recordList->categories)) {
+        LRESULT item = SendMessageW(filter, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(category->name));
+        if (item >= 0) SendMessageW(filter, CB_SETITEMDATA, static_cast<WPARAM>(item), category->id);
+    }
+    SendMessageW(filter, CB_SETCURSEL, 0, 0);
+}
+
+bool RegisterMainWindowClass(HINSTANCE instance) {
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = MainWindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconW(theApp.resources, MAKEINTRESOURCEW(IDI_QUORREL));
+    windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_QUORREL), IMAGE_ICON, 16, 16, 0));
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    windowClass.lpszMenuName = MAKEINTRESOURCEW(IDM_MAIN);
+    windowClass.lpszClassName = kMainWindowClass;
+    return RegisterClassExW(&windowClass) != 0;
+}
+
+LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CREATE:
+            return OnCreate(hwnd);
+        case UM_POSTCREATE:
+            OnPostCreate(hwnd);
+            return 0;
+        case WM_SIZE:
+            OnSize(hwnd);
+            return 0;
+        case WM_MOVING:
+            mainWindow.isMoving = true;
+            return 0;
+        case WM_MOVE:
+            OnMove(hwnd);
+            return 0;
+        case WM_GETMINMAXINFO: {
+            auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+            info->ptMinTrackSize = {167, 180};
+            return 0;
+        }
+        case WM_COMMAND: {
+            int id = LOWORD(wParam);
+            if (id >= IDM_LOCK && id <= IDM_ABOUT) {
+                RunCommand(hwnd, id);
+                return 0;
+            }
+            if (id == IDC_FILTER) {
+                if (HIWORD(wParam) == CBN_SELCHANGE) OnFilterChanged();
+                return 0;
+            }
+            break;
+        }
+        case WM_NOTIFY:
+            return OnNotify(hwnd, wParam, lParam);
+        case WM_MEASUREITEM:
+            if (wParam == IDC_RECORD_LIST && mainWindow.recordList) {
+                return mainWindow.recordList->OnMeasureItem(hwnd, wParam, lParam);
+            }
+            break;
+        case WM_DRAWITEM:
+            if (wParam == IDC_RECORD_LIST && mainWindow.recordList) {
+                return mainWindow.recordList->OnDrawItem(hwnd, wParam, lParam);
+            }
+            break;
+        case WM_MENUSELECT:
+            OnMenuSelect(wParam, lParam);
+            return 0;
+        case WM_HELP:
+            ShowHelp(CurrentHelpTopic);
+            DrawMenuBar(hwnd);
+            return 0;
+        case WM_TIMER:
+            OnLockTimer();
+            return 0;
+        case WM_CLOSE:
+            DestroyWindow(hwnd);
+            return 0;
+        case WM_DESTROY:
+            RemoveActivityHooks();
+            PostQuitMessage(0);
+            return 0;
+        default:
+            break;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}

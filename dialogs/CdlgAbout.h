@@ -1,0 +1,15 @@
+// The About box: product name and version on a white background.
+#pragma once
+
+#include "dialogs/CqrDialog.h"
+#include "dialogs/Gdi.h"
+
+class CdlgAbout : public CqrDialog {
+public:
+    CdlgAbout();
+    int Run(HWND owner);
+    INT_PTR OnInitDialog(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+    INT_PTR OnOtherMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    Brush backgroundBrush;
+};

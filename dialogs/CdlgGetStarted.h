@@ -1,0 +1,15 @@
+// Greets the user of a new database and offers the introduction in the help.
+#pragma once
+
+#include "dialogs/CqrDialog.h"
+
+class CdlgGetStarted : public CqrDialog {
+public:
+    CdlgGetStarted();
+    // Opens the introduction unless the user answers No (or Escape).
+    bool Run(HWND owner);
+    INT_PTR OnInitDialog(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnPaint(HWND window, HDC dc) override;
+
+    HICON questionIcon = nullptr;  // the system's; never destroyed
+};

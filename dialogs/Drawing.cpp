@@ -1,0 +1,80 @@
+#include "dialogs/Drawing.h"
+
+#include "dialogs/CqrDialog.h"
+#include "dialogs/Gdi.h"
+
+#include <string>
+
+void MakeControlBold(CqrDialog& dialog, int id) {
+    auto font = reinterpret_cast<HFONT>(SendDlgItemMessageW(dialog.hwnd, id, WM_GETFONT, 0, 0));
+    if (!font) return;
+    LOGFONTW description;
+    if (!GetObjectW(font, sizeof description, &description)) return;
+    description.lfWeight = FW_BOLD;
+    HFONT bold = CreateFontIndirectW(&description);
+    if (!bold) return;
+    dialog.KeepFont(bold);
+    SendDlgItemMessageW(dialog.hwnd, id, WM_SETFONT, reinterpret_cast<WPARAM>(bold), FALSE);
+}
+
+int DrawTextEllipsis(HDC dc, const wchar_t* text, RECT rect) {
+    std::wstring full = text ? text : L"";
+    std::wstring shown = full;
+    int n = static_cast<int>(full.size());
+    SIZE size{};
+    GetTextExtentPoint32W(dc, shown.c_str(), static_cast<int>(shown.size()), &size);
+    while (size.cx > rect.right - rect.left && n > 1) {
+        --n;
+        shown = full.substr(0, static_cast<size_t>(n)) + L"...";
+        GetTextExtentPoint32W(dc, shown.c_str(), static_cast<int>(shown.size()), &size);
+    }
+    return DrawTextW(dc, shown.c_str(), -1, &rect, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+}
+
+void DrawBitmapTransparent(HDC dc, RECT rect, HBITMAP bitmap) {
+    BITMAP info;
+    if (!bitmap || !GetObjectW(bitmap, sizeof info, &info)) return;
+    int width = info.bmWidth, height = info.bmHeight;
+    int dx = width < rect.right - rect.left ? (rect.right - rect.left - width) / 2 : 0;
+    int dy = height < rect.bottom - rect.top ? (rect.bottom - rect.top - height) / 2 : 0;
+
+    MemoryDC source(dc), image(dc), mask(dc);
+    Bitmap imageBitmap(CreateCompatibleBitmap(dc, width, height));
+    Bitmap maskBitmap(CreateBitmap(width, height, 1, 1, nullptr));
+    Selection selectSource(source.Get(), bitmap);
+    Selection selectImage(image.Get(), imageBitmap.Get());
+    Selection selectMask(mask.Get(), maskBitmap.Get());
+    BitBlt(image.Get(), 0, 0, width, height, source.Get(), 0, 0, SRCCOPY);
+
+    // The mask is white where the image has the transparent colour.
+    SetBkColor(image.Get(), GetPixel(image.Get(), 0, 0));
+    BitBlt(mask.Get(), 0, 0, width, height, image.Get(), 0, 0, SRCCOPY);
+    // Blacken the transparent pixels of the image.
+    SetBkColor(image.Get(), RGB(0, 0, 0));
+    SetTextColor(image.Get(), RGB(255, 255, 255));
+    BitBlt(image.Get(), 0, 0, width, height, mask.Get(), 0, 0, SRCAND);
+
+    COLORREF previousBack = SetBkColor(dc, RGB(255, 255, 255));
+    COLORREF previousText = SetTextColor(dc, RGB(0, 0, 0));
+    BitBlt(dc, rect.left + dx, rect.top + dy, width, height, mask.Get(), 0, 0, SRCAND);
+    BitBlt(dc, rect.left + dx, rect.top + dy, width, height, image.Get(), 0, 0, SRCPAINT);
+    SetTextColor(dc, previousText);
+    SetBkColor(dc, previousBack);
+}
+
+bool RectScreenToClient(HWND window, RECT& rect) {
+    POINT topLeft = {rect.left, rect.top};
+    POINT bottomRight = {rect.right, rect.bottom};
+    if (!ScreenToClient(window, &topLeft)) return false;
+    bool second = ScreenToClient(window, &bottomRight) != 0;
+    rect = {topLeft.x, topLeft.y, bottomRight.x, bottomRight.y};
+    return second;
+}
+
+void DrawIconAtControl(HWND dialog, HDC dc, int placeholderId, HICON icon) {
+    if (!icon) return;
+    RECT window, placeholder;
+    GetWindowRect(dialog, &window);
+    GetWindowRect(GetDlgItem(dialog, placeholderId), &placeholder);
+    DrawIcon(dc, placeholder.left - window.left, placeholder.top - window.top, icon);
+}

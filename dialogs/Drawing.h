@@ -1,0 +1,17 @@
+// Drawing routines shared by the dialogs and the views.
+#pragma once
+
+#include <windows.h>
+
+class CqrDialog;
+
+// Gives a control a bold variant of its font; the dialog keeps the font.
+void MakeControlBold(CqrDialog& dialog, int id);
+// One line, vertically centred, shortened with "..." to fit the rectangle.
+int DrawTextEllipsis(HDC dc, const wchar_t* text, RECT rect);
+// Centred in the rectangle, leaving out the colour of its top-left pixel.
+void DrawBitmapTransparent(HDC dc, RECT rect, HBITMAP bitmap);
+bool RectScreenToClient(HWND window, RECT& rect);
+// Draws an icon where a placeholder control lies, measured from the dialog
+// window's top-left corner.
+void DrawIconAtControl(HWND dialog, HDC dc, int placeholderId, HICON icon);

@@ -1,0 +1,91 @@
+#include "dialogs/Messages.h"
+
+#include "app/Application.h"
+#include "dialogs/CqrDialog.h"
+#include "dialogs/Placement.h"
+
+#include <cstdarg>
+
+namespace {
+
+HHOOK messageHook = nullptr;
+bool centreOnOwner = false;
+
+bool IsDialogClass(HWND window) {
+    wchar_t className[17] = {};
+    GetClassNameW(window, className, 17);
+    return lstrcmpW(className, L"#32770") == 0;
+}
+
+PlacementPoint CentredOver(HWND owner, int width, int height) {
+    RECT area = WorkArea();
+    PlacementRect work = {area.left, area.top, area.right, area.bottom};
+    RECT ownerWindow;
+    PlacementRect ownerRect{};
+    bool hasOwner = centreOnOwner && owner && GetWindowRect(owner, &ownerWindow);
+    if (hasOwner) ownerRect = {ownerWindow.left, ownerWindow.top, ownerWindow.right, ownerWindow.bottom};
+    return CentredPosition(work, hasOwner ? &ownerRect : nullptr, width, height);
+}
+
+// Places a message box as a dialog would be placed, before it is shown. Some
+// systems create the box before they know its final size; it is placed again
+// once, with that size, when it is first activated.
+LRESULT CALLBACK CentreMessageBox(int code, WPARAM wParam, LPARAM lParam) {
+    static HWND placedAgain = nullptr;
+    auto window = reinterpret_cast<HWND>(wParam);
+    if (code == HCBT_CREATEWND && IsDialogClass(window)) {
+        auto* create = reinterpret_cast<CBT_CREATEWNDW*>(lParam);
+        PlacementPoint at = CentredOver(create->lpcs->hwndParent, create->lpcs->cx, create->lpcs->cy);
+        create->lpcs->x = at.x;
+        create->lpcs->y = at.y;
+    } else if (code == HCBT_ACTIVATE && window != placedAgain && IsDialogClass(window)) {
+        placedAgain = window;
+        RECT r;
+        GetWindowRect(window, &r);
+        PlacementPoint at = CentredOver(GetWindow(window, GW_OWNER), r.right - r.left, r.bottom - r.top);
+        SetWindowPos(window, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    return CallNextHookEx(messageHook, code, wParam, lParam);
+}
+
+int ShowFormatted(HWND owner, UINT captionId, const wchar_t* text, UINT flags) {
+    CResString caption(captionId);
+    centreOnOwner = owner != nullptr;
+    messageHook = SetWindowsHookExW(WH_CBT, CentreMessageBox, nullptr, GetCurrentThreadId());
+    int result = MessageBoxW(owner, text, caption.Text(), flags);
+    if (messageHook) UnhookWindowsHookEx(messageHook);
+    messageHook = nullptr;
+    return result;
+}
+
+}  // namespace
+
+void CResString::Load(UINT id) {
+    wchar_t buffer[255];
+    int n = LoadStringW(theApp.resources, id, buffer, 255);
+    text.assign(buffer, n > 0 ? static_cast<size_t>(n) : 0);
+}
+
+int ShowMessage(HWND owner, UINT captionId, UINT textId, UINT flags, ...) {
+    CResString format(textId);
+    // wvsprintfW may write up to 1024 characters whatever the buffer: format
+    // into one that large, then keep the first 263.
+    wchar_t formatted[1025];
+    va_list args;
+    va_start(args, flags);
+    wvsprintfW(formatted, format.Text(), args);
+    va_end(args);
+    wchar_t text[264];
+    lstrcpynW(text, formatted, 264);
+    return ShowFormatted(owner, captionId, text, flags);
+}
+
+int ShowLongMessage(HWND owner, UINT captionId, UINT textId, UINT flags, ...) {
+    CResString format(textId);
+    wchar_t text[1025];
+    va_list args;
+    va_start(args, flags);
+    wvsprintfW(text, format.Text(), args);
+    va_end(args);
+    return ShowFormatted(owner, captionId, text, flags);
+}

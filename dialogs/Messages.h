@@ -1,0 +1,30 @@
+// Texts from the string table, and message boxes whose caption and text come
+// from it, centred over their owner.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// A string loaded from the string table (at most 254 characters).
+class CResString {
+public:
+    CResString() = default;
+    explicit CResString(UINT id) { Load(id); }
+    void Load(UINT id);
+    const wchar_t* Text() const { return text.c_str(); }
+    int Length() const { return static_cast<int>(text.size()); }
+
+private:
+    std::wstring text;
+};
+
+// The text's format takes the arguments after the flags (wsprintf style).
+int ShowMessage(HWND owner, UINT captionId, UINT textId, UINT flags, ...);
+// The same for texts that carry paths: formatted up to 1024 characters.
+int ShowLongMessage(HWND owner, UINT captionId, UINT textId, UINT flags, ...);
+
+// Flags the program's message boxes use.
+inline constexpr UINT kErrorBox = MB_ICONERROR;                 // refusals and errors, OK
+inline constexpr UINT kQuestionBox = MB_YESNO | MB_ICONQUESTION;  // confirmations; act on IDYES
+inline constexpr UINT kInformationBox = MB_ICONINFORMATION;

@@ -1,0 +1,26 @@
+#include "dialogs/Placement.h"
+
+PlacementPoint CentredPosition(const PlacementRect& workArea, const PlacementRect* parent, int width, int height) {
+    int x, y;
+    if (parent) {
+        x = parent->left + (parent->Width() - width) / 2;
+        y = parent->top + (parent->Height() - height) / 2;
+        if (x + width > workArea.Width()) x = workArea.Width() - width;
+        if (y + height > workArea.Height()) y = workArea.Height() - height;
+    } else {
+        x = (workArea.Width() - width) / 2;
+        y = (workArea.Height() - height) / 2;
+    }
+    if (x < workArea.left) x = workArea.left;
+    if (y < workArea.top) y = workArea.top;
+    return {x, y};
+}
+
+PlacementRect KeptInWorkArea(const PlacementRect& workArea, PlacementRect rect) {
+    int dx = 0, dy = 0;
+    if (rect.left < workArea.left) dx = workArea.left - rect.left;
+    else if (rect.right > workArea.right) dx = workArea.right - rect.right;
+    if (rect.top < workArea.top) dy = workArea.top - rect.top;
+    else if (rect.bottom > workArea.bottom) dy = workArea.bottom - rect.bottom;
+    return {rect.left + dx, rect.top + dy, rect.right + dx, rect.bottom + dy};
+}

@@ -1,0 +1,30 @@
+#include "security/SecretText.h"
+
+#include "platform/Platform.h"
+
+void WipeText(std::wstring& text) {
+    platform::Wipe(text.data(), text.size() * sizeof(wchar_t));
+    text.clear();
+}
+
+std::wstring ReadSecret(HWND dialog, int id, int maxChars) {
+    wchar_t buffer[64];
+    if (maxChars > 63) maxChars = 63;
+    int n = GetDlgItemTextW(dialog, id, buffer, maxChars + 1);
+    std::wstring text(buffer, n > 0 ? static_cast<size_t>(n) : 0);
+    platform::Wipe(buffer, sizeof buffer);
+    return text;
+}
+
+void WipeEdit(HWND dialog, int id) {
+    HWND edit = GetDlgItem(dialog, id);
+    int length = GetWindowTextLengthW(edit);
+    if (length > 0) SetWindowTextW(edit, std::wstring(static_cast<size_t>(length), L' ').c_str());
+    SetWindowTextW(edit, L"");
+}
+
+void ShowPasswordText(HWND dialog, int id) {
+    HWND edit = GetDlgItem(dialog, id);
+    SendMessageW(edit, EM_SETPASSWORDCHAR, 0, 0);
+    InvalidateRect(edit, nullptr, TRUE);
+}

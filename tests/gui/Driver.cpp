@@ -1,0 +1,241 @@
+#include "tests/gui/Driver.h"
+
+#include "tests/gui/TestPaths.h"
+
+#include <shlobj.h>
+
+#include <atomic>
+#include <thread>
+
+namespace {
+
+constexpr wchar_t kShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+
+std::wstring ReadAppDataSetting(bool& found) {
+    HKEY key;
+    found = false;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kShellFolders, 0, KEY_READ, &key) != ERROR_SUCCESS) return {};
+    wchar_t value[1024] = {};
+    DWORD size = sizeof value - sizeof(wchar_t);
+    DWORD type = 0;
+    found = RegQueryValueExW(key, L"AppData", nullptr, &type, reinterpret_cast<BYTE*>(value), &size) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return value;
+}
+
+void WriteAppDataSetting(const std::wstring& value) {
+    HKEY key;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kShellFolders, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+        return;
+    }
+    RegSetValueExW(key, L"AppData", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+}
+
+void DeleteTree(const std::wstring& folder) {
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..") continue;
+            std::wstring path = folder + L"\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                DeleteTree(path);
+            } else {
+                SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(path.c_str());
+            }
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryW(folder.c_str());
+}
+
+struct TopWindowSearch {
+    DWORD processId;
+    const wchar_t* className;
+    const wchar_t* captionPart;
+    HWND found;
+};
+
+BOOL CALLBACK MatchTopWindow(HWND window, LPARAM lParam) {
+    auto* search = reinterpret_cast<TopWindowSearch*>(lParam);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->processId || !IsWindowVisible(window)) return TRUE;
+    if (search->className) {
+        wchar_t name[64] = {};
+        GetClassNameW(window, name, 64);
+        if (lstrcmpW(name, search->className) != 0) return TRUE;
+    }
+    if (search->captionPart && WindowText(window).find(search->captionPart) == std::wstring::npos) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+BOOL CALLBACK CollectChildText(HWND child, LPARAM lParam) {
+    auto* texts = reinterpret_cast<std::wstring*>(lParam);
+    *texts += L"\n" + WindowText(child);
+    return TRUE;
+}
+
+BOOL CALLBACK MatchDialog(HWND window, LPARAM lParam) {
+    auto* search = reinterpret_cast<TopWindowSearch*>(lParam);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->processId || !IsWindowVisible(window)) return TRUE;
+    wchar_t name[16] = {};
+    GetClassNameW(window, name, 16);
+    if (lstrcmpW(name, L"#32770") != 0) return TRUE;
+    if (DialogTexts(window).find(search->captionPart) == std::wstring::npos) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+}  // namespace
+
+std::wstring ProgramFolder() {
+    wchar_t path[MAX_PATH];
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder = path;
+    return folder.substr(0, folder.find_last_of(L'\\') + 1);
+}
+
+FreshDataFolder::FreshDataFolder() {
+    static std::atomic<int> serial{0};
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    root = std::wstring(temp) + L"quorrel-gui-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+           std::to_wstring(serial++);
+    DeleteTree(root);
+    CreateDirectoryW(root.c_str(), nullptr);
+    quorrelFolder = root + L"\\Quorrel\\";
+    previousAppData = ReadAppDataSetting(hadPreviousAppData);
+    WriteAppDataSetting(root);
+}
+
+FreshDataFolder::~FreshDataFolder() {
+    WriteAppDataSetting(hadPreviousAppData ? previousAppData : L"%USERPROFILE%\\AppData\\Roaming");
+    DeleteTree(root);
+}
+
+void FreshDataFolder::InstallIcons() const {
+    CreateDirectoryW(quorrelFolder.c_str(), nullptr);
+    std::wstring source = QUORREL_ICON_FOLDER;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((source + L"\\icon_*.bmp").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        CopyFileW((source + L"\\" + found.cFileName).c_str(), (quorrelFolder + found.cFileName).c_str(), FALSE);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
+Program::Program(const wchar_t* exeName, int showCommand) {
+    std::wstring path = ProgramFolder() + exeName;
+    std::wstring commandLine = L"\"" + path + L"\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = static_cast<WORD>(showCommand);
+    PROCESS_INFORMATION info = {};
+    if (CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+        process = info.hProcess;
+        processId = info.dwProcessId;
+        CloseHandle(info.hThread);
+        WaitForInputIdle(process, 10000);
+    }
+}
+
+Program::~Program() {
+    if (!process) return;
+    if (Running()) {
+        TerminateProcess(process, 99);
+        WaitForSingleObject(process, 10000);
+    }
+    CloseHandle(process);
+}
+
+bool Program::Running() const { return process && WaitForSingleObject(process, 0) == WAIT_TIMEOUT; }
+
+DWORD Program::WaitForExit(std::chrono::milliseconds timeout) {
+    if (!process) return STILL_ACTIVE;
+    WaitForSingleObject(process, static_cast<DWORD>(timeout.count()));
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(process, &code);
+    return code;
+}
+
+bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+    auto end = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        if (condition()) return true;
+        if (std::chrono::steady_clock::now() > end) return false;
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+        Sleep(50);
+    }
+}
+
+HWND FindTopWindow(DWORD processId, const wchar_t* className, const wchar_t* captionPart) {
+    TopWindowSearch search = {processId, className, captionPart, nullptr};
+    EnumWindows(MatchTopWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND WaitForTopWindow(DWORD processId, const wchar_t* className, const wchar_t* captionPart,
+                      std::chrono::milliseconds timeout) {
+    HWND found = nullptr;
+    WaitFor([&] { return (found = FindTopWindow(processId, className, captionPart)) != nullptr; }, timeout);
+    return found;
+}
+
+HWND WaitForDialog(DWORD processId, const wchar_t* part, std::chrono::milliseconds timeout) {
+    HWND found = nullptr;
+    WaitFor(
+        [&] {
+            TopWindowSearch search = {processId, nullptr, part, nullptr};
+            EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
+            found = search.found;
+            return found != nullptr;
+        },
+        timeout);
+    return found;
+}
+
+std::wstring DialogTexts(HWND dialog) {
+    std::wstring texts = WindowText(dialog);
+    EnumChildWindows(dialog, CollectChildText, reinterpret_cast<LPARAM>(&texts));
+    return texts;
+}
+
+std::wstring WindowText(HWND window) {
+    wchar_t text[1024] = {};
+    SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, nullptr);
+    return text;
+}
+
+std::wstring ControlText(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
+
+void SetControlText(HWND dialog, int id, const wchar_t* text) {
+    SendMessageW(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+}
+
+void Click(HWND dialog, int id) { PostMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+
+void Press(HWND messageBox, int buttonId) {
+    PostMessageW(messageBox, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(messageBox, buttonId)));
+}
+
+std::vector<std::wstring> ComboItems(HWND combo) {
+    std::vector<std::wstring> items;
+    auto count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    for (WPARAM i = 0; i < static_cast<WPARAM>(count > 0 ? count : 0); ++i) {
+        wchar_t text[256] = {};
+        SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+        items.push_back(text);
+    }
+    return items;
+}

@@ -1,0 +1,81 @@
+// Drives Quorrel.exe from another process, as a user would: starts it with a
+// fresh data folder, finds its windows by class, caption and control id, and
+// works them with window messages and keys.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+using namespace std::chrono_literals;
+
+// A data folder of its own for one test: the user's application-data folder
+// is pointed at a fresh directory (through the user's shell folders in the
+// registry) for as long as the object lives.
+class FreshDataFolder {
+public:
+    FreshDataFolder();
+    ~FreshDataFolder();
+    FreshDataFolder(const FreshDataFolder&) = delete;
+    FreshDataFolder& operator=(const FreshDataFolder&) = delete;
+
+    // The folder the program uses: ...\Quorrel\ (with the backslash).
+    const std::wstring& Folder() const { return quorrelFolder; }
+    std::wstring DatabasePath() const { return quorrelFolder + L"QuorrelDPC.qrb"; }
+    // Copies the category icon bitmaps in, as the installer does.
+    void InstallIcons() const;
+
+private:
+    std::wstring root;
+    std::wstring quorrelFolder;
+    std::wstring previousAppData;
+    bool hadPreviousAppData = false;
+};
+
+class Program {
+public:
+    // Starts Quorrel.exe (or another program beside the test) with the show command.
+    explicit Program(const wchar_t* exeName = L"Quorrel.exe", int showCommand = SW_SHOWNORMAL);
+    ~Program();
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    bool Started() const { return process != nullptr; }
+    DWORD Id() const { return processId; }
+    // The exit code, or STILL_ACTIVE when it did not end in time.
+    DWORD WaitForExit(std::chrono::milliseconds timeout = 20s);
+    bool Running() const;
+
+private:
+    HANDLE process = nullptr;
+    DWORD processId = 0;
+};
+
+// Waits until the condition holds (pumping this thread's messages meanwhile).
+bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 20s);
+
+// A visible top-level window of the process with this class (null for any)
+// whose caption contains the text (null for any).
+HWND FindTopWindow(DWORD processId, const wchar_t* className, const wchar_t* captionPart);
+HWND WaitForTopWindow(DWORD processId, const wchar_t* className, const wchar_t* captionPart,
+                      std::chrono::milliseconds timeout = 20s);
+// A message box or dialog ("#32770") of the process whose text or caption holds the part.
+HWND WaitForDialog(DWORD processId, const wchar_t* part, std::chrono::milliseconds timeout = 20s);
+// Every text of a dialog: its caption and the texts of its children.
+std::wstring DialogTexts(HWND dialog);
+
+std::wstring WindowText(HWND window);
+std::wstring ControlText(HWND dialog, int id);
+void SetControlText(HWND dialog, int id, const wchar_t* text);
+void Click(HWND dialog, int id);
+// Presses a message box's button (IDOK, IDYES, IDNO ...).
+void Press(HWND messageBox, int buttonId);
+
+// Combo box items (standard controls answer across processes).
+std::vector<std::wstring> ComboItems(HWND combo);
+
+// The folder of the test program (where Quorrel.exe is built).
+std::wstring ProgramFolder();

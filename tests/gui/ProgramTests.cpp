@@ -1,0 +1,354 @@
+// Quorrel.exe end to end: each test starts the program with a data folder of
+// its own, works its windows from this process and checks the database file.
+#include "app/Wide.h"
+#include "model/Database.h"
+#include "storage/CxFile.h"
+#include "storage/Settings.h"
+#include "tests/gui/Driver.h"
+#include "tests/gui/TestDatabase.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <memory>
+
+namespace {
+
+constexpr wchar_t kMainClass[] = L"DPC_QUORREL_WND_CLASS";
+
+// The file's bytes, read through the handle that holds it when there is one.
+std::vector<char> FileBytes(const std::wstring& path, HANDLE held = nullptr) {
+    if (held && held != INVALID_HANDLE_VALUE) {
+        std::vector<char> bytes(GetFileSize(held, nullptr));
+        DWORD read = 0;
+        SetFilePointer(held, 0, nullptr, FILE_BEGIN);
+        ReadFile(held, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+        bytes.resize(read);
+        return bytes;
+    }
+    std::ifstream in(path.c_str(), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The settings as a new start of the program would read them.
+struct StoredSettings {
+    explicit StoredSettings(const std::wstring& path) {
+        file.OpenReadOnly(U(path.c_str()));
+        settings = std::make_unique<CSettings>(file, CSettings::kDesktopProfile);
+    }
+    CxFile file{kDatabaseSignature};
+    std::unique_ptr<CSettings> settings;
+};
+
+std::vector<std::wstring> PaneValues(HWND mainWindow) {
+    std::vector<std::wstring> values;
+    HWND pane = FindWindowExW(mainWindow, nullptr, L"RecViewWndClass", nullptr);
+    for (HWND child = FindWindowExW(pane, nullptr, L"Edit", nullptr); child;
+         child = FindWindowExW(pane, child, L"Edit", nullptr)) {
+        values.push_back(WindowText(child));
+    }
+    return values;
+}
+
+HWND FilterBox(HWND mainWindow) {
+    HWND toolbar = GetDlgItem(mainWindow, 1001);
+    return GetDlgItem(toolbar, 1002);
+}
+
+void CloseAndExpectExit(HWND mainWindow, Program& program) {
+    PostMessageW(mainWindow, WM_CLOSE, 0, 0);
+    EXPECT_EQ(program.WaitForExit(), 0u);
+}
+
+TEST(Program, FirstStartCreatesTheDatabaseAndGreetsTheUser) {
+    FreshDataFolder data;
+    data.InstallIcons();
+    Program program;
+    ASSERT_TRUE(program.Started());
+    HWND notice = WaitForDialog(program.Id(), L"Initializing Quorrel for the first time!");
+    ASSERT_NE(notice, nullptr);
+    EXPECT_NE(WindowText(notice).find(L"Quorrel"), std::wstring::npos);
+    Click(notice, IDOK);
+
+    HWND greeting = WaitForDialog(program.Id(), L"Welcome to Quorrel");
+    ASSERT_NE(greeting, nullptr);
+    EXPECT_EQ(WindowText(greeting), L"Getting Started");
+    HWND main = FindTopWindow(program.Id(), kMainClass, nullptr);
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(WindowText(main), L"Quorrel - Desktop Edition");
+    std::vector<std::wstring> expected = {L"All",        L"Bank",           L"Calling Card", L"Combination lock",
+                                          L"Computer Login", L"Credit Card", L"Email",        L"Frequent Flyer",
+                                          L"Personal ID", L"Serial No.",    L"Software",     L"Voice Mail",
+                                          L"Web Login"};
+    EXPECT_EQ(ComboItems(FilterBox(main)), expected);
+    Click(greeting, IDCANCEL);  // "No"
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(greeting); }));
+    // Neither the password prompt nor the "No Password" warning on a first start.
+    Sleep(500);
+    EXPECT_EQ(FindTopWindow(program.Id(), L"#32770", nullptr), nullptr);
+
+    CloseAndExpectExit(main, program);
+    EXPECT_EQ(CheckDatabase(U(data.DatabasePath().c_str())), "");
+}
+
+TEST(Program, SecondCopyBringsTheFirstForwardAndExits) {
+    FreshDataFolder data;
+    {
+        TestDatabase db(data.DatabasePath());
+        db.Preferences().showNoPasswordWarning = 0;
+    }
+    Program first;
+    HWND main = WaitForTopWindow(first.Id(), kMainClass, nullptr);
+    ASSERT_NE(main, nullptr);
+    ShowWindow(main, SW_MINIMIZE);
+    ASSERT_TRUE(WaitFor([&] { return IsIconic(main) != 0; }));
+
+    Program second;
+    ASSERT_TRUE(second.Started());
+    EXPECT_EQ(second.WaitForExit(), 0u);
+    EXPECT_TRUE(WaitFor([&] { return !IsIconic(main); }));  // restored
+    EXPECT_TRUE(first.Running());
+    CloseAndExpectExit(main, first);
+}
+
+TEST(Program, FileOfAnotherFormatIsLeftAlone) {
+    FreshDataFolder data;
+    CreateDirectoryW(data.Folder().c_str(), nullptr);
+    {
+        CxFile older("Quorrel100");
+        ASSERT_EQ(older.Create(U(data.DatabasePath().c_str()), 128, 1, 0), 0);
+        older.Insert(5, "old data", 8);
+    }
+    auto before = FileBytes(data.DatabasePath());
+    Program program;
+    HWND notice = WaitForDialog(program.Id(), L"Was created by an earlier version of Quorrel");
+    ASSERT_NE(notice, nullptr);
+    EXPECT_EQ(ControlText(notice, 2001), data.DatabasePath());
+    Click(notice, IDOK);
+    EXPECT_EQ(program.WaitForExit(), 0u);
+    EXPECT_EQ(FileBytes(data.DatabasePath()), before);
+}
+
+// A database that exists but cannot be used is named, explained and left as it was.
+TEST(Program, UnusableDatabaseIsReportedAndUntouched) {
+    struct Case {
+        const char* name;
+        const wchar_t* expectedText;
+        std::function<HANDLE(const std::wstring&)> spoil;  // may return a handle to hold during the run
+    };
+    const Case cases[] = {
+        {"damaged", L"is damaged",
+         [](const std::wstring& path) {
+             std::fstream f(path.c_str(), std::ios::in | std::ios::out | std::ios::binary);
+             f.seekp(36 + 20);  // the first index page's entry count
+             f.write("\x7f\0\0\0", 4);
+             return HANDLE(nullptr);
+         }},
+        {"in use", L"cannot be opened",
+         [](const std::wstring& path) {
+             return CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+         }},
+        {"read-only", L"read-only",
+         [](const std::wstring& path) {
+             SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
+             return HANDLE(nullptr);
+         }},
+    };
+    for (const Case& c : cases) {
+        FreshDataFolder data;
+        { TestDatabase db(data.DatabasePath()); }
+        HANDLE held = c.spoil(data.DatabasePath());
+        auto before = FileBytes(data.DatabasePath(), held);
+        HANDLE probe = CreateFileW(data.DatabasePath().c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                   OPEN_EXISTING, 0, nullptr);
+        if (probe != INVALID_HANDLE_VALUE) {
+            // An administrator (or root under Wine) writes read-only files all the same.
+            CloseHandle(probe);
+            if (std::string(c.name) == "read-only") continue;
+        }
+        Program program;
+        HWND message = WaitForDialog(program.Id(), c.expectedText);
+        ASSERT_NE(message, nullptr) << c.name;
+        EXPECT_NE(DialogTexts(message).find(data.DatabasePath()), std::wstring::npos) << c.name;
+        Press(message, IDOK);
+        EXPECT_EQ(program.WaitForExit(), 0u) << c.name;
+        EXPECT_EQ(FileBytes(data.DatabasePath(), held), before) << c.name;
+        if (held) CloseHandle(held);
+        SetFileAttributesW(data.DatabasePath().c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+}
+
+class ProgramWithRecords : public ::testing::Test {
+protected:
+    void MakeDatabase(const char16_t* password, bool promptOnOpen) {
+        TestDatabase db(data.DatabasePath());
+        db.Add(u"Web Login", {u"Zeta site", u"https://zeta.example", u"zed", u"pw-z"});
+        db.Add(u"Bank", {u"Alpha Bank", u"111-222", u"1234", nullptr, nullptr, nullptr, u"branch note"});
+        db.Add(u"Email", {u"Mail box", u"me@example.org", u"secret"});
+        if (password) db.AddPassword(password);
+        db.Preferences().promptPasswordOnOpen = promptOnOpen;
+        db.Preferences().showNoPasswordWarning = 0;
+    }
+
+    FreshDataFolder data;
+};
+
+TEST_F(ProgramWithRecords, RowsAreSortedAndThePaneFollowsTheSelection) {
+    MakeDatabase(nullptr, false);
+    data.InstallIcons();
+    Program program;
+    HWND main = WaitForTopWindow(program.Id(), kMainClass, nullptr);
+    ASSERT_NE(main, nullptr);
+    HWND list = GetDlgItem(main, 1004);
+    ASSERT_TRUE(WaitFor([&] { return SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 3; }));
+    // Row 0 is selected after a rebuild: the first record by first field.
+    ASSERT_TRUE(WaitFor([&] { return !PaneValues(main).empty() && PaneValues(main)[0] == L"Alpha Bank"; }));
+    EXPECT_EQ(PaneValues(main), (std::vector<std::wstring>{L"Alpha Bank", L"111-222", L"1234", L"", L"", L"",
+                                                           L"branch note"}));
+    SetFocus(list);
+    PostMessageW(list, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageW(list, WM_KEYUP, VK_DOWN, 0);
+    EXPECT_TRUE(WaitFor([&] { return PaneValues(main)[0] == L"Mail box"; }));
+    PostMessageW(list, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageW(list, WM_KEYUP, VK_DOWN, 0);
+    EXPECT_TRUE(WaitFor([&] { return PaneValues(main)[0] == L"Zeta site"; }));
+    EXPECT_EQ(PaneValues(main)[1], L"https://zeta.example");
+    CloseAndExpectExit(main, program);
+}
+
+TEST_F(ProgramWithRecords, LockedDataShowsMaskedValues) {
+    MakeDatabase(u"right password", false);
+    Program program;
+    HWND main = WaitForTopWindow(program.Id(), kMainClass, nullptr);
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return !PaneValues(main).empty() && PaneValues(main)[0] == L"Alpha Bank"; }));
+    EXPECT_EQ(PaneValues(main), (std::vector<std::wstring>{L"Alpha Bank", L"******", L"******", L"", L"", L"",
+                                                           L"******"}));
+    // No prompt without the preference: the program simply starts locked.
+    EXPECT_EQ(FindTopWindow(program.Id(), L"#32770", nullptr), nullptr);
+    CloseAndExpectExit(main, program);
+}
+
+TEST_F(ProgramWithRecords, PasswordPromptAtStartUpUnlocksAfterARetry) {
+    MakeDatabase(u"right password", true);
+    Program program;
+    HWND prompt = WaitForDialog(program.Id(), L"Enter Password");
+    ASSERT_NE(prompt, nullptr);
+    SetControlText(prompt, 2901, L"wrong");
+    Click(prompt, IDOK);
+    HWND again = WaitForDialog(program.Id(), L"try again?");
+    ASSERT_NE(again, nullptr);
+    Press(again, IDYES);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(again); }));
+    prompt = WaitForDialog(program.Id(), L"Enter Password");
+    ASSERT_NE(prompt, nullptr);
+    EXPECT_EQ(ControlText(prompt, 2901), L"");  // each attempt starts empty
+    SetControlText(prompt, 2901, L"right password");
+    Click(prompt, IDOK);
+    HWND main = WaitForTopWindow(program.Id(), kMainClass, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return !PaneValues(main).empty() && PaneValues(main)[1] == L"111-222"; }));
+    EXPECT_EQ(PaneValues(main)[6], L"branch note");
+    CloseAndExpectExit(main, program);
+}
+
+TEST_F(ProgramWithRecords, ThreeWrongPasswordsEndTheProgram) {
+    MakeDatabase(u"right password", true);
+    Program program;
+    for (int attempt = 1; attempt <= 3; ++attempt) {
+        HWND prompt = WaitForDialog(program.Id(), L"Enter Password");
+        ASSERT_NE(prompt, nullptr) << attempt;
+        SetControlText(prompt, 2901, L"wrong");
+        Click(prompt, IDOK);
+        HWND answer = WaitForDialog(program.Id(), attempt < 3 ? L"try again?" : L"Quorrel will now exit.");
+        ASSERT_NE(answer, nullptr) << attempt;
+        Press(answer, attempt < 3 ? IDYES : IDOK);
+        ASSERT_TRUE(WaitFor([&] { return !IsWindow(answer); }));
+    }
+    EXPECT_EQ(program.WaitForExit(), 0u);
+}
+
+TEST_F(ProgramWithRecords, CancelledPromptAtStartUpEndsTheProgram) {
+    MakeDatabase(u"right password", true);
+    Program program;
+    HWND prompt = WaitForDialog(program.Id(), L"Enter Password");
+    ASSERT_NE(prompt, nullptr);
+    Click(prompt, IDCANCEL);
+    HWND message = WaitForDialog(program.Id(), L"You have not entered a valid password.");
+    ASSERT_NE(message, nullptr);
+    Press(message, IDOK);
+    EXPECT_EQ(program.WaitForExit(), 0u);
+}
+
+TEST(Program, NoPasswordWarningCanBeSwitchedOff) {
+    FreshDataFolder data;
+    { TestDatabase db(data.DatabasePath()); }
+    {
+        Program program;
+        HWND warning = WaitForDialog(program.Id(), L"You have not set a password.");
+        ASSERT_NE(warning, nullptr);
+        EXPECT_EQ(SendMessageW(GetDlgItem(warning, 3101), BM_GETCHECK, 0, 0), BST_CHECKED);
+        SendMessageW(GetDlgItem(warning, 3101), BM_SETCHECK, BST_UNCHECKED, 0);
+        Click(warning, IDOK);
+        HWND main = WaitForTopWindow(program.Id(), kMainClass, nullptr);
+        ASSERT_TRUE(WaitFor([&] { return !IsWindow(warning); }));
+        CloseAndExpectExit(main, program);
+    }
+    EXPECT_EQ(StoredSettings(data.DatabasePath()).settings->Active().showNoPasswordWarning, 0);
+    Program again;
+    HWND main = WaitForTopWindow(again.Id(), kMainClass, nullptr);
+    ASSERT_NE(main, nullptr);
+    Sleep(1000);
+    EXPECT_EQ(FindTopWindow(again.Id(), L"#32770", nullptr), nullptr);
+    CloseAndExpectExit(main, again);
+}
+
+TEST_F(ProgramWithRecords, PlacementSplitterAndColumnWidthsSurviveARestart) {
+    MakeDatabase(nullptr, false);
+    RECT placed = {60, 50, 60 + 700, 50 + 480};
+    int splitterX = 0;
+    int width = 0;
+    {
+        Program program;
+        HWND main = WaitForTopWindow(program.Id(), kMainClass, nullptr);
+        ASSERT_NE(main, nullptr);
+        SetWindowPos(main, nullptr, placed.left, placed.top, placed.right - placed.left, placed.bottom - placed.top,
+                     SWP_NOZORDER);
+        HWND list = GetDlgItem(main, 1004);
+        ASSERT_TRUE(WaitFor([&] { return SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 3; }));
+        // What a divider drag ends with: a new width, then the list stores it.
+        SendMessageW(list, LVM_SETCOLUMNWIDTH, 2, 137);
+        PostMessageW(list, 0x0402, 0, 0);
+        HWND splitter = GetDlgItem(main, 1005);
+        RECT r;
+        GetWindowRect(splitter, &r);
+        POINT p = {r.left, r.top};
+        ScreenToClient(main, &p);
+        splitterX = p.x;
+        width = static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, 2, 0));
+        Sleep(300);
+        CloseAndExpectExit(main, program);
+    }
+    StoredSettings stored(data.DatabasePath());
+    const DesktopProfileBlock& d = stored.settings->desktop;
+    EXPECT_EQ(d.windowLeft, placed.left);
+    EXPECT_EQ(d.windowTop, placed.top);
+    EXPECT_EQ(d.windowWidth, placed.right - placed.left);
+    EXPECT_EQ(d.windowHeight, placed.bottom - placed.top);
+    EXPECT_EQ(d.splitterPosition, splitterX);
+    EXPECT_EQ(d.columnWidths[2], width);
+
+    Program again;
+    HWND main = WaitForTopWindow(again.Id(), kMainClass, nullptr);
+    ASSERT_NE(main, nullptr);
+    RECT now;
+    GetWindowRect(main, &now);
+    EXPECT_EQ(now.left, placed.left);
+    EXPECT_EQ(now.right - now.left, placed.right - placed.left);
+    HWND list = GetDlgItem(main, 1004);
+    ASSERT_TRUE(WaitFor([&] { return SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 3; }));
+    EXPECT_EQ(SendMessageW(list, LVM_GETCOLUMNWIDTH, 2, 0), width);
+    CloseAndExpectExit(main, again);
+}
+
+}  // namespace

@@ -1,0 +1,195 @@
+// Walks through the program's windows and saves a picture of each, so that
+// anyone can look at what a user sees. Run by tools/screenshots.sh inside a
+// Wine virtual desktop; writes BMP files into the folder given as argument.
+#include "app/Wide.h"
+#include "model/Database.h"
+#include "storage/CxFile.h"
+#include "tests/gui/Driver.h"
+#include "tests/gui/TestDatabase.h"
+
+#include <cstdio>
+#include <fstream>
+
+namespace {
+
+constexpr wchar_t kMainClass[] = L"DPC_QUORREL_WND_CLASS";
+std::wstring outputFolder;
+
+void SaveBitmap(HBITMAP bitmap, HDC dc, int width, int height, const std::wstring& path) {
+    BITMAPINFOHEADER header = {};
+    header.biSize = sizeof header;
+    header.biWidth = width;
+    header.biHeight = height;
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    header.biCompression = BI_RGB;
+    int stride = (width * 3 + 3) & ~3;
+    std::vector<char> pixels(static_cast<size_t>(stride) * height);
+    GetDIBits(dc, bitmap, 0, static_cast<UINT>(height), pixels.data(), reinterpret_cast<BITMAPINFO*>(&header),
+              DIB_RGB_COLORS);
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof header;
+    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+    std::ofstream out(path.c_str(), std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&file), sizeof file);
+    out.write(reinterpret_cast<const char*>(&header), sizeof header);
+    out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
+}
+
+// Saves the part of the screen the window covers.
+void Capture(HWND window, const wchar_t* name) {
+    if (!window) {
+        std::fwprintf(stderr, L"no window for %ls\n", name);
+        return;
+    }
+    SetForegroundWindow(window);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Sleep(700);
+    RECT r;
+    GetWindowRect(window, &r);
+    int width = r.right - r.left, height = r.bottom - r.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+    SelectObject(memory, previous);
+    SaveBitmap(bitmap, memory, width, height, outputFolder + L"\\" + name + L".bmp");
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    std::fwprintf(stderr, L"saved %ls\n", name);
+}
+
+void MakeDatabase(const std::wstring& path, const char16_t* password, bool promptOnOpen) {
+    TestDatabase db(path);
+    db.Add(u"Bank", {u"First National Bank", u"0123-456789", u"4711", nullptr, nullptr, nullptr, u"Branch: High Street"});
+    db.Add(u"Credit Card", {u"Visa Platinum", u"4929 1234 5678 9012", u"09/29", u"8642"});
+    db.Add(u"Web Login", {u"Example Shop", u"https://shop.example.com", u"alice", u"k7#Rt9!mQ2"});
+    db.Add(u"Email", {u"Work mail", u"alice@example.com", u"s3cret-Mail", u"pop.example.com", u"smtp.example.com"});
+    db.Add(u"Software", {u"Photo Editor", u"5.2", u"PE-5521-XK", u"Alice", u"AAAA-BBBB-CCCC"});
+    db.Add(u"Frequent Flyer", {u"Blue Skies Air", u"Alice Smith", u"BS 449 120", u"http://blueskies.example", u"2468"});
+    db.Add(u"Computer Login", {u"Home laptop", u"alice", u"correct-horse"});
+    if (password) db.AddPassword(password);
+    db.Preferences().promptPasswordOnOpen = promptOnOpen;
+}
+
+HWND MainWindowOf(Program& program) { return WaitForTopWindow(program.Id(), kMainClass, nullptr); }
+
+void Close(HWND main, Program& program) {
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    program.WaitForExit();
+}
+
+HWND OpenDialogByCommand(HWND main, Program& program, int command, const wchar_t* part) {
+    PostMessageW(main, WM_COMMAND, command, 0);
+    return WaitForDialog(program.Id(), part);
+}
+
+void NewDatabaseTour() {
+    FreshDataFolder data;
+    data.InstallIcons();
+    Program program;
+    HWND notice = WaitForDialog(program.Id(), L"Initializing Quorrel for the first time!");
+    Capture(notice, L"first-run-notice");
+    Click(notice, IDOK);
+    HWND greeting = WaitForDialog(program.Id(), L"Welcome to Quorrel");
+    Capture(greeting, L"getting-started");
+    Click(greeting, IDCANCEL);  // "No"
+    WaitFor([&] { return !IsWindow(greeting); });
+    HWND main = MainWindowOf(program);
+    Capture(main, L"main-new-database");
+    HWND about = OpenDialogByCommand(main, program, 413, L"About Quorrel");
+    Capture(about, L"about");
+    Click(about, IDOK);
+    WaitFor([&] { return !IsWindow(about); });
+    HWND newPassword = OpenDialogByCommand(main, program, 402, L"New Password");
+    Capture(newPassword, L"new-password");
+    Click(newPassword, IDCANCEL);
+    WaitFor([&] { return !IsWindow(newPassword); });
+    Close(main, program);
+}
+
+void RecordsWithoutPasswordTour() {
+    FreshDataFolder data;
+    data.InstallIcons();
+    MakeDatabase(data.DatabasePath(), nullptr, false);
+    Program program;
+    HWND warning = WaitForDialog(program.Id(), L"You have not set a password.");
+    Capture(warning, L"no-password-warning");
+    Click(warning, IDOK);
+    WaitFor([&] { return !IsWindow(warning); });
+    HWND main = MainWindowOf(program);
+    Capture(main, L"main-records-no-password");
+    Close(main, program);
+}
+
+void RecordsWithPasswordTour() {
+    FreshDataFolder data;
+    data.InstallIcons();
+    MakeDatabase(data.DatabasePath(), u"open sesame", true);
+    Program program;
+    HWND prompt = WaitForDialog(program.Id(), L"Enter Password");
+    Capture(prompt, L"enter-password");
+    SetControlText(prompt, 2901, L"wrong");
+    Click(prompt, IDOK);
+    HWND again = WaitForDialog(program.Id(), L"try again?");
+    Capture(again, L"password-try-again");
+    Press(again, IDYES);
+    WaitFor([&] { return !IsWindow(again); });
+    prompt = WaitForDialog(program.Id(), L"Enter Password");
+    SetControlText(prompt, 2901, L"open sesame");
+    Click(prompt, IDOK);
+    WaitFor([&] { return !IsWindow(prompt); });
+    HWND main = MainWindowOf(program);
+    Capture(main, L"main-records-unlocked");
+    HWND change = OpenDialogByCommand(main, program, 402, L"Change Password");
+    Capture(change, L"change-password");
+    Click(change, IDCANCEL);
+    WaitFor([&] { return !IsWindow(change); });
+    PostMessageW(main, WM_COMMAND, 401, 0);  // lock
+    Sleep(500);
+    Capture(main, L"main-records-locked");
+    Close(main, program);
+}
+
+void RefusalTour() {
+    {
+        FreshDataFolder data;
+        CreateDirectoryW(data.Folder().c_str(), nullptr);
+        CxFile older("Quorrel100");
+        older.Create(U(data.DatabasePath().c_str()), 128, 1, 0);
+        older.Close();
+        Program program;
+        HWND notice = WaitForDialog(program.Id(), L"Was created by an earlier version of Quorrel");
+        Capture(notice, L"earlier-version-notice");
+        Click(notice, IDOK);
+        program.WaitForExit();
+    }
+    {
+        FreshDataFolder data;
+        MakeDatabase(data.DatabasePath(), nullptr, false);
+        std::fstream f(data.DatabasePath().c_str(), std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(36 + 20);
+        f.write("\x7f\0\0\0", 4);
+        f.close();
+        Program program;
+        HWND message = WaitForDialog(program.Id(), L"is damaged");
+        Capture(message, L"damaged-database");
+        Press(message, IDOK);
+        program.WaitForExit();
+    }
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    outputFolder = argc > 1 ? argv[1] : L".";
+    CreateDirectoryW(outputFolder.c_str(), nullptr);
+    NewDatabaseTour();
+    RecordsWithoutPasswordTour();
+    RecordsWithPasswordTour();
+    RefusalTour();
+    return 0;
+}

@@ -1,0 +1,33 @@
+// A database of the program's own format, made by a test through the core
+// before the program opens it.
+#pragma once
+
+#include "model/Category.h"
+#include "model/Record.h"
+#include "storage/CxFile.h"
+#include "storage/Settings.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class TestDatabase {
+public:
+    // Creates a new database at path (making its folder), as a first start does.
+    explicit TestDatabase(const std::wstring& path);
+    ~TestDatabase();
+    TestDatabase(const TestDatabase&) = delete;
+    TestDatabase& operator=(const TestDatabase&) = delete;
+
+    // Adds a record to the named category; missing values are empty.
+    void Add(const char16_t* category, std::vector<const char16_t*> values);
+    // Sets a master password, enciphering the protected records.
+    void AddPassword(const char16_t* password);
+    // The preferences; written when the object goes.
+    ProfileSettings& Preferences() { return settings->Active(); }
+
+    CxFile file;
+    std::unique_ptr<CSettings> settings;
+    CCategories categories;
+    CRecords records;
+};

@@ -1,0 +1,281 @@
+// The main window made in this process, so that its menu, list and pane can
+// be read directly: columns and labels per filter, sorting, the pane
+// following the selection, the lock display and the layout limits.
+#include "app/Application.h"
+#include "app/MainWindow.h"
+#include "app/Wide.h"
+#include "model/DataFolder.h"
+#include "model/Database.h"
+#include "model/Protection.h"
+#include "security/Cipher.h"
+#include "storage/CxFile.h"
+#include "storage/Settings.h"
+#include "views/CRecList.h"
+#include "views/CRecView.h"
+#include "views/CSplitter.h"
+#include "tests/gui/TestDatabase.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+void Pump() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder = std::filesystem::temp_directory_path() /
+                 ("quorrel-window-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(serial++));
+        std::filesystem::create_directories(folder);
+        path = (folder / "QuorrelDPC.qrb").wstring();
+    }
+
+    // Makes the database with these records before the window opens.
+    void MakeDatabase(const std::vector<std::pair<const char16_t*, std::vector<const char16_t*>>>& rows) {
+        TestDatabase db(path);
+        db.Preferences().showNoPasswordWarning = 0;
+        for (const auto& [category, values] : rows) db.Add(category, values);
+    }
+
+    void OpenWindow() {
+        theApp.instance = theApp.resources = GetModuleHandleW(nullptr);
+        theApp.dataFolder = new CDataFolder((folder.wstring() + L"\\").c_str());
+        theApp.recordFile = new CxFile(kDatabaseSignature);
+        ASSERT_EQ(theApp.recordFile->Open(U(path.c_str())), 0);
+        theSettings = new CSettings(*theApp.recordFile, CSettings::kDesktopProfile);
+        theApp.isFirstRun = false;
+        static bool registered = [] {
+            INITCOMMONCONTROLSEX controls = {};
+            controls.dwSize = sizeof controls;
+            controls.dwICC = ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES;
+            InitCommonControlsEx(&controls);
+            return RegisterMainWindowClass(theApp.instance);
+        }();
+        ASSERT_TRUE(registered);
+        main = CreateWindowExW(0, kMainWindowClass, L"Quorrel - Desktop Edition", WS_OVERLAPPEDWINDOW, 20, 20, 800,
+                               560, nullptr, nullptr, theApp.instance, nullptr);
+        ASSERT_NE(main, nullptr);
+        ShowWindow(main, SW_SHOWNORMAL);
+        UpdateWindow(main);
+        mainWindow.hwndMain = main;
+        Pump();  // runs the start-up checks posted by the window
+    }
+
+    void TearDown() override {
+        if (main) {
+            DestroyWindow(main);
+            Pump();
+        }
+        mainWindow.recordList.reset();
+        mainWindow.recordView.reset();
+        mainWindow.splitter.reset();
+        mainWindow.hwndMain = mainWindow.hwndToolbar = mainWindow.hwndStatus = nullptr;
+        mainWindow.selectedRecord = nullptr;
+        delete theSettings;
+        theSettings = nullptr;
+        delete theApp.recordFile;
+        theApp.recordFile = nullptr;
+        delete theApp.dataFolder;
+        theApp.dataFolder = nullptr;
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
+    }
+
+    CRecList& List() { return *mainWindow.recordList; }
+
+    std::vector<std::wstring> ColumnTitles() {
+        std::vector<std::wstring> titles;
+        HWND header = ListView_GetHeader(List().hwndList);
+        int count = Header_GetItemCount(header);
+        for (int i = 0; i < count; ++i) {
+            wchar_t text[64] = {};
+            HDITEMW item = {};
+            item.mask = HDI_TEXT;
+            item.pszText = text;
+            item.cchTextMax = 64;
+            Header_GetItem(header, i, &item);
+            titles.push_back(text);
+        }
+        return titles;
+    }
+
+    std::vector<std::wstring> RowTitles() {
+        std::vector<std::wstring> titles;
+        int count = ListView_GetItemCount(List().hwndList);
+        for (int i = 0; i < count; ++i) {
+            LVITEMW item = {};
+            item.mask = LVIF_PARAM;
+            item.iItem = i;
+            ListView_GetItem(List().hwndList, &item);
+            titles.push_back(W(reinterpret_cast<CRecord*>(item.lParam)->GetField(0).c_str()));
+        }
+        return titles;
+    }
+
+    std::vector<std::wstring> Pane() {
+        std::vector<std::wstring> values;
+        for (HWND box : mainWindow.recordView->values) {
+            wchar_t text[300] = {};
+            if (IsWindowVisible(box)) GetWindowTextW(box, text, 300);
+            values.push_back(text);
+        }
+        return values;
+    }
+
+    std::vector<std::wstring> PaneLabels() {
+        std::vector<std::wstring> labels;
+        for (HWND label : mainWindow.recordView->labels) {
+            wchar_t text[64] = {};
+            GetWindowTextW(label, text, 64);
+            labels.push_back(text);
+        }
+        return labels;
+    }
+
+    void ChooseFilter(const wchar_t* name) {
+        HWND filter = GetDlgItem(mainWindow.hwndToolbar, 1002);
+        auto index = SendMessageW(filter, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(name));
+        ASSERT_GE(index, 0) << name;
+        SendMessageW(filter, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        SendMessageW(main, WM_COMMAND, MAKEWPARAM(1002, CBN_SELCHANGE), reinterpret_cast<LPARAM>(filter));
+        Pump();
+    }
+
+    void Select(int row) {
+        ListView_SetItemState(List().hwndList, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        Pump();
+    }
+
+    std::wstring MenuText(int command) {
+        wchar_t text[64] = {};
+        GetMenuStringW(GetMenu(main), static_cast<UINT>(command), text, 64, MF_BYCOMMAND);
+        return text;
+    }
+
+    bool MenuEnabled(int command) {
+        return !(GetMenuState(GetMenu(main), static_cast<UINT>(command), MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED));
+    }
+
+    bool ButtonEnabled(int command) {
+        return SendMessageW(mainWindow.hwndToolbar, TB_ISBUTTONENABLED, static_cast<WPARAM>(command), 0) != 0;
+    }
+
+    inline static int serial = 0;
+    std::filesystem::path folder;
+    std::wstring path;
+    HWND main = nullptr;
+};
+
+const std::vector<std::pair<const char16_t*, std::vector<const char16_t*>>> kRecords = {
+    {u"Web Login", {u"zeta.example", u"https://zeta.example", u"zed", u"pw-z"}},
+    {u"Bank", {u"Beta Bank", u"222", u"2222"}},
+    {u"Bank", {u"Alpha Bank", u"111", u"1111", nullptr, nullptr, nullptr, u"alpha note"}},
+    {u"Email", {u"Mail", u"me@example.org", u"secret"}},
+};
+
+TEST_F(MainWindowTest, ColumnsAndLabelsFollowTheFilter) {
+    MakeDatabase(kRecords);
+    OpenWindow();
+    EXPECT_EQ(ColumnTitles(), (std::vector<std::wstring>{L" ", L"Field 1", L"Field 2", L"Field 3", L"Field 4",
+                                                         L"Field 5", L"Field 6"}));
+    EXPECT_EQ(RowTitles(), (std::vector<std::wstring>{L"Alpha Bank", L"Beta Bank", L"Mail", L"zeta.example"}));
+
+    ChooseFilter(L"Bank");
+    EXPECT_EQ(ColumnTitles(),
+              (std::vector<std::wstring>{L" ", L"Bank", L"Account #", L"PIN", L"", L"", L""}));
+    EXPECT_EQ(RowTitles(), (std::vector<std::wstring>{L"Alpha Bank", L"Beta Bank"}));
+    EXPECT_EQ(PaneLabels(), (std::vector<std::wstring>{L"Bank", L"Account #", L"PIN", L"", L"", L"", L"Note"}));
+
+    ChooseFilter(L"Voice Mail");
+    EXPECT_TRUE(RowTitles().empty());
+    EXPECT_FALSE(MenuEnabled(408));  // nothing selected: no edit or delete
+    EXPECT_FALSE(ButtonEnabled(409));
+    EXPECT_EQ(Pane(), std::vector<std::wstring>(7));  // an empty pane
+
+    ChooseFilter(L"All");
+    EXPECT_EQ(RowTitles().size(), 4u);
+    EXPECT_TRUE(MenuEnabled(408));
+    EXPECT_TRUE(ButtonEnabled(409));
+}
+
+TEST_F(MainWindowTest, ThePaneFollowsTheSelection) {
+    MakeDatabase(kRecords);
+    OpenWindow();
+    EXPECT_EQ(Pane(), (std::vector<std::wstring>{L"Alpha Bank", L"111", L"1111", L"", L"", L"", L"alpha note"}));
+    Select(3);
+    EXPECT_EQ(Pane(), (std::vector<std::wstring>{L"zeta.example", L"https://zeta.example", L"zed", L"pw-z", L"", L"",
+                                                 L""}));
+    EXPECT_EQ(PaneLabels(),
+              (std::vector<std::wstring>{L"Description", L"URL", L"User Name", L"Password", L"", L"", L"Note"}));
+    // The web address is a hyperlink; the first field is not one here.
+    EXPECT_NE(GetPropW(mainWindow.recordView->values[1], L"_HyperLink_"), nullptr);
+    EXPECT_EQ(GetPropW(mainWindow.recordView->values[0], L"_HyperLink_"), nullptr);
+}
+
+TEST_F(MainWindowTest, LockDisplayFollowsThePassword) {
+    MakeDatabase(kRecords);
+    OpenWindow();
+    EXPECT_EQ(MenuText(402), L"Add &Password ...");
+    EXPECT_FALSE(MenuEnabled(401));
+    EXPECT_FALSE(ButtonEnabled(401));
+
+    OnPasswordAdded(List().records, *theApp.recordFile, u"a password", List().categories);
+    List().Refresh();
+    // Adding a password leaves the data locked: protected values are masked.
+    EXPECT_EQ(MenuText(402), L"Change &Password ...");
+    EXPECT_EQ(MenuText(401), L"Un&lock The Data ...");
+    EXPECT_TRUE(MenuEnabled(401));
+    EXPECT_TRUE(ButtonEnabled(401));
+    EXPECT_EQ(SendMessageW(mainWindow.hwndToolbar, TB_GETBITMAP, 401, 0), 2);  // closed padlock
+    EXPECT_EQ(Pane(), (std::vector<std::wstring>{L"Alpha Bank", L"******", L"******", L"", L"", L"", L"******"}));
+
+    ASSERT_TRUE(VerifyPassword(u"a password"));
+    theSettings->locked = 0;
+    List().Refresh();
+    EXPECT_EQ(MenuText(401), L"&Lock The Data");
+    EXPECT_EQ(SendMessageW(mainWindow.hwndToolbar, TB_GETBITMAP, 401, 0), 1);  // open padlock
+    EXPECT_EQ(Pane()[1], L"111");
+
+    SendMessageW(main, WM_COMMAND, 401, 0);  // lock
+    Pump();
+    EXPECT_EQ(MenuText(401), L"Un&lock The Data ...");
+    EXPECT_EQ(Pane()[1], L"******");
+}
+
+TEST_F(MainWindowTest, LayoutKeepsTheSplitterInside) {
+    MakeDatabase({});
+    OpenWindow();
+    auto childRect = [&](HWND child) {
+        RECT r;
+        GetWindowRect(child, &r);
+        MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    };
+    SetWindowPos(main, nullptr, 0, 0, 300, 400, SWP_NOMOVE | SWP_NOZORDER);
+    Pump();
+    RECT client;
+    GetClientRect(main, &client);
+    RECT splitter = childRect(mainWindow.splitter->hwnd);
+    EXPECT_EQ(splitter.left, client.right - 47);
+    EXPECT_EQ(splitter.right - splitter.left, 7);
+    EXPECT_EQ(childRect(List().hwndList).right, splitter.left);
+    EXPECT_EQ(childRect(mainWindow.recordView->hwnd).left, splitter.right);
+    EXPECT_EQ(childRect(mainWindow.recordView->hwnd).right, client.right);
+    EXPECT_EQ(theSettings->desktop.splitterPosition, splitter.left);
+}
+
+}  // namespace

@@ -1,0 +1,469 @@
+#include "views/CRecList.h"
+
+#include "app/Application.h"
+#include "app/MainWindow.h"
+#include "app/Wide.h"
+#include "dialogs/Drawing.h"
+#include "dialogs/Gdi.h"
+#include "dialogs/Messages.h"
+#include "model/DataFolder.h"
+#include "model/StringTable.h"
+#include "res/resource.h"
+#include "security/Cipher.h"
+#include "security/PasswordDialogs.h"
+#include "storage/CxFile.h"
+#include "storage/Settings.h"
+#include "views/CRecView.h"
+#include "views/ViewLogic.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <string>
+
+namespace {
+
+COLORREF ColourOf(const int32_t rgb[3]) {
+    return RGB(rgb[0] & 0xFF, rgb[1] & 0xFF, rgb[2] & 0xFF);
+}
+
+COLORREF OddRowColour() { return ColourOf(theSettings->Active().oddRowColour); }
+COLORREF EvenRowColour() { return ColourOf(theSettings->Active().evenRowColour); }
+
+int SpaceWidth(HDC dc) {
+    SIZE size{};
+    GetTextExtentPoint32W(dc, L" ", 1, &size);
+    return size.cx;
+}
+
+// The record view pane lays itself out again from mainWindow.selectedRecord.
+void RelayoutRecordView() {
+    if (mainWindow.recordView && mainWindow.recordView->hwnd)
+        SendMessageW(mainWindow.recordView->hwnd, WM_SIZE, 0, 0);
+}
+
+int CALLBACK CompareRows(LPARAM a, LPARAM b, LPARAM column) {
+    auto* first = reinterpret_cast<const CRecord*>(a);
+    auto* second = reinterpret_cast<const CRecord*>(b);
+    if (!first || !second) return 0;
+    return CompareRecords(*first, *second, static_cast<int>(column));
+}
+
+void SetRedraw(HWND list, bool on) { SendMessageW(list, WM_SETREDRAW, on ? TRUE : FALSE, 0); }
+
+}  // namespace
+
+CRecList::CRecList(CxFile& recordFile) : file(recordFile) {
+    // Records consult the categories while they load.
+    bool categoriesWhole = categories.Load(file);
+    bool recordsWhole = records.Load(file, categories);
+    loadedWhole = categoriesWhole && recordsWhole;
+}
+
+CRecList::~CRecList() = default;
+
+void CRecList::Create(HWND parentWindow) {
+    parent = parentWindow;
+    // The rows carry no text, so the sort style orders nothing by itself;
+    // only LVM_SORTITEMS with CompareRecords does.
+    DWORD style = WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL | LVS_SORTDESCENDING | LVS_OWNERDRAWFIXED;
+    hwndList = CreateWindowExW(0, WC_LISTVIEWW, L"", style, 0, 0, 0, 0, parent,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_RECORD_LIST)), theApp.instance, nullptr);
+    if (!hwndList) return;
+    hwndHeader = ListView_GetHeader(hwndList);
+    SetWindowLongPtrW(hwndList, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    if (hwndHeader) SetWindowLongPtrW(hwndHeader, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    origListProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(hwndList, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CRecList::ListProc)));
+}
+
+LRESULT CALLBACK CRecList::ListProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<CRecList*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!self || !self->origListProc) return DefWindowProcW(hwnd, message, wParam, lParam);
+    WNDPROC original = self->origListProc;
+    switch (message) {
+        case WM_DESTROY:
+            SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+            return 0;
+        case WM_SIZE:
+            // While the header holds the mouse, the user is dragging a divider;
+            // a size change then (a scroll bar coming or going) must not put
+            // the stored widths back over the one being dragged.
+            if (GetCapture() != self->hwndHeader) self->ApplyColumnWidths();
+            // The stripes are painted with the background: space the list
+            // gains must be erased, even when the move asked for no redraw.
+            InvalidateRect(hwnd, nullptr, TRUE);
+            break;
+        case UM_SAVECOLUMNWIDTHS:
+            self->StoreColumnWidths();
+            break;
+        case WM_ERASEBKGND:
+            self->PaintStripes(reinterpret_cast<HDC>(wParam));
+            return 1;
+        case WM_NOTIFY: {
+            auto* header = reinterpret_cast<const NMHEADERW*>(lParam);
+            if (header->hdr.hwndFrom != self->hwndHeader) break;
+            UINT code = header->hdr.code;
+            if (code == HDN_ITEMCLICKW || code == HDN_ITEMCLICKA) {
+                ListView_SortItems(hwnd, CompareRows, header->iItem);
+            } else if (code == HDN_ENDTRACKW || code == HDN_ENDTRACKA) {
+                // The new width is only in place once the list has handled the drag.
+                PostMessageW(hwnd, UM_SAVECOLUMNWIDTHS, 0, 0);
+            }
+            break;
+        }
+        case WM_DRAWITEM: {
+            auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+            if (item->CtlType != ODT_HEADER) break;
+            self->DrawHeaderItem(*item);
+            return TRUE;
+        }
+        default:
+            break;
+    }
+    return CallWindowProcW(original, hwnd, message, wParam, lParam);
+}
+
+LRESULT CRecList::OnMeasureItem(HWND mainWindowHandle, WPARAM wParam, LPARAM lParam) {
+    auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+    if (measure->CtlType != ODT_LISTVIEW) return DefWindowProcW(mainWindowHandle, WM_MEASUREITEM, wParam, lParam);
+    int height = 14;
+    // While the list view is being created, before hwndList is known, 14 stands.
+    if (hwndList) {
+        WindowDC dc(hwndList);
+        TEXTMETRICW metrics;
+        if (dc.Get() && GetTextMetricsW(dc.Get(), &metrics)) height = std::max<int>(metrics.tmHeight, 14);
+    }
+    rowHeight = height;
+    measure->itemHeight = static_cast<UINT>(height);
+    return TRUE;
+}
+
+LRESULT CRecList::OnDrawItem(HWND mainWindowHandle, WPARAM wParam, LPARAM lParam) {
+    auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+    if (item->CtlType != ODT_LISTVIEW) return DefWindowProcW(mainWindowHandle, WM_DRAWITEM, wParam, lParam);
+    DrawRow(*item);
+    return TRUE;
+}
+
+LRESULT CRecList::OnNotify(HWND mainWindowHandle, WPARAM wParam, LPARAM lParam) {
+    auto* header = reinterpret_cast<const NMHDR*>(lParam);
+    if (header->code == NM_DBLCLK) {
+        // Refresh holds the redrawing back itself; the list keeps drawing
+        // while the password prompt or the edit dialog is open.
+        auto* activate = reinterpret_cast<const NMITEMACTIVATE*>(lParam);
+        if (EditRecord(activate->iItem)) Refresh();
+    } else if (header->code == LVN_ITEMCHANGED) {
+        auto* change = reinterpret_cast<const NMLISTVIEW*>(lParam);
+        if (change->uChanged & LVIF_STATE) {
+            if (change->uNewState == 0) {
+                mainWindow.selectedRecord = nullptr;
+            } else if (change->uNewState & LVIS_SELECTED) {
+                mainWindow.selectedRecord = RecordAt(change->iItem);
+            }
+            UpdateSelectionCommands(mainWindow.selectedRecord != nullptr);
+            RelayoutRecordView();
+        }
+    }
+    return DefWindowProcW(mainWindowHandle, WM_NOTIFY, wParam, lParam);
+}
+
+void CRecList::Refresh() {
+    mainWindow.selectedRecord = nullptr;
+    RelayoutRecordView();
+    if (!hwndList) {
+        UpdateSelectionCommands(false);
+        UpdateLockState();
+        return;
+    }
+
+    // Without redrawing, inserting and sorting many rows stays quick.
+    SetRedraw(hwndList, false);
+    ListView_DeleteAllItems(hwndList);
+    SyncColumns();
+
+    int shown = 0;
+    for (CRecord* record : Nodes<CRecord>(records))
+        if (filterCategoryId == -1 || record->categoryId == filterCategoryId) ++shown;
+    ListView_SetItemCount(hwndList, shown);
+    // Appending, then one sort by the first field, orders the rows as well as
+    // sorting after every insertion would, at a fraction of the cost.
+    LVITEMW row{};
+    row.mask = LVIF_PARAM;
+    int inserted = 0;
+    for (CRecord* record : Nodes<CRecord>(records)) {
+        if (filterCategoryId != -1 && record->categoryId != filterCategoryId) continue;
+        row.iItem = inserted;
+        row.lParam = reinterpret_cast<LPARAM>(record);
+        if (ListView_InsertItem(hwndList, &row) >= 0) ++inserted;
+    }
+    ListView_SortItems(hwndList, CompareRows, 1);
+
+    SetColumnTitles();
+    SetRedraw(hwndList, true);
+    InvalidateRect(hwndList, nullptr, TRUE);
+
+    if (inserted > 0) {
+        SetFocus(hwndList);
+        // Selecting row 0 notifies LVN_ITEMCHANGED, so the pane shows its record.
+        ListView_SetItemState(hwndList, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        UpdateSelectionCommands(true);
+    } else {
+        UpdateSelectionCommands(false);
+    }
+    UpdateLockState();
+}
+
+void CRecList::SetFilter(int categoryId) {
+    filterCategoryId = categoryId;
+    Refresh();
+}
+
+void CRecList::SetColumnTitles() {
+    CCategory* category = filterCategoryId == -1 ? nullptr : categories.FindById(filterCategoryId);
+    CResString field(IDS_FIELD);
+    for (int i = 0; i <= columnCount; ++i) {
+        std::wstring title;
+        if (i == 0) {
+            title = L" ";
+        } else if (category) {
+            title = W(category->fieldLabel[i - 1]);
+        } else {
+            title = std::wstring(field.Text()) + L" " + std::to_wstring(i);
+        }
+        LVCOLUMNW column{};
+        column.mask = LVCF_FMT | LVCF_TEXT;
+        column.fmt = LVCFMT_LEFT;
+        column.pszText = title.data();
+        ListView_SetColumn(hwndList, i, &column);
+        // Setting the column rewrites the header item's format, so the
+        // owner-draw flag goes on afterwards.
+        HDITEMW headerItem{};
+        headerItem.mask = HDI_FORMAT;
+        if (hwndHeader && Header_GetItem(hwndHeader, i, &headerItem)) {
+            headerItem.fmt |= HDF_OWNERDRAW;
+            Header_SetItem(hwndHeader, i, &headerItem);
+        }
+    }
+}
+
+void CRecList::SyncColumns() {
+    int want = std::clamp<int>(theSettings->desktop.visibleDataColumns, 1, 6);
+    LVCOLUMNW column{};
+    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
+    column.fmt = LVCFMT_LEFT;
+    column.cx = kIconColumnWidth;
+    wchar_t empty[] = L"";
+    column.pszText = empty;
+    if (columnCount < 0) {
+        ListView_InsertColumn(hwndList, 0, &column);
+        columnCount = 0;
+    }
+    for (int i = columnCount; i > want; --i) ListView_DeleteColumn(hwndList, i);
+    for (int i = columnCount + 1; i <= want; ++i) ListView_InsertColumn(hwndList, i, &column);
+    columnCount = want;
+    ApplyColumnWidths();
+}
+
+int* CRecList::ColumnWidthArray(CCategory** owner) {
+    *owner = nullptr;
+    if (theSettings->desktop.perCategoryColumnWidths && filterCategoryId != -1) {
+        if (CCategory* category = categories.FindById(filterCategoryId)) {
+            *owner = category;
+            return category->columnWidth;
+        }
+    }
+    return theSettings->desktop.columnWidths;
+}
+
+void CRecList::ApplyColumnWidths() {
+    if (!hwndList || columnCount < 1) return;
+    RECT client;
+    GetClientRect(hwndList, &client);
+    CCategory* owner = nullptr;
+    int* widths = ColumnWidthArray(&owner);
+    if (FillUnsetColumnWidths(widths, columnCount, client.right - client.left) && owner) owner->isDirty = true;
+    for (int i = 0; i <= columnCount; ++i) ListView_SetColumnWidth(hwndList, i, widths[i]);
+    // Brings the first rows back into view after every resize.
+    for (int i = 0; i <= columnCount; ++i) ListView_EnsureVisible(hwndList, i, FALSE);
+}
+
+void CRecList::StoreColumnWidths() {
+    if (!hwndList || columnCount < 1) return;
+    CCategory* owner = nullptr;
+    int* widths = ColumnWidthArray(&owner);
+    bool changed = false;
+    for (int i = 0; i <= columnCount; ++i) {
+        int width = ListView_GetColumnWidth(hwndList, i);
+        if (width != widths[i]) {
+            widths[i] = width;
+            changed = true;
+        }
+    }
+    // The settings are written at exit; a changed category is marked to be.
+    if (changed && owner) owner->isDirty = true;
+}
+
+void CRecList::PaintStripes(HDC dc) {
+    RECT client;
+    GetClientRect(hwndList, &client);
+    int top = 0;
+    RECT header;
+    if (hwndHeader && GetWindowRect(hwndHeader, &header)) {
+        MapWindowPoints(nullptr, hwndList, reinterpret_cast<POINT*>(&header), 2);
+        top = header.bottom + 1;
+    }
+    Brush odd(CreateSolidBrush(OddRowColour()));
+    Brush even(CreateSolidBrush(EvenRowColour()));
+    int height = std::max(rowHeight, 1);
+    bool isOdd = true;
+    for (int y = top; y < client.bottom; y += height, isOdd = !isOdd) {
+        RECT stripe = {client.left, y, client.right, std::min<LONG>(y + height, client.bottom)};
+        FillRect(dc, &stripe, isOdd ? odd.Get() : even.Get());
+    }
+}
+
+void CRecList::DrawRow(const DRAWITEMSTRUCT& item) {
+    HDC dc = item.hDC;
+    int row = static_cast<int>(item.itemID);
+    COLORREF rowColour = row % 2 == 0 ? OddRowColour() : EvenRowColour();
+    bool selected = (item.itemState & ODS_SELECTED) != 0;
+
+    Brush fill(CreateSolidBrush(selected ? GetSysColor(COLOR_HIGHLIGHT) : rowColour));
+    FillRect(dc, &item.rcItem, fill.Get());
+    COLORREF previousText = SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+    int previousMode = SetBkMode(dc, TRANSPARENT);
+
+    if (auto* record = reinterpret_cast<const CRecord*>(item.itemData)) {
+        RECT cell = item.rcItem;
+        cell.right = cell.left + ListView_GetColumnWidth(hwndList, 0);
+        // The icon never shows the selection.
+        if (selected) {
+            Brush iconFill(CreateSolidBrush(rowColour));
+            FillRect(dc, &cell, iconFill.Get());
+        }
+        DrawIconCell(dc, *record, cell);
+
+        int inset = SpaceWidth(dc);
+        CString text;
+        for (int column = 1; column <= columnCount; ++column) {
+            cell.left = cell.right;
+            cell.right = cell.left + ListView_GetColumnWidth(hwndList, column);
+            RECT textRect = {cell.left + inset, cell.top, cell.right - inset, cell.bottom};
+            // The text is made for this one drawing: rows hold only the record.
+            record->GetField(column - 1, text);
+            DrawTextEllipsis(dc, W(text.c_str()), textRect);
+        }
+    }
+    SetBkMode(dc, previousMode);
+    SetTextColor(dc, previousText);
+}
+
+void CRecList::DrawIconCell(HDC dc, const CRecord& record, RECT cell) {
+    CCategory* category = record.categoryId >= 0 ? categories.FindById(record.categoryId) : nullptr;
+    HBITMAP picture = nullptr;
+    if (category && theApp.dataFolder) {
+        if (CIcon* icon = FindIcon(theApp.dataFolder->icons, W(category->iconName)))
+            picture = GetIconBitmap(icon, true);  // shared; not ours to delete
+    }
+    if (picture) {
+        DrawBitmapTransparent(dc, cell, picture);
+        return;
+    }
+    Bitmap missing(LoadBitmapW(theApp.resources, MAKEINTRESOURCEW(IDB_MISSING_ICON)));
+    if (missing) DrawBitmapTransparent(dc, cell, missing.Get());
+}
+
+void CRecList::DrawHeaderItem(const DRAWITEMSTRUCT& item) {
+    HDC dc = item.hDC;
+    int index = static_cast<int>(item.itemID);
+    bool pressed = (item.itemState & ODS_SELECTED) != 0;
+    RECT rect = item.rcItem;
+    if (index == 0) {
+        Bitmap glyph(LoadBitmapW(theApp.resources, MAKEINTRESOURCEW(IDB_HEADER_GLYPH)));
+        if (pressed) OffsetRect(&rect, 2, 1);
+        if (glyph) DrawBitmapTransparent(dc, rect, glyph.Get());
+        return;
+    }
+    wchar_t text[33] = {};
+    HDITEMW headerItem{};
+    headerItem.mask = HDI_TEXT;
+    headerItem.pszText = text;
+    headerItem.cchTextMax = 33;
+    Header_GetItem(hwndHeader, index, &headerItem);
+    int inset = SpaceWidth(dc);
+    rect.left += inset;
+    rect.right -= inset;
+    if (pressed) OffsetRect(&rect, 1, 1);
+    int previousMode = SetBkMode(dc, TRANSPARENT);
+    COLORREF previousText = SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+    DrawTextEllipsis(dc, text, rect);
+    SetTextColor(dc, previousText);
+    SetBkMode(dc, previousMode);
+}
+
+CRecord* CRecList::RecordAt(int row) const {
+    if (!hwndList || row < 0) return nullptr;
+    LVITEMW item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    if (!ListView_GetItem(hwndList, &item)) return nullptr;
+    return reinterpret_cast<CRecord*>(item.lParam);
+}
+
+int CRecList::SelectedRow() const {
+    return hwndList ? ListView_GetNextItem(hwndList, -1, LVNI_SELECTED) : -1;
+}
+
+bool CRecList::NewRecord() {
+    // The record edit dialog is not part of the program yet.
+    return false;
+}
+
+bool CRecList::EditRecord(int row) {
+    if (row < 0) row = SelectedRow();
+    CRecord* record = RecordAt(row);
+    if (!record) return false;
+    bool unlocked = false;
+    CCategory* category = categories.FindById(record->categoryId);
+    if (category && category->isProtected && HasPassword() && theSettings->locked) {
+        if (!AskForPassword(parent, IDS_UNLOCK_TO_EDIT, false)) return false;
+        unlocked = true;
+    }
+    // The record edit dialog is not part of the program yet; after an unlock
+    // the whole list must be drawn again without the masks.
+    return unlocked;
+}
+
+bool CRecList::DeleteSelected() {
+    int row = SelectedRow();
+    CRecord* record = RecordAt(row);
+    if (!record) return false;
+    if (theSettings->locked && record->isEnciphered) {
+        ShowMessage(hwndList, IDS_DELETE_RECORD, IDS_CANNOT_DELETE_ENCRYPTED, kErrorBox);
+        return false;
+    }
+    CString first;
+    record->GetField(0, first);
+    if (ShowMessage(hwndList, IDS_DELETE_RECORD, IDS_CONFIRM_DELETE_RECORD, kQuestionBox, W(first.c_str())) != IDYES)
+        return false;
+    // The row goes before the record, so nothing can draw or select a record
+    // that no longer exists before the caller rebuilds the list.
+    ListView_DeleteItem(hwndList, row);
+    if (mainWindow.selectedRecord == record) mainWindow.selectedRecord = nullptr;
+    records.DeleteRecord(file, record);
+    return true;
+}
+
+void CRecList::UpdateSelectionCommands(bool enable) {
+    if (mainWindow.hwndToolbar) {
+        SendMessageW(mainWindow.hwndToolbar, TB_ENABLEBUTTON, IDM_EDIT_RECORD, MAKELPARAM(enable ? TRUE : FALSE, 0));
+        SendMessageW(mainWindow.hwndToolbar, TB_ENABLEBUTTON, IDM_DELETE_RECORD, MAKELPARAM(enable ? TRUE : FALSE, 0));
+    }
+    HMENU menu = parent ? GetMenu(parent) : nullptr;
+    if (menu) {
+        UINT state = MF_BYCOMMAND | (enable ? MF_ENABLED : MF_GRAYED);
+        EnableMenuItem(menu, IDM_EDIT_RECORD, state);
+        EnableMenuItem(menu, IDM_DELETE_RECORD, state);
+    }
+}

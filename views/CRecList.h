@@ -1,0 +1,67 @@
+// The record list: the left half of the main window, an owner-drawn report
+// list view with one row per record of the chosen category (or of all), an
+// icon column and up to six data columns in alternating row colours. It owns
+// the program's categories and records.
+#pragma once
+
+#include "model/Category.h"
+#include "model/Record.h"
+
+#include <windows.h>
+
+class CxFile;
+
+class CRecList {
+public:
+    // Loads the categories, then the records, from the record file.
+    explicit CRecList(CxFile& file);
+    CRecList(const CRecList&) = delete;
+    CRecList& operator=(const CRecList&) = delete;
+    ~CRecList();
+
+    // Creates the list view (control id 1004) as a child of the main window.
+    void Create(HWND parentWindow);
+
+    // The main window's WM_MEASUREITEM, WM_DRAWITEM and WM_NOTIFY for control 1004.
+    LRESULT OnMeasureItem(HWND mainWindow, WPARAM wParam, LPARAM lParam);
+    LRESULT OnDrawItem(HWND mainWindow, WPARAM wParam, LPARAM lParam);
+    LRESULT OnNotify(HWND mainWindow, WPARAM wParam, LPARAM lParam);
+
+    // Rebuilds columns and rows and selects the first row.
+    void Refresh();
+    // -1 shows every category.
+    void SetFilter(int categoryId);
+
+    // The record commands; true when the caller should Refresh.
+    bool NewRecord();
+    bool EditRecord(int row);
+    bool DeleteSelected();
+    // Enables the edit and delete commands (menu and toolbar) or greys them.
+    void UpdateSelectionCommands(bool enable);
+
+    CxFile& file;
+    CCategories categories;
+    CRecords records;
+    bool loadedWhole = true;  // false when a damaged entry was left out at load
+    HWND parent = nullptr;
+    HWND hwndList = nullptr;
+    HWND hwndHeader = nullptr;
+    WNDPROC origListProc = nullptr;
+    int filterCategoryId = -1;
+    int columnCount = -1;
+    int rowHeight = 14;
+
+private:
+    static LRESULT CALLBACK ListProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    void SyncColumns();
+    void SetColumnTitles();
+    void ApplyColumnWidths();
+    void StoreColumnWidths();
+    int* ColumnWidthArray(CCategory** owner);
+    void PaintStripes(HDC dc);
+    void DrawRow(const DRAWITEMSTRUCT& item);
+    void DrawIconCell(HDC dc, const CRecord& record, RECT cell);
+    void DrawHeaderItem(const DRAWITEMSTRUCT& item);
+    CRecord* RecordAt(int row) const;
+    int SelectedRow() const;
+};

@@ -1,0 +1,339 @@
+#include "views/CRecView.h"
+
+#include "app/Application.h"
+#include "app/MainWindow.h"
+#include "app/Wide.h"
+#include "dialogs/Gdi.h"
+#include "dialogs/Messages.h"
+#include "model/Category.h"
+#include "model/Record.h"
+#include "model/StringTable.h"
+#include "res/resource.h"
+#include "storage/Settings.h"
+#include "views/CRecList.h"
+#include "views/ViewLogic.h"
+
+#include <shellapi.h>
+
+#include <string>
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"RecViewWndClass";
+constexpr wchar_t kLinkProperty[] = L"_HyperLink_";
+constexpr wchar_t kHighlightProperty[] = L"_HyperHighLt_";
+constexpr UINT_PTR kHighlightTimer = 2;
+constexpr UINT kHighlightMilliseconds = 200;
+constexpr int kRows = 7;
+constexpr int kNoteRow = 6;
+constexpr int kMaxLinkText = 255;
+
+bool HasProperty(HWND box, const wchar_t* name) { return GetPropW(box, name) != nullptr; }
+
+void SetProperty(HWND box, const wchar_t* name, bool on) {
+    SetPropW(box, name, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(on ? 1 : 0)));
+}
+
+void RepaintNow(HWND box) {
+    InvalidateRect(box, nullptr, TRUE);
+    UpdateWindow(box);
+}
+
+std::wstring BoxText(HWND box) {
+    wchar_t text[kMaxLinkText + 1] = {};
+    int length = GetWindowTextW(box, text, kMaxLinkText + 1);
+    return std::wstring(text, length > 0 ? static_cast<size_t>(length) : 0);
+}
+
+// Whether the pointer is over the text of a box: from the first character
+// in view to the end of the text. The width is that of the box's plain
+// device context, scaled from its resolution to points.
+bool PointerOverText(HWND box) {
+    std::wstring text = BoxText(box);
+    if (text.empty()) return false;
+    int first = -1;
+    int firstX = 0;
+    for (int i = 0; i < static_cast<int>(text.size()); ++i) {
+        LRESULT position = SendMessageW(box, EM_POSFROMCHAR, static_cast<WPARAM>(i), 0);
+        int x = static_cast<short>(LOWORD(position));
+        // Characters scrolled out of view to the left have no place in the box.
+        if (position != -1 && x >= 0) {
+            first = i;
+            firstX = x;
+            break;
+        }
+    }
+    if (first < 0) return false;
+
+    RECT hot;
+    if (!GetWindowRect(box, &hot)) return false;
+    WindowDC dc(box);
+    if (!dc.Get()) return false;
+    SIZE size{};
+    GetTextExtentPoint32W(dc.Get(), text.c_str() + first, static_cast<int>(text.size()) - first, &size);
+    int dpi = GetDeviceCaps(dc.Get(), LOGPIXELSX);
+    int width = dpi > 0 ? MulDiv(size.cx, 72, dpi) : size.cx;
+    hot.left += firstX;
+    hot.right = hot.left + width;
+
+    POINT pointer;
+    return GetCursorPos(&pointer) && PtInRect(&hot, pointer);
+}
+
+CRecView* ViewOf(HWND window) { return reinterpret_cast<CRecView*>(GetWindowLongPtrW(window, GWLP_USERDATA)); }
+
+// The first category with the record's id; unlike FindById, none when no
+// category has it, so a record of a vanished category shows plain labels.
+const CCategory* CategoryOf(const CRecord& record) {
+    if (!mainWindow.recordList) return nullptr;
+    for (CCategory* category : Nodes<CCategory>(mainWindow.recordList->categories))
+        if (category->id == record.categoryId) return category;
+    return nullptr;
+}
+
+}  // namespace
+
+bool IsWebAddress(const wchar_t* text) { return StartsWithWebAddress(U(text)); }
+
+CRecView::CRecView() { mainWindow.selectedRecord = nullptr; }
+
+CRecView::~CRecView() { OnDestroy(); }
+
+bool CRecView::Register(HINSTANCE instance) {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = &CRecView::WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    windowClass.lpszClassName = kClassName;
+    // A second main window in the same process finds the class in place.
+    registered = RegisterClassW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    return registered;
+}
+
+void CRecView::Create(HWND parentWindow) {
+    if (!registered) return;
+    parent = parentWindow;
+    hwnd = CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, parent,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_RECORD_VIEW)), theApp.instance, this);
+}
+
+LRESULT CALLBACK CRecView::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* self = static_cast<CRecView*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        if (self) self->hwnd = window;
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    CRecView* self = ViewOf(window);
+    if (!self) return DefWindowProcW(window, message, wParam, lParam);
+    switch (message) {
+        case WM_CREATE:
+            self->OnCreate(window);
+            return 0;
+        case WM_DESTROY:
+            self->OnDestroy();
+            return 0;
+        case WM_NCDESTROY:
+            SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+            self->hwnd = nullptr;
+            break;
+        case WM_SIZE:
+            self->Layout();
+            return 0;
+        case WM_PAINT: {
+            PAINTSTRUCT paint;
+            HDC dc = BeginPaint(window, &paint);
+            if (dc) self->Paint(dc);
+            EndPaint(window, &paint);
+            return 0;
+        }
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLOREDIT: {
+            auto dc = reinterpret_cast<HDC>(wParam);
+            auto child = reinterpret_cast<HWND>(lParam);
+            if (HasProperty(child, kLinkProperty))
+                SetTextColor(dc, HasProperty(child, kHighlightProperty) ? RGB(255, 0, 0) : RGB(0, 0, 255));
+            SetBkColor(dc, RGB(255, 255, 255));
+            return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
+        }
+        default:
+            break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void CRecView::OnCreate(HWND window) {
+    normalFont = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    LOGFONTW description;
+    if (GetObjectW(normalFont, sizeof description, &description)) {
+        LOGFONTW bold = description;
+        bold.lfWeight = FW_BOLD;
+        boldFont = CreateFontIndirectW(&bold);
+        LOGFONTW underlined = description;
+        underlined.lfUnderline = TRUE;
+        linkFont = CreateFontIndirectW(&underlined);
+    }
+
+    int height = 14;
+    rowGap = 10;
+    marginUnit = 10;
+    {
+        WindowDC dc(window);
+        TEXTMETRICW metrics;
+        if (dc.Get()) {
+            Selection select(dc.Get(), boldFont ? boldFont : normalFont);
+            if (GetTextMetricsW(dc.Get(), &metrics)) {
+                height = metrics.tmHeight;
+                rowGap = 5 * metrics.tmInternalLeading;
+                marginUnit = 3 * metrics.tmAveCharWidth / 2;
+            }
+        }
+    }
+    lineHeight = height + 4;
+
+    HFONT labelFont = boldFont ? boldFont : normalFont;
+    for (int i = 0; i < kRows; ++i) {
+        labels[i] = CreateWindowExW(0, L"Static", L"", WS_CHILD, 0, 0, 0, 0, window, nullptr, theApp.instance, nullptr);
+        SendMessageW(labels[i], WM_SETFONT, reinterpret_cast<WPARAM>(labelFont), FALSE);
+        DWORD style = WS_CHILD | ES_READONLY |
+                      (i == kNoteRow ? ES_MULTILINE | WS_VSCROLL | ES_AUTOVSCROLL : ES_AUTOHSCROLL);
+        values[i] = CreateWindowExW(0, L"Edit", L"", style, 0, 0, 0, 0, window, nullptr, theApp.instance, nullptr);
+        if (!values[i]) continue;
+        SendMessageW(values[i], WM_SETFONT, reinterpret_cast<WPARAM>(normalFont), FALSE);
+        // The box's own procedure waits in its user data for the link procedure.
+        LONG_PTR own = GetWindowLongPtrW(values[i], GWLP_WNDPROC);
+        SetWindowLongPtrW(values[i], GWLP_USERDATA, own);
+        SetWindowLongPtrW(values[i], GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CRecView::LinkProc));
+    }
+}
+
+void CRecView::OnDestroy() {
+    // The children are being destroyed with the pane and draw no more.
+    if (boldFont) DeleteObject(boldFont);
+    if (linkFont) DeleteObject(linkFont);
+    boldFont = nullptr;
+    linkFont = nullptr;
+}
+
+void CRecView::Layout() {
+    for (int i = 0; i < kRows; ++i) {
+        if (labels[i]) ShowWindow(labels[i], SW_HIDE);
+        if (values[i]) ShowWindow(values[i], SW_HIDE);
+    }
+    InvalidateRect(hwnd, nullptr, TRUE);
+    const CRecord* record = mainWindow.selectedRecord;
+    if (!record) return;
+
+    RECT client;
+    GetClientRect(hwnd, &client);
+    int right = client.right - 2 * marginUnit;
+    int y = lineHeight + rowGap;
+    const CCategory* category = CategoryOf(*record);
+    bool links = theSettings && theSettings->Active().showUrlsAsHyperlinks;
+    CResString fieldWord(IDS_FIELD);
+    CResString noteWord(IDS_NOTE);
+    CString value;
+    for (int i = 0; i < kRows; ++i) {
+        std::wstring label;
+        if (i == kNoteRow) {
+            label = noteWord.Text();
+        } else if (category) {
+            label = W(category->fieldLabel[i]);
+        } else {
+            label = std::wstring(fieldWord.Text()) + L" " + std::to_wstring(i + 1);
+        }
+        SetWindowTextW(labels[i], label.c_str());
+        MoveWindow(labels[i], marginUnit, y, 9 * marginUnit, lineHeight, TRUE);
+        ShowWindow(labels[i], SW_SHOW);
+
+        record->GetField(i, value);
+        const wchar_t* text = W(value.c_str());
+        bool link = i != kNoteRow && links && IsWebAddress(text);
+        SetWindowTextW(values[i], text);
+        SendMessageW(values[i], WM_SETFONT, reinterpret_cast<WPARAM>(link && linkFont ? linkFont : normalFont), FALSE);
+        SetProperty(values[i], kLinkProperty, link);
+        int left = 11 * marginUnit + 2;
+        MoveWindow(values[i], left, y, right - left, i == kNoteRow ? 5 * lineHeight : lineHeight, TRUE);
+        ShowWindow(values[i], SW_SHOW);
+
+        y += lineHeight + rowGap;
+    }
+}
+
+void CRecView::Paint(HDC dc) {
+    COLORREF colour = mainWindow.selectedRecord ? RGB(192, 192, 192) : GetBkColor(dc);
+    Pen pen(CreatePen(PS_SOLID, 1, colour));
+    Selection selectPen(dc, pen.Get());
+    Selection selectBrush(dc, GetStockObject(NULL_BRUSH));
+    for (HWND box : values) {
+        RECT frame;
+        if (!box || !GetWindowRect(box, &frame)) continue;
+        MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&frame), 2);
+        Rectangle(dc, frame.left - 3, frame.top - 4, frame.right + 1, frame.bottom + 1);
+    }
+}
+
+LRESULT CALLBACK CRecView::LinkProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto own = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(box, GWLP_USERDATA));
+    if (!own) return DefWindowProcW(box, message, wParam, lParam);
+    CRecView* view = ViewOf(GetParent(box));
+    bool link = HasProperty(box, kLinkProperty);
+    switch (message) {
+        case WM_DESTROY:
+            SetWindowLongPtrW(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(own));
+            RemovePropW(box, kLinkProperty);
+            RemovePropW(box, kHighlightProperty);
+            return 0;
+        case WM_SETCURSOR:
+            if (link && PointerOverText(box)) {
+                HCURSOR hand = LoadCursorW(nullptr, IDC_HAND);
+                SetCursor(hand ? hand : LoadCursorW(nullptr, IDC_ARROW));
+                return 1;
+            }
+            break;
+        case WM_MOUSEMOVE:
+            if (link) {
+                bool highlighted = HasProperty(box, kHighlightProperty);
+                if (PointerOverText(box)) {
+                    if (!highlighted) {
+                        SetProperty(box, kHighlightProperty, true);
+                        RepaintNow(box);
+                    }
+                    // Ends the highlight when no further move arrives.
+                    SetTimer(box, kHighlightTimer, kHighlightMilliseconds, nullptr);
+                } else if (highlighted) {
+                    SetProperty(box, kHighlightProperty, false);
+                    RepaintNow(box);
+                }
+            }
+            break;
+        case WM_TIMER:
+            if (wParam != kHighlightTimer) break;
+            KillTimer(box, kHighlightTimer);
+            if (!PointerOverText(box) && HasProperty(box, kHighlightProperty)) {
+                SetProperty(box, kHighlightProperty, false);
+                RepaintNow(box);
+            }
+            return 1;
+        case WM_LBUTTONDOWN:
+            if (view) view->linkPressed = PointerOverText(box);
+            break;
+        case WM_LBUTTONUP: {
+            bool pressed = view && view->linkPressed;
+            if (view) view->linkPressed = false;
+            if (link && pressed && PointerOverText(box)) {
+                std::wstring address = BoxText(box);
+                // The box took the capture at the press and never sees this
+                // release, so it would keep the mouse; give it back.
+                if (GetCapture() == box) ReleaseCapture();
+                ShellExecuteW(GetAncestor(box, GA_ROOT), L"open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+                return 1;
+            }
+            break;
+        }
+        default:
+            break;
+    }
+    return CallWindowProcW(own, box, message, wParam, lParam);
+}

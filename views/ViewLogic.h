@@ -1,0 +1,78 @@
+// The arithmetic and text rules of the views that need no window: column
+// widths of the record list, the row order, the limits of a splitter drag and
+// what counts as a web address. Kept free of Win32 so they are tested natively.
+#pragma once
+
+#include "app/MainLayout.h"
+#include "model/CString.h"
+#include "model/Record.h"
+#include "platform/Platform.h"
+
+#include <algorithm>
+#include <cstdint>
+
+// The record list's icon column; also what the data columns share less.
+inline constexpr int kIconColumnWidth = 20;
+
+struct ColumnShares {
+    int share;  // each data column after the first
+    int first;  // the first data column, which also takes the remainder
+};
+
+// How columnCount data columns (at least 1) split a list of this client width.
+inline ColumnShares ShareColumnWidth(int clientWidth, int columnCount) {
+    int available = clientWidth - kIconColumnWidth;
+    int share = available / columnCount;
+    return {share, share + available % columnCount};
+}
+
+// widths[0] is the icon column, widths[1..columnCount] the data columns. When
+// any of those is unset (below 2) they are all filled in afresh from the
+// client width; widths the user set are kept as they are. True when filled.
+inline bool FillUnsetColumnWidths(int32_t* widths, int columnCount, int clientWidth) {
+    bool unset = false;
+    for (int i = 0; i <= columnCount; ++i) unset = unset || widths[i] < 2;
+    if (!unset) return false;
+    ColumnShares shares = ShareColumnWidth(clientWidth, columnCount);
+    widths[0] = kIconColumnWidth;
+    widths[1] = std::max(shares.first, 1);
+    for (int i = 2; i <= columnCount; ++i) widths[i] = std::max(shares.share, 1);
+    return true;
+}
+
+// The drag offset corrected so that the bar, whose screen x the uncorrected
+// offset puts at barX, stays inside the parent's client area less the margins.
+inline int LimitDragOffset(int offset, int barX, int parentLeft, int parentRight) {
+    if (barX < parentLeft + kSplitterMargin) offset += parentLeft + kSplitterMargin - barX;
+    if (barX > parentRight - kSplitterMargin - kSplitterWidth)
+        offset += parentRight - kSplitterMargin - kSplitterWidth - barX;
+    return offset;
+}
+
+// "http://" or "https://" at the start, in any case; no other scheme counts.
+inline bool StartsWithWebAddress(const char16_t* text) {
+    if (!text) return false;
+    auto startsWith = [text](const char16_t* prefix) {
+        for (int i = 0; prefix[i]; ++i) {
+            char16_t c = text[i];
+            if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+            if (c != prefix[i]) return false;  // also stops at the end of text
+        }
+        return true;
+    };
+    return startsWith(u"http://") || startsWith(u"https://");
+}
+
+// The order of the list's rows when sorted by a column, always ascending.
+// Column 0 (the icons) groups the rows by category id, each group ordered by
+// the first field; data column c compares value c - 1 as the list shows it
+// (so "******" for protected values while locked); other columns are equal.
+inline int CompareRecords(const CRecord& a, const CRecord& b, int column) {
+    if (column < 0 || column > 6) return 0;
+    if (column == 0 && a.categoryId != b.categoryId) return a.categoryId < b.categoryId ? -1 : 1;
+    int value = column == 0 ? 0 : column - 1;
+    CString textA, textB;
+    a.GetField(value, textA);
+    b.GetField(value, textB);
+    return platform::CompareText(textA.c_str(), textB.c_str());
+}
