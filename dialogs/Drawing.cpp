@@ -3,6 +3,7 @@
 #include "dialogs/CqrDialog.h"
 #include "dialogs/Gdi.h"
 
+#include <algorithm>
 #include <string>
 
 void MakeControlBold(CqrDialog& dialog, int id) {
@@ -18,15 +19,20 @@ void MakeControlBold(CqrDialog& dialog, int id) {
 }
 
 int DrawTextEllipsis(HDC dc, const wchar_t* text, RECT rect) {
-    std::wstring full = text ? text : L"";
-    std::wstring shown = full;
-    int n = static_cast<int>(full.size());
+    std::wstring shown = text ? text : L"";
+    int n = static_cast<int>(shown.size());
+    int width = rect.right - rect.left;
     SIZE size{};
-    GetTextExtentPoint32W(dc, shown.c_str(), static_cast<int>(shown.size()), &size);
-    while (size.cx > rect.right - rect.left && n > 1) {
-        --n;
-        shown = full.substr(0, static_cast<size_t>(n)) + L"...";
-        GetTextExtentPoint32W(dc, shown.c_str(), static_cast<int>(shown.size()), &size);
+    GetTextExtentPoint32W(dc, shown.c_str(), n, &size);
+    if (size.cx > width && n > 1) {
+        // The longest start of the text that fits together with "...", but
+        // at least one character: measured once rather than one character
+        // at a time.
+        SIZE ellipsis{};
+        GetTextExtentPoint32W(dc, L"...", 3, &ellipsis);
+        int fit = 0;
+        GetTextExtentExPointW(dc, shown.c_str(), n - 1, std::max<int>(width - ellipsis.cx, 0), &fit, nullptr, &size);
+        shown = shown.substr(0, static_cast<size_t>(std::max(fit, 1))) + L"...";
     }
     return DrawTextW(dc, shown.c_str(), -1, &rect, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
 }

@@ -34,15 +34,37 @@ void CxFile::Flush() {
     }
 }
 
-int32_t CxFile::RawRead(void* buffer, int32_t count) {
-    if (count <= 0) return 0;
-    return static_cast<int32_t>(file.Read(buffer, static_cast<size_t>(count)));
+int32_t CxFile::RawRead(int64_t offset, void* buffer, int32_t count) {
+    if (count <= 0 || offset < 0) return 0;
+    // Walks read neighbouring pages one after another (pages are appended in
+    // the order they are written), so pages are read ahead a block at a time.
+    if (offset < readAheadStart || offset + count > readAheadStart + static_cast<int64_t>(readAhead.size())) {
+        readAheadStart = offset;
+        readAhead.resize(kReadAheadSize);
+        readAhead.resize(file.ReadAt(offset, readAhead.data(), kReadAheadSize));
+        if (offset + count > readAheadStart + static_cast<int64_t>(readAhead.size())) {
+            int64_t available = readAheadStart + static_cast<int64_t>(readAhead.size()) - offset;
+            count = static_cast<int32_t>(available > 0 ? available : 0);
+        }
+    }
+    std::memcpy(buffer, readAhead.data() + (offset - readAheadStart), static_cast<size_t>(count));
+    return count;
 }
 
-int32_t CxFile::RawWrite(const void* buffer, int32_t count) {
-    if (count <= 0) return 0;
+int32_t CxFile::RawWrite(int64_t offset, const void* buffer, int32_t count) {
+    if (count <= 0 || offset < 0) return 0;
     unflushed = true;
-    return static_cast<int32_t>(file.Write(buffer, static_cast<size_t>(count)));
+    auto written = static_cast<int32_t>(file.WriteAt(offset, buffer, static_cast<size_t>(count)));
+    // What was read ahead must show what is now in the file.
+    int64_t end = readAheadStart + static_cast<int64_t>(readAhead.size());
+    if (offset < end && offset + count > readAheadStart) {
+        if (written == count && offset >= readAheadStart && offset + count <= end) {
+            std::memcpy(readAhead.data() + (offset - readAheadStart), buffer, static_cast<size_t>(count));
+        } else {
+            readAhead.clear();
+        }
+    }
+    return written;
 }
 
 int64_t CxFile::Seek(int64_t offset, int origin) { return file.Seek(offset, origin); }
@@ -51,8 +73,7 @@ void CxFile::WriteHeader() {
     // An unchanged header is already on disk; rewriting and flushing it would
     // only cost a disk flush per page appended.
     if (std::memcmp(&header, &writtenHeader, sizeof header) == 0) return;
-    Seek(0, 0);
-    RawWrite(&header, kHeaderSize);
+    RawWrite(0, &header, kHeaderSize);
     writtenHeader = header;
     Flush();
 }
@@ -61,8 +82,7 @@ int32_t CxFile::AllocPage() {
     int32_t page = header.freeListHead;
     if (page > 0) {
         int32_t nextFree = kNone;
-        Seek(page, 0);
-        if (RawRead(&nextFree, 4) == 4 && (nextFree < 1 || IsPageOffset(nextFree))) {
+        if (RawRead(page, &nextFree, 4) == 4 && (nextFree < 1 || IsPageOffset(nextFree))) {
             header.freeListHead = nextFree;
             WriteHeader();
             return page;
@@ -71,8 +91,7 @@ int32_t CxFile::AllocPage() {
         ReportDamage(At("free list link of the page", page) + " leads outside the file's pages");
     }
     page = static_cast<int32_t>(fileSize);
-    Seek(page, 0);
-    if (RawWrite(dataPage.words.data(), header.pageSize) != header.pageSize) return kNone;
+    if (RawWrite(page, dataPage.words.data(), header.pageSize) != header.pageSize) return kNone;
     fileSize += header.pageSize;
     WriteHeader();
     return page;
@@ -80,8 +99,7 @@ int32_t CxFile::AllocPage() {
 
 void CxFile::FreePage(int32_t offset) {
     if (offset < 1) return;
-    Seek(offset, 0);
-    RawWrite(&header.freeListHead, 4);
+    RawWrite(offset, &header.freeListHead, 4);
     header.freeListHead = offset;
     WriteHeader();
 }
@@ -116,8 +134,7 @@ bool CxFile::ReadPage(int32_t offset, std::vector<int32_t>& words) {
         ReportDamage(At("a link to a page", offset) + " that is not a page of the file");
         return false;
     }
-    Seek(offset, 0);
-    if (RawRead(words.data(), header.pageSize) != header.pageSize) {
+    if (RawRead(offset, words.data(), header.pageSize) != header.pageSize) {
         ReportDamage(At("the page", offset) + " cannot be read");
         return false;
     }
@@ -125,8 +142,7 @@ bool CxFile::ReadPage(int32_t offset, std::vector<int32_t>& words) {
 }
 
 bool CxFile::WritePage(int32_t offset, std::vector<int32_t>& words) {
-    Seek(offset, 0);
-    return RawWrite(words.data(), header.pageSize) == header.pageSize;
+    return RawWrite(offset, words.data(), header.pageSize) == header.pageSize;
 }
 
 bool CxFile::LoadIndexPage(int32_t offset, IndexPage& page) {
@@ -237,8 +253,7 @@ void CxFile::CheckFreeList() {
             return;
         }
         seen[index] = true;
-        Seek(page, 0);
-        if (RawRead(&page, 4) != 4) {
+        if (RawRead(page, &page, 4) != 4) {
             ReportDamage("the free list cannot be read");
             return;
         }
@@ -261,9 +276,8 @@ int CxFile::OpenExisting(const char16_t* path, bool forReading) {
         Close();
         return kOtherFormat;
     }
-    Seek(0, 0);
     Header stored{};
-    if (RawRead(&stored, kHeaderSize) != kHeaderSize) {
+    if (RawRead(0, &stored, kHeaderSize) != kHeaderSize) {
         Close();
         return kCannotOpen;
     }
@@ -307,8 +321,7 @@ int CxFile::Create(const char16_t* path, int32_t requestedPageSize, int32_t firs
     header.firstIndexPage = kNone;
     header.freeListHead = kNone;
     headerSound = true;
-    Seek(0, 0);
-    RawWrite(&header, kHeaderSize);
+    RawWrite(0, &header, kHeaderSize);
     writtenHeader = header;
     Flush();
     fileSize = std::max<int64_t>(file.Size(), kHeaderSize);
@@ -340,6 +353,7 @@ void CxFile::Close() {
     unflushed = false;
     damage.clear();
     haveFreeKeyHint = false;
+    readAhead.clear();
 }
 
 // ---- navigation --------------------------------------------------------------

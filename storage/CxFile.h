@@ -68,8 +68,9 @@ public:
 protected:
     virtual bool OpenHandle(const char16_t* path, bool create);
     virtual void Flush();
-    virtual int32_t RawRead(void* buffer, int32_t count);
-    virtual int32_t RawWrite(const void* buffer, int32_t count);
+    // Reads and writes at a position (a single system call where there is one).
+    virtual int32_t RawRead(int64_t offset, void* buffer, int32_t count);
+    virtual int32_t RawWrite(int64_t offset, const void* buffer, int32_t count);
     virtual int64_t Seek(int64_t offset, int origin);
     virtual void WriteHeader();
     virtual int32_t AllocPage();
@@ -133,6 +134,8 @@ private:
     void CheckFreeList();
     int OpenExisting(const char16_t* path, bool readOnly);
 
+    static constexpr size_t kReadAheadSize = 32 * 1024;
+
     std::string signature;
     Header header{};
     Header writtenHeader{};
@@ -149,4 +152,6 @@ private:
     int32_t freeKeyHint = 0;
     bool haveFreeKeyHint = false;
     platform::File file;
+    std::vector<unsigned char> readAhead;  // file bytes from readAheadStart on
+    int64_t readAheadStart = 0;
 };

@@ -42,13 +42,6 @@ void RelayoutRecordView() {
         SendMessageW(mainWindow.recordView->hwnd, WM_SIZE, 0, 0);
 }
 
-int CALLBACK CompareRows(LPARAM a, LPARAM b, LPARAM column) {
-    auto* first = reinterpret_cast<const CRecord*>(a);
-    auto* second = reinterpret_cast<const CRecord*>(b);
-    if (!first || !second) return 0;
-    return CompareRecords(*first, *second, static_cast<int>(column));
-}
-
 void SetRedraw(HWND list, bool on) { SendMessageW(list, WM_SETREDRAW, on ? TRUE : FALSE, 0); }
 
 }  // namespace
@@ -64,9 +57,9 @@ CRecList::~CRecList() = default;
 
 void CRecList::Create(HWND parentWindow) {
     parent = parentWindow;
-    // The rows carry no text, so the sort style orders nothing by itself;
-    // only LVM_SORTITEMS with CompareRecords does.
-    DWORD style = WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL | LVS_SORTDESCENDING | LVS_OWNERDRAWFIXED;
+    // The list view keeps no rows of its own (owner data): rows holds the
+    // records in their order, and every cell is drawn from its record.
+    DWORD style = WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL | LVS_OWNERDATA | LVS_OWNERDRAWFIXED;
     hwndList = CreateWindowExW(0, WC_LISTVIEWW, L"", style, 0, 0, 0, 0, parent,
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_RECORD_LIST)), theApp.instance, nullptr);
     if (!hwndList) return;
@@ -105,7 +98,7 @@ LRESULT CALLBACK CRecList::ListProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
             if (header->hdr.hwndFrom != self->hwndHeader) break;
             UINT code = header->hdr.code;
             if (code == HDN_ITEMCLICKW || code == HDN_ITEMCLICKA) {
-                ListView_SortItems(hwnd, CompareRows, header->iItem);
+                self->SortBy(header->iItem);
             } else if (code == HDN_ENDTRACKW || code == HDN_ENDTRACKA) {
                 // The new width is only in place once the list has handled the drag.
                 PostMessageW(hwnd, UM_SAVECOLUMNWIDTHS, 0, 0);
@@ -177,33 +170,20 @@ void CRecList::Refresh() {
         return;
     }
 
-    // Without redrawing, inserting and sorting many rows stays quick.
     SetRedraw(hwndList, false);
-    ListView_DeleteAllItems(hwndList);
+    ListView_SetItemState(hwndList, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     SyncColumns();
-
-    int shown = 0;
-    for (CRecord* record : Nodes<CRecord>(records))
-        if (filterCategoryId == -1 || record->categoryId == filterCategoryId) ++shown;
-    ListView_SetItemCount(hwndList, shown);
-    // Appending, then one sort by the first field, orders the rows as well as
-    // sorting after every insertion would, at a fraction of the cost.
-    LVITEMW row{};
-    row.mask = LVIF_PARAM;
-    int inserted = 0;
+    rows.clear();
     for (CRecord* record : Nodes<CRecord>(records)) {
-        if (filterCategoryId != -1 && record->categoryId != filterCategoryId) continue;
-        row.iItem = inserted;
-        row.lParam = reinterpret_cast<LPARAM>(record);
-        if (ListView_InsertItem(hwndList, &row) >= 0) ++inserted;
+        if (filterCategoryId == -1 || record->categoryId == filterCategoryId) rows.push_back(record);
     }
-    ListView_SortItems(hwndList, CompareRows, 1);
-
+    SortRecords(rows, 1);
+    ListView_SetItemCountEx(hwndList, static_cast<int>(rows.size()), 0);
     SetColumnTitles();
     SetRedraw(hwndList, true);
     InvalidateRect(hwndList, nullptr, TRUE);
 
-    if (inserted > 0) {
+    if (!rows.empty()) {
         SetFocus(hwndList);
         // Selecting row 0 notifies LVN_ITEMCHANGED, so the pane shows its record.
         ListView_SetItemState(hwndList, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
@@ -334,7 +314,7 @@ void CRecList::DrawRow(const DRAWITEMSTRUCT& item) {
     COLORREF previousText = SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
     int previousMode = SetBkMode(dc, TRANSPARENT);
 
-    if (auto* record = reinterpret_cast<const CRecord*>(item.itemData)) {
+    if (const CRecord* record = RecordAt(row)) {
         RECT cell = item.rcItem;
         cell.right = cell.left + ListView_GetColumnWidth(hwndList, 0);
         // The icon never shows the selection.
@@ -403,12 +383,19 @@ void CRecList::DrawHeaderItem(const DRAWITEMSTRUCT& item) {
 }
 
 CRecord* CRecList::RecordAt(int row) const {
-    if (!hwndList || row < 0) return nullptr;
-    LVITEMW item{};
-    item.mask = LVIF_PARAM;
-    item.iItem = row;
-    if (!ListView_GetItem(hwndList, &item)) return nullptr;
-    return reinterpret_cast<CRecord*>(item.lParam);
+    return row >= 0 && static_cast<size_t>(row) < rows.size() ? rows[static_cast<size_t>(row)] : nullptr;
+}
+
+void CRecList::SortBy(int column) {
+    CRecord* selected = RecordAt(SelectedRow());
+    SortRecords(rows, column);
+    // The selection stays with its record.
+    auto found = std::find(rows.begin(), rows.end(), selected);
+    if (selected && found != rows.end()) {
+        int row = static_cast<int>(found - rows.begin());
+        ListView_SetItemState(hwndList, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    }
+    InvalidateRect(hwndList, nullptr, FALSE);
 }
 
 int CRecList::SelectedRow() const {
@@ -449,7 +436,8 @@ bool CRecList::DeleteSelected() {
         return false;
     // The row goes before the record, so nothing can draw or select a record
     // that no longer exists before the caller rebuilds the list.
-    ListView_DeleteItem(hwndList, row);
+    rows.erase(rows.begin() + row);
+    ListView_SetItemCountEx(hwndList, static_cast<int>(rows.size()), 0);
     if (mainWindow.selectedRecord == record) mainWindow.selectedRecord = nullptr;
     records.DeleteRecord(file, record);
     return true;

@@ -9,6 +9,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 class CxFile;
 
 class CRecList {
@@ -38,6 +40,8 @@ public:
     bool DeleteSelected();
     // Enables the edit and delete commands (menu and toolbar) or greys them.
     void UpdateSelectionCommands(bool enable);
+    // The record a row shows, or null.
+    CRecord* RecordAt(int row) const;
 
     CxFile& file;
     CCategories categories;
@@ -50,6 +54,7 @@ public:
     int filterCategoryId = -1;
     int columnCount = -1;
     int rowHeight = 14;
+    std::vector<CRecord*> rows;  // the records shown, in row order
 
 private:
     static LRESULT CALLBACK ListProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -62,6 +67,6 @@ private:
     void DrawRow(const DRAWITEMSTRUCT& item);
     void DrawIconCell(HDC dc, const CRecord& record, RECT cell);
     void DrawHeaderItem(const DRAWITEMSTRUCT& item);
-    CRecord* RecordAt(int row) const;
     int SelectedRow() const;
+    void SortBy(int column);
 };

@@ -114,7 +114,8 @@ bool CRecView::Register(HINSTANCE instance) {
 void CRecView::Create(HWND parentWindow) {
     if (!registered) return;
     parent = parentWindow;
-    hwnd = CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, parent,
+    // Clipping the boxes out of the pane's own painting keeps them from flickering.
+    hwnd = CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 0, 0, parent,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_RECORD_VIEW)), theApp.instance, this);
 }
 
@@ -217,13 +218,16 @@ void CRecView::OnDestroy() {
 }
 
 void CRecView::Layout() {
-    for (int i = 0; i < kRows; ++i) {
-        if (labels[i]) ShowWindow(labels[i], SW_HIDE);
-        if (values[i]) ShowWindow(values[i], SW_HIDE);
-    }
+    // The frames around the boxes are the pane's own painting.
     InvalidateRect(hwnd, nullptr, TRUE);
     const CRecord* record = mainWindow.selectedRecord;
-    if (!record) return;
+    if (!record) {
+        for (int i = 0; i < kRows; ++i) {
+            if (labels[i]) ShowWindow(labels[i], SW_HIDE);
+            if (values[i]) ShowWindow(values[i], SW_HIDE);
+        }
+        return;
+    }
 
     RECT client;
     GetClientRect(hwnd, &client);
@@ -234,6 +238,9 @@ void CRecView::Layout() {
     CResString fieldWord(IDS_FIELD);
     CResString noteWord(IDS_NOTE);
     CString value;
+    // All fourteen boxes move and show at once: one repaint, no flicker.
+    HDWP moves = BeginDeferWindowPos(2 * kRows);
+    constexpr UINT kPlace = SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW;
     for (int i = 0; i < kRows; ++i) {
         std::wstring label;
         if (i == kNoteRow) {
@@ -244,8 +251,7 @@ void CRecView::Layout() {
             label = std::wstring(fieldWord.Text()) + L" " + std::to_wstring(i + 1);
         }
         SetWindowTextW(labels[i], label.c_str());
-        MoveWindow(labels[i], marginUnit, y, 9 * marginUnit, lineHeight, TRUE);
-        ShowWindow(labels[i], SW_SHOW);
+        if (moves) moves = DeferWindowPos(moves, labels[i], nullptr, marginUnit, y, 9 * marginUnit, lineHeight, kPlace);
 
         record->GetField(i, value);
         const wchar_t* text = W(value.c_str());
@@ -254,11 +260,13 @@ void CRecView::Layout() {
         SendMessageW(values[i], WM_SETFONT, reinterpret_cast<WPARAM>(link && linkFont ? linkFont : normalFont), FALSE);
         SetProperty(values[i], kLinkProperty, link);
         int left = 11 * marginUnit + 2;
-        MoveWindow(values[i], left, y, right - left, i == kNoteRow ? 5 * lineHeight : lineHeight, TRUE);
-        ShowWindow(values[i], SW_SHOW);
+        int height = i == kNoteRow ? 5 * lineHeight : lineHeight;
+        if (moves) moves = DeferWindowPos(moves, values[i], nullptr, left, y, right - left, height, kPlace);
+        InvalidateRect(values[i], nullptr, TRUE);  // a font change alone does not repaint
 
         y += lineHeight + rowGap;
     }
+    if (moves) EndDeferWindowPos(moves);
 }
 
 void CRecView::Paint(HDC dc) {

@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 // The record list's icon column; also what the data columns share less.
 inline constexpr int kIconColumnWidth = 20;
@@ -63,16 +65,26 @@ inline bool StartsWithWebAddress(const char16_t* text) {
     return startsWith(u"http://") || startsWith(u"https://");
 }
 
-// The order of the list's rows when sorted by a column, always ascending.
-// Column 0 (the icons) groups the rows by category id, each group ordered by
-// the first field; data column c compares value c - 1 as the list shows it
-// (so "******" for protected values while locked); other columns are equal.
-inline int CompareRecords(const CRecord& a, const CRecord& b, int column) {
-    if (column < 0 || column > 6) return 0;
-    if (column == 0 && a.categoryId != b.categoryId) return a.categoryId < b.categoryId ? -1 : 1;
-    int value = column == 0 ? 0 : column - 1;
-    CString textA, textB;
-    a.GetField(value, textA);
-    b.GetField(value, textB);
-    return platform::CompareText(textA.c_str(), textB.c_str());
+// Sorts the list's rows by a column, always ascending. Column 0 (the icons)
+// groups the rows by category id, each group ordered by the first field; data
+// column c orders by value c - 1 as the list shows it (so "******" for
+// protected values while locked); other columns leave the order as it is.
+inline void SortRecords(std::vector<CRecord*>& rows, int column) {
+    if (column < 0 || column > 6) return;
+    struct Keyed {
+        int32_t group;
+        std::string key;
+        CRecord* record;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(rows.size());
+    CString text;
+    for (CRecord* record : rows) {
+        record->GetField(column == 0 ? 0 : column - 1, text);
+        keyed.push_back({column == 0 ? record->categoryId : 0, platform::SortKey(text.c_str()), record});
+    }
+    std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+        return a.group != b.group ? a.group < b.group : a.key < b.key;
+    });
+    for (size_t i = 0; i < rows.size(); ++i) rows[i] = keyed[i].record;
 }

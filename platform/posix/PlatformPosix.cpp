@@ -110,6 +110,30 @@ size_t File::Write(const void* buffer, size_t count) {
     return done;
 }
 
+size_t File::ReadAt(int64_t offset, void* buffer, size_t count) {
+    if (fd < 0) return 0;
+    size_t done = 0;
+    while (done < count) {
+        ssize_t r = ::pread(fd, static_cast<char*>(buffer) + done, count - done, static_cast<off_t>(offset + done));
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) break;
+        done += static_cast<size_t>(r);
+    }
+    return done;
+}
+
+size_t File::WriteAt(int64_t offset, const void* buffer, size_t count) {
+    if (fd < 0) return 0;
+    size_t done = 0;
+    while (done < count) {
+        ssize_t r = ::pwrite(fd, static_cast<const char*>(buffer) + done, count - done, static_cast<off_t>(offset + done));
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) break;
+        done += static_cast<size_t>(r);
+    }
+    return done;
+}
+
 bool File::Flush() { return fd >= 0 && ::fsync(fd) == 0; }
 
 int64_t File::Size() {
@@ -137,6 +161,15 @@ int CompareText(const char16_t* a, const char16_t* b) {
         if (*a != *b) return *a < *b ? -1 : 1;
         if (*a == 0) return 0;
     }
+}
+
+std::string SortKey(const char16_t* text) {
+    std::string key;
+    for (; text && *text; ++text) {
+        key.push_back(static_cast<char>(*text >> 8));
+        key.push_back(static_cast<char>(*text & 0xFF));
+    }
+    return key;
 }
 
 bool IsSpace(char16_t ch) {

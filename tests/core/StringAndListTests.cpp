@@ -1,6 +1,7 @@
 #include "model/CString.h"
 #include "model/Category.h"
 #include "model/DList.h"
+#include "platform/Platform.h"
 
 #include <gtest/gtest.h>
 
@@ -155,6 +156,19 @@ TEST(CString, CopyBoundedWritesAtMostMaxAndANul) {
     EXPECT_EQ(buffer[0], 0);
     CopyBounded(buffer, u"ab", 4);
     EXPECT_EQ(std::u16string(buffer), u"ab");
+}
+
+TEST(Platform, SortKeysOrderTextsAsTheComparisonDoes) {
+    const char16_t* texts[] = {u"", u"a", u"A", u"ab", u"Ab", u"b", u"B", u"apple", u"Apple", u"banana",
+                               u"a b", u"a-b", u"\u00e9t\u00e9", u"ete", u"z", u"Zeta", u"10", u"9", u"\u00c4rger"};
+    for (size_t i = 0; i < std::size(texts); ++i) {
+        for (size_t j = 0; j < std::size(texts); ++j) {
+            int compared = platform::CompareText(texts[i], texts[j]);
+            std::string a = platform::SortKey(texts[i]), b = platform::SortKey(texts[j]);
+            int byKey = a < b ? -1 : a > b ? 1 : 0;
+            EXPECT_EQ(byKey, compared < 0 ? -1 : compared > 0 ? 1 : 0) << "texts " << i << " and " << j;
+        }
+    }
 }
 
 }  // namespace

@@ -109,12 +109,11 @@ std::unique_ptr<CRecord> MakeRecord(int32_t categoryId, const char16_t* first, c
     return record;
 }
 
-// The first fields of the records in the order a stable sort by the column gives.
+// The first fields of the records in the order the list sorts them by the column.
 std::vector<std::u16string> Sorted(const std::vector<std::unique_ptr<CRecord>>& records, int column) {
-    std::vector<const CRecord*> order;
+    std::vector<CRecord*> order;
     for (const auto& r : records) order.push_back(r.get());
-    std::stable_sort(order.begin(), order.end(),
-                     [column](const CRecord* a, const CRecord* b) { return CompareRecords(*a, *b, column) < 0; });
+    SortRecords(order, column);
     std::vector<std::u16string> firsts;
     for (const CRecord* r : order) firsts.push_back(r->GetField(0).c_str());
     return firsts;

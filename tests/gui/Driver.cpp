@@ -175,7 +175,7 @@ bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds t
         if (std::chrono::steady_clock::now() > end) return false;
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-        Sleep(50);
+        Sleep(10);
     }
 }
 

@@ -116,13 +116,7 @@ protected:
     std::vector<std::wstring> RowTitles() {
         std::vector<std::wstring> titles;
         int count = ListView_GetItemCount(List().hwndList);
-        for (int i = 0; i < count; ++i) {
-            LVITEMW item = {};
-            item.mask = LVIF_PARAM;
-            item.iItem = i;
-            ListView_GetItem(List().hwndList, &item);
-            titles.push_back(W(reinterpret_cast<CRecord*>(item.lParam)->GetField(0).c_str()));
-        }
+        for (int i = 0; i < count; ++i) titles.push_back(W(List().RecordAt(i)->GetField(0).c_str()));
         return titles;
     }
 
