@@ -327,9 +327,11 @@ void SetMenuText(HMENU menu, int command, int textId) {
 
 void UpdateRecordCount() {
     if (!mainWindow.hwndStatus || !mainWindow.recordList || !mainWindow.recordList->hwndList) return;
-    auto rows = SendMessageW(mainWindow.recordList->hwndList, LVM_GETITEMCOUNT, 0, 0);
-    std::wstring text = std::to_wstring(rows) + (rows == 1 ? L" record" : L" records");
-    SendMessageW(mainWindow.hwndStatus, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    auto rows = static_cast<int>(SendMessageW(mainWindow.recordList->hwndList, LVM_GETITEMCOUNT, 0, 0));
+    CResString format(rows == 1 ? IDS_RECORD_COUNT_ONE : IDS_RECORD_COUNT_MANY);
+    wchar_t text[64];
+    wsprintfW(text, format.Text(), rows);
+    SendMessageW(mainWindow.hwndStatus, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text));
 }
 
 }  // namespace
