@@ -9,8 +9,6 @@
 #include "storage/Settings.h"
 #include "views/CRecList.h"
 
-#include <commctrl.h>
-
 Application theApp;
 
 namespace {
@@ -42,10 +40,6 @@ void ReleaseEverything() {
 }
 
 bool CreateMainWindow(int showCommand) {
-    INITCOMMONCONTROLSEX controls = {};
-    controls.dwSize = sizeof controls;
-    controls.dwICC = ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES;
-    InitCommonControlsEx(&controls);
     if (!RegisterMainWindowClass(theApp.instance)) return false;
     WindowRectangle r = ComputeInitialWindowRect(*theSettings);
     HWND hwnd = CreateWindowExW(0, kMainWindowClass, kWindowTitle, WS_OVERLAPPEDWINDOW, r.x, r.y, r.width, r.height,

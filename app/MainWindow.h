@@ -35,6 +35,7 @@ struct MainWindowState {
 
 extern MainWindowState mainWindow;
 
+// Initialises the common controls and registers the main window class.
 bool RegisterMainWindowClass(HINSTANCE instance);
 LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -66,26 +66,32 @@ void CResString::Load(UINT id) {
     text.assign(buffer, n > 0 ? static_cast<size_t>(n) : 0);
 }
 
-int ShowMessage(HWND owner, UINT captionId, UINT textId, UINT flags, ...) {
+namespace {
+
+// wvsprintfW writes up to 1024 characters whatever the buffer: the text is
+// formatted into one that large, then cut to maxChars.
+int ShowText(HWND owner, UINT captionId, UINT textId, UINT flags, int maxChars, va_list args) {
     CResString format(textId);
-    // wvsprintfW may write up to 1024 characters whatever the buffer: format
-    // into one that large, then keep the first 263.
-    wchar_t formatted[1025];
-    va_list args;
-    va_start(args, flags);
-    wvsprintfW(formatted, format.Text(), args);
-    va_end(args);
-    wchar_t text[264];
-    lstrcpynW(text, formatted, 264);
+    wchar_t text[1025];
+    wvsprintfW(text, format.Text(), args);
+    if (maxChars < 1024) text[maxChars] = 0;
     return ShowFormatted(owner, captionId, text, flags);
 }
 
-int ShowLongMessage(HWND owner, UINT captionId, UINT textId, UINT flags, ...) {
-    CResString format(textId);
-    wchar_t text[1025];
+}  // namespace
+
+int ShowMessage(HWND owner, UINT captionId, UINT textId, UINT flags, ...) {
     va_list args;
     va_start(args, flags);
-    wvsprintfW(text, format.Text(), args);
+    int result = ShowText(owner, captionId, textId, flags, 263, args);
     va_end(args);
-    return ShowFormatted(owner, captionId, text, flags);
+    return result;
+}
+
+int ShowLongMessage(HWND owner, UINT captionId, UINT textId, UINT flags, ...) {
+    va_list args;
+    va_start(args, flags);
+    int result = ShowText(owner, captionId, textId, flags, 1024, args);
+    va_end(args);
+    return result;
 }

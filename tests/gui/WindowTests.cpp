@@ -58,13 +58,7 @@ protected:
         ASSERT_EQ(theApp.recordFile->Open(U(path.c_str())), 0);
         theSettings = new CSettings(*theApp.recordFile, CSettings::kDesktopProfile);
         theApp.isFirstRun = false;
-        static bool registered = [] {
-            INITCOMMONCONTROLSEX controls = {};
-            controls.dwSize = sizeof controls;
-            controls.dwICC = ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES;
-            InitCommonControlsEx(&controls);
-            return RegisterMainWindowClass(theApp.instance);
-        }();
+        static bool registered = RegisterMainWindowClass(theApp.instance);
         ASSERT_TRUE(registered);
         main = CreateWindowExW(0, kMainWindowClass, L"Quorrel - Desktop Edition", WS_OVERLAPPEDWINDOW, 20, 20, 800,
                                560, nullptr, nullptr, theApp.instance, nullptr);
