@@ -18,13 +18,6 @@ RECT WorkArea() {
     return area;
 }
 
-std::wstring ControlText(HWND dialog, int id, int maxChars) {
-    std::wstring text(static_cast<size_t>(maxChars) + 1, L'\0');
-    int n = GetDlgItemTextW(dialog, id, text.data(), maxChars + 1);
-    text.resize(n > 0 ? static_cast<size_t>(n) : 0);
-    return text;
-}
-
 CqrDialog::CqrDialog(const wchar_t* topic)
     : hasTopic(topic != nullptr), helpTopic(topic ? topic : L""), previousHelpTopic(CurrentHelpTopic) {
     CurrentHelpTopic = hasTopic ? helpTopic.c_str() : nullptr;

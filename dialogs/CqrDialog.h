@@ -53,6 +53,3 @@ private:
 
 // The work area of the screen (without the task bar).
 RECT WorkArea();
-
-// Reads a control's text, at most maxChars characters.
-std::wstring ControlText(HWND dialog, int id, int maxChars);

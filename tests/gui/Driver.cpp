@@ -57,6 +57,7 @@ struct TopWindowSearch {
     DWORD processId;
     const wchar_t* className;
     const wchar_t* captionPart;
+    bool inChildTexts;  // look for the part in the children's texts too
     HWND found;
 };
 
@@ -70,7 +71,10 @@ BOOL CALLBACK MatchTopWindow(HWND window, LPARAM lParam) {
         GetClassNameW(window, name, 64);
         if (lstrcmpW(name, search->className) != 0) return TRUE;
     }
-    if (search->captionPart && WindowText(window).find(search->captionPart) == std::wstring::npos) return TRUE;
+    if (search->captionPart) {
+        std::wstring texts = search->inChildTexts ? DialogTexts(window) : WindowText(window);
+        if (texts.find(search->captionPart) == std::wstring::npos) return TRUE;
+    }
     search->found = window;
     return FALSE;
 }
@@ -79,19 +83,6 @@ BOOL CALLBACK CollectChildText(HWND child, LPARAM lParam) {
     auto* texts = reinterpret_cast<std::wstring*>(lParam);
     *texts += L"\n" + WindowText(child);
     return TRUE;
-}
-
-BOOL CALLBACK MatchDialog(HWND window, LPARAM lParam) {
-    auto* search = reinterpret_cast<TopWindowSearch*>(lParam);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner != search->processId || !IsWindowVisible(window)) return TRUE;
-    wchar_t name[16] = {};
-    GetClassNameW(window, name, 16);
-    if (lstrcmpW(name, L"#32770") != 0) return TRUE;
-    if (DialogTexts(window).find(search->captionPart) == std::wstring::npos) return TRUE;
-    search->found = window;
-    return FALSE;
 }
 
 }  // namespace
@@ -180,7 +171,7 @@ bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds t
 }
 
 HWND FindTopWindow(DWORD processId, const wchar_t* className, const wchar_t* captionPart) {
-    TopWindowSearch search = {processId, className, captionPart, nullptr};
+    TopWindowSearch search = {processId, className, captionPart, false, nullptr};
     EnumWindows(MatchTopWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
@@ -196,8 +187,8 @@ HWND WaitForDialog(DWORD processId, const wchar_t* part, std::chrono::millisecon
     HWND found = nullptr;
     WaitFor(
         [&] {
-            TopWindowSearch search = {processId, nullptr, part, nullptr};
-            EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
+            TopWindowSearch search = {processId, L"#32770", part, true, nullptr};
+            EnumWindows(MatchTopWindow, reinterpret_cast<LPARAM>(&search));
             found = search.found;
             return found != nullptr;
         },
