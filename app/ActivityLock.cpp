@@ -1,10 +1,10 @@
 #include "app/ActivityLock.h"
 
+#include "app/Commands.h"
 #include "app/MainWindow.h"
+#include "dialogs/CqrDialog.h"
 #include "storage/Settings.h"
 #include "views/CRecList.h"
-
-HWND RecordEditDialogHandle = nullptr;
 
 namespace {
 
@@ -13,13 +13,13 @@ enum Hook { kMouseHook, kKeyboardHook };
 LRESULT CALLBACK MouseHook(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HC_ACTION && (wParam == WM_LBUTTONDOWN || wParam == WM_RBUTTONDOWN || wParam == WM_NCLBUTTONDOWN ||
                               wParam == WM_NCRBUTTONDOWN)) {
-        RestartLockTimer(mainWindow.hwndMain);
+        RestartLockTimer(mainWindow.hwnd);
     }
     return CallNextHookEx(mainWindow.hooks[kMouseHook], code, wParam, lParam);
 }
 
 LRESULT CALLBACK KeyboardHook(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HC_ACTION) RestartLockTimer(mainWindow.hwndMain);
+    if (code == HC_ACTION) RestartLockTimer(mainWindow.hwnd);
     return CallNextHookEx(mainWindow.hooks[kKeyboardHook], code, wParam, lParam);
 }
 
@@ -35,7 +35,7 @@ void RemoveActivityHooks() {
         if (hook) UnhookWindowsHookEx(hook);
         hook = nullptr;
     }
-    if (mainWindow.hwndMain) KillTimer(mainWindow.hwndMain, kLockTimerId);
+    if (mainWindow.hwnd) KillTimer(mainWindow.hwnd, kLockTimerId);
 }
 
 void RestartLockTimer(HWND mainWindowHandle) {

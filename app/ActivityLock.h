@@ -8,6 +8,3 @@ void InstallActivityHooks();
 void RemoveActivityHooks();
 void RestartLockTimer(HWND mainWindow);
 void OnLockTimer();
-
-// The open record edit dialog, which the lock cancels; null while none is open.
-extern HWND RecordEditDialogHandle;

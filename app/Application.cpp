@@ -3,6 +3,7 @@
 #include "app/MainWindow.h"
 #include "app/StartUp.h"
 #include "app/WindowPlacement.h"
+#include "dialogs/Gdi.h"
 #include "model/DataFolder.h"
 #include "res/Product.h"
 #include "storage/CxFile.h"
@@ -40,14 +41,11 @@ void ReleaseEverything() {
 }
 
 bool CreateMainWindow(int showCommand) {
-    if (!RegisterMainWindowClass(theApp.instance)) return false;
     WindowRectangle r = ComputeInitialWindowRect(*theSettings);
-    HWND hwnd = CreateWindowExW(0, kMainWindowClass, kWindowTitle, WS_OVERLAPPEDWINDOW, r.x, r.y, r.width, r.height,
-                                nullptr, nullptr, theApp.instance, nullptr);
+    HWND hwnd = mainWindow.Create(theApp.instance, kWindowTitle, r.x, r.y, r.width, r.height);
     if (!hwnd) return false;
     ShowWindow(hwnd, showCommand);
     UpdateWindow(hwnd);
-    mainWindow.hwndMain = hwnd;
     return true;
 }
 
@@ -69,14 +67,10 @@ void ShutDown() {
 
 int RunQuorrel(HINSTANCE instance, int showCommand) {
     // A copy that is still starting up holds this mutex: quit silently.
-    HANDLE blockMutex = CreateMutexW(nullptr, TRUE, kBlockMutexName);
-    if (blockMutex && GetLastError() == ERROR_ALREADY_EXISTS) {
-        ReleaseMutex(blockMutex);
-        CloseHandle(blockMutex);
-        return 0;
-    }
-    HANDLE previousMutex = CreateMutexW(nullptr, FALSE, kPreviousMutexName);
-    if (previousMutex) WaitForSingleObject(previousMutex, 2000);
+    Mutex blockMutex(CreateMutexW(nullptr, TRUE, kBlockMutexName));
+    if (blockMutex && GetLastError() == ERROR_ALREADY_EXISTS) return 0;
+    Mutex previousMutex(CreateMutexW(nullptr, FALSE, kPreviousMutexName));
+    if (previousMutex) WaitForSingleObject(previousMutex.Get(), 2000);
 
     bool running = false;
     if (HWND other = FindWindowW(kMainWindowClass, nullptr)) {
@@ -93,14 +87,8 @@ int RunQuorrel(HINSTANCE instance, int showCommand) {
         }
     }
 
-    if (previousMutex) {
-        ReleaseMutex(previousMutex);
-        CloseHandle(previousMutex);
-    }
-    if (blockMutex) {
-        ReleaseMutex(blockMutex);
-        CloseHandle(blockMutex);
-    }
+    previousMutex.Reset();
+    blockMutex.Reset();
     if (!running) return 0;
 
     int exitCode = RunMessageLoop();

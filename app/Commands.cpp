@@ -1,12 +1,14 @@
 // Every menu item and toolbar button ends here, one small handler each.
 #include "app/ActivityLock.h"
 #include "app/Application.h"
+#include "app/Commands.h"
 #include "app/Help.h"
 #include "app/MainWindow.h"
 #include "app/Wide.h"
 #include "dialogs/CdlgAbout.h"
 #include "dialogs/CqrDialog.h"
 #include "model/Protection.h"
+#include "model/StringTable.h"
 #include "security/Cipher.h"
 #include "security/PasswordDialogs.h"
 #include "res/resource.h"
@@ -49,7 +51,7 @@ void LockOrUnlock(HWND hwnd) {
 
 void AddOrChangePassword(HWND hwnd) {
     CdlgChgPassword dialog;
-    if (!dialog.Run(hwnd)) return;
+    if (dialog.Run(hwnd) != IDOK) return;
     auto* newPassword = U(dialog.newPassword.c_str());
     switch (dialog.action) {
         case PasswordAction::Add:
@@ -81,7 +83,7 @@ void SelectFilterOfList() {
     }
 }
 
-void NewRecord() {
+void NewRecord(HWND) {
     RedrawOff redraw;
     if (List().NewRecord()) {
         SelectFilterOfList();
@@ -89,12 +91,12 @@ void NewRecord() {
     }
 }
 
-void EditRecord() {
+void EditRecord(HWND) {
     RedrawOff redraw;
     if (List().EditRecord(-1)) List().Refresh();
 }
 
-void DeleteRecord() {
+void DeleteRecord(HWND) {
     RedrawOff redraw;
     if (List().DeleteSelected()) List().Refresh();
 }
@@ -104,40 +106,86 @@ void ShowAbout(HWND hwnd) {
     about.Run(hwnd);
 }
 
+void HelpContents(HWND) { ShowHelp(CurrentHelpTopic); }
+
+void Exit(HWND hwnd) { PostMessageW(hwnd, WM_CLOSE, 0, 0); }
+
+bool Locked() { return theSettings && theSettings->locked != 0; }
+
+constexpr CommandRow kCommands[] = {
+    {IDM_LOCK, LockOrUnlock, IDS_HELP_LOCK, IDS_HELP_UNLOCK, IDS_TIP_LOCK, IDS_TIP_UNLOCK, TOOLBAR_IMAGE_LOCKED,
+     CommandNeeds::Password},
+    {IDM_PASSWORD, AddOrChangePassword, IDS_HELP_PASSWORD, 0, 0, 0, -1, CommandNeeds::Nothing},
+    {IDM_IMPORT, nullptr, IDS_HELP_IMPORT, 0, 0, 0, -1, CommandNeeds::Nothing},
+    {IDM_EXPORT, nullptr, IDS_HELP_EXPORT, 0, 0, 0, -1, CommandNeeds::Nothing},
+    // There is no handheld to synchronise with: the command exists and does nothing.
+    {IDM_SYNCHRONIZE, nullptr, IDS_HELP_SYNCHRONIZE, 0, IDS_TIP_SYNCHRONIZE, 0, TOOLBAR_IMAGE_SYNCHRONIZE,
+     CommandNeeds::Nothing},
+    {IDM_EXIT, Exit, IDS_HELP_EXIT, 0, 0, 0, -1, CommandNeeds::Nothing},
+    {IDM_NEW_RECORD, NewRecord, IDS_HELP_NEW_RECORD, 0, IDS_TIP_NEW_RECORD, 0, TOOLBAR_IMAGE_NEW,
+     CommandNeeds::Nothing},
+    {IDM_EDIT_RECORD, EditRecord, IDS_HELP_EDIT_RECORD, 0, IDS_TIP_EDIT_RECORD, 0, TOOLBAR_IMAGE_EDIT,
+     CommandNeeds::Selection},
+    {IDM_DELETE_RECORD, DeleteRecord, IDS_HELP_DELETE_RECORD, 0, IDS_TIP_DELETE_RECORD, 0, TOOLBAR_IMAGE_DELETE,
+     CommandNeeds::Selection},
+    {IDM_CATEGORIES, nullptr, IDS_HELP_CATEGORIES, 0, 0, 0, -1, CommandNeeds::Nothing},
+    {IDM_PREFERENCES, nullptr, IDS_HELP_PREFERENCES, 0, 0, 0, -1, CommandNeeds::Nothing},
+    {IDM_HELP_CONTENTS, HelpContents, IDS_HELP_CONTENTS, 0, 0, 0, -1, CommandNeeds::Nothing},
+    {IDM_ABOUT, ShowAbout, IDS_HELP_ABOUT, 0, 0, 0, -1, CommandNeeds::Nothing},
+};
+
+bool Available(const CommandRow& row) {
+    switch (row.needs) {
+        case CommandNeeds::Selection:
+            return mainWindow.selectedRecord != nullptr;
+        case CommandNeeds::Password:
+            return HasPassword();
+        case CommandNeeds::Nothing:
+            break;
+    }
+    return true;
+}
+
 }  // namespace
+
+std::span<const CommandRow> CommandTable() { return kCommands; }
+
+const CommandRow* FindCommand(int id) {
+    for (const CommandRow& row : kCommands) {
+        if (row.id == id) return &row;
+    }
+    return nullptr;
+}
+
+int MenuHelpText(int id) {
+    const CommandRow* row = FindCommand(id);
+    if (!row) return 0;
+    return Locked() && row->menuHelpLocked ? row->menuHelpLocked : row->menuHelp;
+}
+
+int ToolTipText(int id) {
+    const CommandRow* row = FindCommand(id);
+    if (!row) return 0;
+    return Locked() && row->toolTipLocked ? row->toolTipLocked : row->toolTip;
+}
+
+bool RunCommand(HWND hwnd, int id) {
+    const CommandRow* row = FindCommand(id);
+    if (!row) return false;
+    if (row->run) row->run(hwnd);
+    return true;
+}
+
+void UpdateCommandStates() {
+    HMENU menu = mainWindow.hwnd ? GetMenu(mainWindow.hwnd) : nullptr;
+    for (const CommandRow& row : kCommands) {
+        bool enable = Available(row);
+        if (row.image >= 0 && mainWindow.hwndToolbar)
+            SendMessageW(mainWindow.hwndToolbar, TB_ENABLEBUTTON, row.id, MAKELPARAM(enable ? TRUE : FALSE, 0));
+        if (menu) EnableMenuItem(menu, row.id, MF_BYCOMMAND | (enable ? MF_ENABLED : MF_GRAYED));
+    }
+}
 
 void LockData() {
     if (theSettings) theSettings->locked = 1;
-}
-
-void RunCommand(HWND hwnd, int command) {
-    switch (command) {
-        case IDM_LOCK:
-            LockOrUnlock(hwnd);
-            break;
-        case IDM_PASSWORD:
-            AddOrChangePassword(hwnd);
-            break;
-        case IDM_EXIT:
-            PostMessageW(hwnd, WM_CLOSE, 0, 0);
-            break;
-        case IDM_NEW_RECORD:
-            NewRecord();
-            break;
-        case IDM_EDIT_RECORD:
-            EditRecord();
-            break;
-        case IDM_DELETE_RECORD:
-            DeleteRecord();
-            break;
-        case IDM_HELP_CONTENTS:
-            ShowHelp(CurrentHelpTopic);
-            break;
-        case IDM_ABOUT:
-            ShowAbout(hwnd);
-            break;
-        case IDM_SYNCHRONIZE:  // there is no handheld to synchronise with
-        default:
-            break;
-    }
 }

@@ -2,11 +2,13 @@
 
 #include "app/ActivityLock.h"
 #include "app/Application.h"
+#include "app/Commands.h"
 #include "app/Help.h"
-#include "app/MainLayout.h"
+#include "views/Layout.h"
 #include "app/WindowPlacement.h"
 #include "dialogs/CdlgGetStarted.h"
 #include "dialogs/CqrDialog.h"
+#include "dialogs/Gdi.h"
 #include "dialogs/Messages.h"
 #include "model/StringTable.h"
 #include "res/resource.h"
@@ -19,13 +21,9 @@
 
 #include <commctrl.h>
 
-#include <iterator>
 #include <string>
 
 MainWindowState mainWindow;
-
-MainWindowState::MainWindowState() = default;
-MainWindowState::~MainWindowState() = default;
 
 namespace {
 
@@ -33,52 +31,11 @@ constexpr int kFilterTop = 8;
 constexpr int kFilterIndex = 5;  // the toolbar separator that holds the filter box
 constexpr int kAllCategories = 1000;
 
-struct ToolbarButton {
-    int command;
-    int image;  // -1 for a separator
+// The toolbar from left to right: commands (their pictures come from the
+// command table), separators (0) and the separator that holds the filter box.
+constexpr int kToolbarLayout[] = {
+    0, IDM_LOCK, 0, IDM_SYNCHRONIZE, 0, IDM_FILTER_PLACEHOLDER, 0, IDM_NEW_RECORD, IDM_EDIT_RECORD, IDM_DELETE_RECORD,
 };
-
-constexpr ToolbarButton kButtons[] = {
-    {0, -1},
-    {IDM_LOCK, TOOLBAR_IMAGE_LOCKED},
-    {0, -1},
-    {IDM_SYNCHRONIZE, TOOLBAR_IMAGE_SYNCHRONIZE},
-    {0, -1},
-    {IDM_FILTER_PLACEHOLDER, -1},
-    {0, -1},
-    {IDM_NEW_RECORD, TOOLBAR_IMAGE_NEW},
-    {IDM_EDIT_RECORD, TOOLBAR_IMAGE_EDIT},
-    {IDM_DELETE_RECORD, TOOLBAR_IMAGE_DELETE},
-};
-
-// Status-bar help for the menu items.
-struct MenuHelp {
-    int command;
-    int text;
-};
-
-constexpr MenuHelp kMenuHelp[] = {
-    {IDM_PASSWORD, IDS_HELP_PASSWORD},         {IDM_IMPORT, IDS_HELP_IMPORT},
-    {IDM_EXPORT, IDS_HELP_EXPORT},             {IDM_SYNCHRONIZE, IDS_HELP_SYNCHRONIZE},
-    {IDM_EXIT, IDS_HELP_EXIT},                 {IDM_NEW_RECORD, IDS_HELP_NEW_RECORD},
-    {IDM_EDIT_RECORD, IDS_HELP_EDIT_RECORD},   {IDM_DELETE_RECORD, IDS_HELP_DELETE_RECORD},
-    {IDM_CATEGORIES, IDS_HELP_CATEGORIES},     {IDM_PREFERENCES, IDS_HELP_PREFERENCES},
-    {IDM_HELP_CONTENTS, IDS_HELP_CONTENTS},    {IDM_ABOUT, IDS_HELP_ABOUT},
-};
-
-constexpr MenuHelp kToolTips[] = {
-    {IDM_SYNCHRONIZE, IDS_TIP_SYNCHRONIZE},
-    {IDM_NEW_RECORD, IDS_TIP_NEW_RECORD},
-    {IDM_EDIT_RECORD, IDS_TIP_EDIT_RECORD},
-    {IDM_DELETE_RECORD, IDS_TIP_DELETE_RECORD},
-};
-
-int HelpTextFor(const MenuHelp* table, size_t count, int command) {
-    for (size_t i = 0; i < count; ++i) {
-        if (table[i].command == command) return table[i].text;
-    }
-    return 0;
-}
 
 bool Locked() { return theSettings && theSettings->locked != 0; }
 
@@ -102,13 +59,10 @@ int StatusHeight() {
 }
 
 HIMAGELIST LoadToolbarImages(int bitmapId) {
-    auto strip = static_cast<HBITMAP>(LoadImageW(theApp.resources, MAKEINTRESOURCEW(bitmapId), IMAGE_BITMAP, 0, 0,
-                                                 LR_CREATEDIBSECTION | LR_LOADTRANSPARENT | LR_LOADMAP3DCOLORS));
+    Bitmap strip(static_cast<HBITMAP>(LoadImageW(theApp.resources, MAKEINTRESOURCEW(bitmapId), IMAGE_BITMAP, 0, 0,
+                                                 LR_CREATEDIBSECTION | LR_LOADTRANSPARENT | LR_LOADMAP3DCOLORS)));
     HIMAGELIST images = ImageList_Create(28, 29, ILC_COLOR8, 5, 0);
-    if (strip) {
-        ImageList_Add(images, strip, nullptr);
-        DeleteObject(strip);
-    }
+    if (images && strip) ImageList_Add(images, strip.Get(), nullptr);
     return images;
 }
 
@@ -118,15 +72,19 @@ void CreateToolbar(HWND hwnd) {
     mainWindow.hwndToolbar = toolbar;
     if (!toolbar) return;
     SendMessageW(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    // The image lists live as long as the toolbar, which is as long as the program.
-    SendMessageW(toolbar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(LoadToolbarImages(IDB_TOOLBAR)));
-    SendMessageW(toolbar, TB_SETDISABLEDIMAGELIST, 0, reinterpret_cast<LPARAM>(LoadToolbarImages(IDB_TOOLBAR_DISABLED)));
-    for (const ToolbarButton& b : kButtons) {
+    // The toolbar does not free its image lists; the main window does.
+    mainWindow.toolbarImages.Reset(LoadToolbarImages(IDB_TOOLBAR));
+    mainWindow.toolbarDisabledImages.Reset(LoadToolbarImages(IDB_TOOLBAR_DISABLED));
+    SendMessageW(toolbar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(mainWindow.toolbarImages.Get()));
+    SendMessageW(toolbar, TB_SETDISABLEDIMAGELIST, 0, reinterpret_cast<LPARAM>(mainWindow.toolbarDisabledImages.Get()));
+    for (int id : kToolbarLayout) {
+        const CommandRow* command = FindCommand(id);
+        bool isButton = command && command->image >= 0;
         TBBUTTON button = {};
-        button.iBitmap = b.image < 0 ? 0 : b.image;
-        button.idCommand = b.command;
+        button.iBitmap = isButton ? command->image : 0;
+        button.idCommand = id;
         button.fsState = TBSTATE_ENABLED;
-        button.fsStyle = b.image < 0 ? BTNS_SEP : BTNS_BUTTON;
+        button.fsStyle = isButton ? BTNS_BUTTON : BTNS_SEP;
         SendMessageW(toolbar, TB_ADDBUTTONSW, 1, reinterpret_cast<LPARAM>(&button));
     }
 
@@ -135,15 +93,13 @@ void CreateToolbar(HWND hwnd) {
     mainWindow.comboLeft = placeholder.right;
 
     int width = 176, dropHeight = 160;
-    if (HDC dc = GetDC(toolbar)) {
-        HGDIOBJ previous = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    if (WindowDC dc(toolbar); dc.Get()) {
+        Selection font(dc.Get(), GetStockObject(DEFAULT_GUI_FONT));
         TEXTMETRICW metrics;
-        if (GetTextMetricsW(dc, &metrics)) {
+        if (GetTextMetricsW(dc.Get(), &metrics)) {
             width = 22 * metrics.tmAveCharWidth;
             dropHeight = 10 * metrics.tmHeight;
         }
-        SelectObject(dc, previous);
-        ReleaseDC(toolbar, dc);
     }
     mainWindow.comboWidth = width + GetSystemMetrics(SM_CXVSCROLL);
     TBBUTTONINFOW info = {};
@@ -175,10 +131,8 @@ LRESULT OnCreate(HWND hwnd) {
     mainWindow.recordList = std::make_unique<CRecList>(*theApp.recordFile);
     mainWindow.recordList->Create(hwnd);
     mainWindow.recordView = std::make_unique<CRecView>();
-    mainWindow.recordView->Register(theApp.instance);
     mainWindow.recordView->Create(hwnd);
     mainWindow.splitter = std::make_unique<CSplitter>();
-    mainWindow.splitter->Register(theApp.instance);
     mainWindow.splitter->Create(hwnd);
 
     mainWindow.splitterX = theSettings->desktop.splitterPosition;
@@ -198,8 +152,7 @@ void OnPostCreate(HWND hwnd) {
     UpdateLockState();
     mainWindow.recordList->Refresh();
     if (theApp.isFirstRun) {
-        CdlgGetStarted greeting;
-        greeting.Run(hwnd);
+        GreetNewUser(hwnd);
     }
     if (HasPassword()) {
         if (theSettings->Active().promptPasswordOnOpen) {
@@ -285,9 +238,7 @@ void OnMenuSelect(WPARAM wParam, LPARAM lParam) {
     }
     int text = 0;
     if (!(flags & (MF_SYSMENU | MF_POPUP | MF_SEPARATOR))) {
-        int command = LOWORD(wParam);
-        text = command == IDM_LOCK ? (Locked() ? IDS_HELP_UNLOCK : IDS_HELP_LOCK)
-                                   : HelpTextFor(kMenuHelp, std::size(kMenuHelp), command);
+        text = MenuHelpText(LOWORD(wParam));
     }
     CResString help;
     if (text) help.Load(text);
@@ -298,9 +249,7 @@ void OnMenuSelect(WPARAM wParam, LPARAM lParam) {
 LRESULT OnToolTip(NMTTDISPINFOW* request) {
     // The text must outlive this handler: the tool tip reads it afterwards.
     static wchar_t text[201];
-    int command = static_cast<int>(request->hdr.idFrom);
-    int id = command == IDM_LOCK ? (Locked() ? IDS_TIP_UNLOCK : IDS_TIP_LOCK)
-                                 : HelpTextFor(kToolTips, std::size(kToolTips), command);
+    int id = ToolTipText(static_cast<int>(request->hdr.idFrom));
     text[0] = 0;
     if (id) LoadStringW(theApp.resources, static_cast<UINT>(id), text, 201);
     request->lpszText = text;
@@ -341,12 +290,11 @@ void UpdateLockState() {
     bool hasPassword = HasPassword();
     if (HWND toolbar = mainWindow.hwndToolbar) {
         SendMessageW(toolbar, TB_CHANGEBITMAP, IDM_LOCK, locked ? TOOLBAR_IMAGE_LOCKED : TOOLBAR_IMAGE_UNLOCKED);
-        SendMessageW(toolbar, TB_ENABLEBUTTON, IDM_LOCK, hasPassword);
     }
-    HWND main = mainWindow.hwndMain ? mainWindow.hwndMain : nullptr;
+    UpdateCommandStates();
+    HWND main = mainWindow.hwnd;
     if (HMENU menu = main ? GetMenu(main) : nullptr) {
         SetMenuText(menu, IDM_LOCK, locked ? IDS_MENU_UNLOCK : IDS_MENU_LOCK);
-        EnableMenuItem(menu, IDM_LOCK, MF_BYCOMMAND | (hasPassword ? MF_ENABLED : MF_GRAYED));
         SetMenuText(menu, IDM_PASSWORD, hasPassword ? IDS_MENU_CHANGE_PASSWORD : IDS_MENU_ADD_PASSWORD);
         DrawMenuBar(main);
     }
@@ -366,15 +314,16 @@ void FillCategoryFilter() {
     SendMessageW(filter, CB_SETCURSEL, 0, 0);
 }
 
-bool RegisterMainWindowClass(HINSTANCE instance) {
+MainWindowState::MainWindowState() = default;
+MainWindowState::~MainWindowState() = default;
+
+bool MainWindowState::Register(HINSTANCE instance) {
     INITCOMMONCONTROLSEX controls = {};
     controls.dwSize = sizeof controls;
     controls.dwICC = ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES;
     InitCommonControlsEx(&controls);
     WNDCLASSEXW windowClass = {};
-    windowClass.cbSize = sizeof windowClass;
     windowClass.style = CS_HREDRAW | CS_VREDRAW;
-    windowClass.lpfnWndProc = MainWindowProc;
     windowClass.hInstance = instance;
     windowClass.hIcon = LoadIconW(theApp.resources, MAKEINTRESOURCEW(IDI_QUORREL));
     windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_QUORREL), IMAGE_ICON, 16, 16, 0));
@@ -382,10 +331,16 @@ bool RegisterMainWindowClass(HINSTANCE instance) {
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     windowClass.lpszMenuName = MAKEINTRESOURCEW(IDM_MAIN);
     windowClass.lpszClassName = kMainWindowClass;
-    return RegisterClassExW(&windowClass) != 0;
+    return RegisterWindowClass(windowClass);
 }
 
-LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+HWND MainWindowState::Create(HINSTANCE instance, const wchar_t* title, int x, int y, int width, int height) {
+    if (!Register(instance)) return nullptr;
+    return CreateWindowAs(0, kMainWindowClass, title, WS_OVERLAPPEDWINDOW, x, y, width, height, nullptr, nullptr,
+                          instance);
+}
+
+LRESULT MainWindowState::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE:
             return OnCreate(hwnd);
@@ -396,7 +351,7 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
             OnSize(hwnd);
             return 0;
         case WM_MOVING:
-            mainWindow.isMoving = true;
+            isMoving = true;
             return 0;
         case WM_MOVE:
             OnMove(hwnd);
@@ -408,27 +363,20 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         }
         case WM_COMMAND: {
             int id = LOWORD(wParam);
-            if (id >= IDM_LOCK && id <= IDM_ABOUT) {
-                RunCommand(hwnd, id);
-                return 0;
-            }
             if (id == IDC_FILTER) {
                 if (HIWORD(wParam) == CBN_SELCHANGE) OnFilterChanged();
                 return 0;
             }
+            if (RunCommand(hwnd, id)) return 0;
             break;
         }
         case WM_NOTIFY:
             return OnNotify(hwnd, wParam, lParam);
         case WM_MEASUREITEM:
-            if (wParam == IDC_RECORD_LIST && mainWindow.recordList) {
-                return mainWindow.recordList->OnMeasureItem(hwnd, wParam, lParam);
-            }
+            if (wParam == IDC_RECORD_LIST && recordList) return recordList->OnMeasureItem(hwnd, wParam, lParam);
             break;
         case WM_DRAWITEM:
-            if (wParam == IDC_RECORD_LIST && mainWindow.recordList) {
-                return mainWindow.recordList->OnDrawItem(hwnd, wParam, lParam);
-            }
+            if (wParam == IDC_RECORD_LIST && recordList) return recordList->OnDrawItem(hwnd, wParam, lParam);
             break;
         case WM_MENUSELECT:
             OnMenuSelect(wParam, lParam);
@@ -438,8 +386,11 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
             DrawMenuBar(hwnd);
             return 0;
         case WM_TIMER:
-            OnLockTimer();
-            return 0;
+            if (wParam == kLockTimerId) {
+                OnLockTimer();
+                return 0;
+            }
+            break;
         case WM_CLOSE:
             DestroyWindow(hwnd);
             return 0;

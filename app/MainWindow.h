@@ -2,6 +2,9 @@
 // record view pane and status bar, and the commands of its menu.
 #pragma once
 
+#include "dialogs/Gdi.h"
+#include "views/CWindow.h"
+
 #include <windows.h>
 
 #include <memory>
@@ -12,13 +15,23 @@ class CSplitter;
 class CRecord;
 
 inline constexpr wchar_t kMainWindowClass[] = L"DPC_QUORREL_WND_CLASS";
-inline constexpr UINT kLockTimerId = 1;
 
-struct MainWindowState {
+// The main window's timers, each handled by its own id.
+enum MainWindowTimer : UINT_PTR {
+    kLockTimerId = 1,  // the inactivity lock
+};
+
+// The one main window and the state its parts share.
+class MainWindowState : public CWindow {
+public:
     MainWindowState();
-    ~MainWindowState();
+    ~MainWindowState() override;
 
-    HWND hwndMain = nullptr;
+    // Initialises the common controls and registers the window class once.
+    static bool Register(HINSTANCE instance);
+    // Creates the main window at the given place; null when it cannot be made.
+    HWND Create(HINSTANCE instance, const wchar_t* title, int x, int y, int width, int height);
+
     HWND hwndToolbar = nullptr;
     HWND hwndStatus = nullptr;
     std::unique_ptr<CRecList> recordList;
@@ -31,19 +44,17 @@ struct MainWindowState {
     int comboWidth = 0;
     CRecord* selectedRecord = nullptr;
     HHOOK hooks[2] = {};
+    ImageList toolbarImages;
+    ImageList toolbarDisabledImages;
+
+private:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 };
 
 extern MainWindowState mainWindow;
 
-// Initialises the common controls and registers the main window class.
-bool RegisterMainWindowClass(HINSTANCE instance);
-LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-
-// Brings the lock button and the File menu in step with the lock state.
+// Brings the lock button and the File menu in step with the lock state, and
+// every other command's state with it.
 void UpdateLockState();
 // Refills the toolbar's category filter box ("All" and every category).
 void FillCategoryFilter();
-// Locks the data: protected values read "******" until the next unlock.
-void LockData();
-// Runs one menu or toolbar command.
-void RunCommand(HWND hwnd, int command);

@@ -2,9 +2,8 @@
 
 #include "app/Application.h"
 #include "app/Wide.h"
-#include "dialogs/CqrDialog.h"
+#include "dialogs/CdlgStartUpNotices.h"
 #include "dialogs/Messages.h"
-#include "dialogs/Placement.h"
 #include "model/DataFolder.h"
 #include "model/Database.h"
 #include "model/StringTable.h"
@@ -13,47 +12,12 @@
 #include "storage/CxFile.h"
 #include "storage/Settings.h"
 
+#include <memory>
 #include <string>
 
 namespace {
 
-HWND firstRunNotice = nullptr;
-bool firstRunNoticeShowing = false;
-
-void CentreOnScreen(HWND dialog) {
-    RECT own;
-    GetWindowRect(dialog, &own);
-    RECT area = WorkArea();
-    PlacementPoint at = CentredPosition({area.left, area.top, area.right, area.bottom}, nullptr, own.right - own.left,
-                                        own.bottom - own.top);
-    SetWindowPos(dialog, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-}
-
-INT_PTR CALLBACK FirstRunNoticeProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-    if (message == WM_INITDIALOG) {
-        CentreOnScreen(dialog);
-        firstRunNoticeShowing = true;
-        return TRUE;
-    }
-    if (message == WM_COMMAND && wParam == MAKEWPARAM(IDOK, 0)) {
-        firstRunNoticeShowing = false;
-        return TRUE;
-    }
-    return FALSE;
-}
-
-INT_PTR CALLBACK EarlierVersionNoticeProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        CentreOnScreen(dialog);
-        SetDlgItemTextW(dialog, IDC_DATABASE_PATH, reinterpret_cast<const wchar_t*>(lParam));
-        return TRUE;
-    }
-    if (message == WM_COMMAND && (wParam == MAKEWPARAM(IDOK, 0) || wParam == MAKEWPARAM(IDCANCEL, 0))) {
-        EndDialog(dialog, wParam == MAKEWPARAM(IDOK, 0) ? 1 : 0);
-        return TRUE;
-    }
-    return FALSE;
-}
+std::unique_ptr<CdlgFirstRunNotice> firstRunNotice;
 
 // The system's text for an error, without the final full stop and line break.
 std::wstring SystemErrorText(DWORD error) {
@@ -99,8 +63,7 @@ bool OpenDatabase() {
     int opened = path[0] ? theApp.recordFile->Open(U(path)) : CxFile::kCannotOpen;
 
     if (opened == CxFile::kOtherFormat) {
-        DialogBoxParamW(theApp.resources, MAKEINTRESOURCEW(IDD_EARLIER_VERSION), nullptr, EarlierVersionNoticeProc,
-                        reinterpret_cast<LPARAM>(path));
+        CdlgEarlierVersion(path).Run(nullptr);
         ReleaseStartUpObjects();
         return false;
     }
@@ -127,16 +90,12 @@ bool OpenDatabase() {
             return false;
         }
         theApp.isFirstRun = true;
-        firstRunNotice = CreateDialogParamW(theApp.resources, MAKEINTRESOURCEW(IDD_FIRST_RUN), nullptr, FirstRunNoticeProc, 0);
-        if (firstRunNotice) {
-            ShowWindow(firstRunNotice, SW_SHOWNORMAL);
-            UpdateWindow(firstRunNotice);
-        }
+        firstRunNotice = std::make_unique<CdlgFirstRunNotice>();
+        firstRunNotice->Open(nullptr);
         // A database that cannot be made would silently drop every change.
         if (!path[0] || CreateDatabaseFile(*theApp.recordFile, U(path)) != CxFile::kOpened) {
             std::wstring reason = SystemErrorText(path[0] ? GetLastError() : ERROR_FILENAME_EXCED_RANGE);
-            if (firstRunNotice) DestroyWindow(firstRunNotice);
-            firstRunNotice = nullptr;
+            firstRunNotice.reset();
             ShowLongMessage(nullptr, IDS_STARTUP_CAPTION, IDS_DATABASE_CANNOT_CREATE, kErrorBox, path, reason.c_str());
             ReleaseStartUpObjects();
             return false;
@@ -147,13 +106,7 @@ bool OpenDatabase() {
 }
 
 void WaitForFirstRunNotice() {
-    if (!theApp.isFirstRun || !firstRunNotice) return;
-    MSG message;
-    while (firstRunNoticeShowing && GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (IsDialogMessageW(firstRunNotice, &message)) continue;
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-    DestroyWindow(firstRunNotice);
-    firstRunNotice = nullptr;
+    if (!firstRunNotice) return;
+    firstRunNotice->WaitForOk();
+    firstRunNotice.reset();
 }

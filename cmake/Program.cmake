@@ -13,6 +13,7 @@ add_library(quorrel_app STATIC
   dialogs/Drawing.cpp
   dialogs/CdlgAbout.cpp
   dialogs/CdlgGetStarted.cpp
+  dialogs/CdlgStartUpNotices.cpp
   security/CdlgPassword.cpp
   security/CdlgChgPassword.cpp
   security/CdlgPwdWarn.cpp
@@ -20,9 +21,10 @@ add_library(quorrel_app STATIC
   views/CRecList.cpp
   views/CRecView.cpp
   views/CSplitter.cpp
+  views/CWindow.cpp
   model/DataFolder.cpp
 )
-target_link_libraries(quorrel_app PUBLIC quorrel_core comctl32 comdlg32 gdi32 user32 shell32 advapi32)
+target_link_libraries(quorrel_app PUBLIC quorrel_core quorrel_layout comctl32 comdlg32 gdi32 user32 shell32 advapi32)
 
 add_executable(Quorrel WIN32 app/Main.cpp)
 target_link_libraries(Quorrel PRIVATE quorrel_app quorrel_resources)

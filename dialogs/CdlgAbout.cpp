@@ -5,12 +5,7 @@
 #include "res/Product.h"
 #include "res/resource.h"
 
-CdlgAbout::CdlgAbout() : CqrDialog(nullptr) {}
-
-int CdlgAbout::Run(HWND owner) {
-    DoModal(theApp.resources, IDD_ABOUT, owner);
-    return 1;
-}
+CdlgAbout::CdlgAbout() : CqrDialog(IDD_ABOUT, nullptr) {}
 
 INT_PTR CdlgAbout::OnInitDialog(HWND window, UINT, WPARAM, LPARAM) {
     MakeControlBold(*this, IDC_ABOUT_TITLE);

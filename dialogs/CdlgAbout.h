@@ -7,7 +7,6 @@
 class CdlgAbout : public CqrDialog {
 public:
     CdlgAbout();
-    int Run(HWND owner);
     INT_PTR OnInitDialog(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
     INT_PTR OnOtherMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
 

@@ -5,10 +5,13 @@
 #include "dialogs/Drawing.h"
 #include "res/resource.h"
 
-CdlgGetStarted::CdlgGetStarted() : CqrDialog(nullptr) {}
+CdlgGetStarted::CdlgGetStarted() : CqrDialog(IDD_GET_STARTED, nullptr) {}
 
-bool CdlgGetStarted::Run(HWND owner) {
-    if (DoModal(theApp.resources, IDD_GET_STARTED, owner) == IDCANCEL) return false;
+bool GreetNewUser(HWND owner) {
+    {
+        CdlgGetStarted greeting;
+        if (greeting.Run(owner) == IDCANCEL) return false;
+    }
     ShowHelp(nullptr);
     return true;
 }

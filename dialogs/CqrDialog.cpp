@@ -1,8 +1,10 @@
 #include "dialogs/CqrDialog.h"
 
-#include "dialogs/Placement.h"
+#include "app/Application.h"
+#include "views/Layout.h"
 
 const wchar_t* CurrentHelpTopic = nullptr;
+HWND RecordEditDialogHandle = nullptr;
 
 namespace {
 
@@ -18,34 +20,64 @@ RECT WorkArea() {
     return area;
 }
 
-CqrDialog::CqrDialog(const wchar_t* topic)
-    : hasTopic(topic != nullptr), helpTopic(topic ? topic : L""), previousHelpTopic(CurrentHelpTopic) {
+CqrDialog::CqrDialog(WORD dialogTemplate, const wchar_t* topic)
+    : templateId(dialogTemplate),
+      hasTopic(topic != nullptr),
+      helpTopic(topic ? topic : L""),
+      previousHelpTopic(CurrentHelpTopic) {
     CurrentHelpTopic = hasTopic ? helpTopic.c_str() : nullptr;
 }
 
 CqrDialog::~CqrDialog() {
+    if (hwnd) DestroyWindow(hwnd);  // a modeless dialog still open
     CurrentHelpTopic = previousHelpTopic;
-    for (HFONT font : fonts) DeleteObject(font);
 }
 
-INT_PTR CqrDialog::DoModal(HINSTANCE module, WORD templateId, HWND owner) {
+INT_PTR CqrDialog::Run(HWND owner) { return DoModal(theApp.resources, templateId, owner); }
+
+HWND CqrDialog::Open(HWND owner) {
     parent = owner;
-    return DialogBoxParamW(module, MAKEINTRESOURCEW(templateId), owner, StaticDialogProc,
+    HWND window = CreateDialogParamW(theApp.resources, MAKEINTRESOURCEW(templateId), owner, StaticDialogProc,
+                                     reinterpret_cast<LPARAM>(this));
+    if (window) {
+        ShowWindow(window, SW_SHOWNORMAL);
+        UpdateWindow(window);
+    }
+    return window;
+}
+
+INT_PTR CqrDialog::DoModal(HINSTANCE module, WORD dialogTemplate, HWND owner) {
+    parent = owner;
+    return DialogBoxParamW(module, MAKEINTRESOURCEW(dialogTemplate), owner, StaticDialogProc,
                            reinterpret_cast<LPARAM>(this));
+}
+
+void CqrDialog::Attach(HWND window) {
+    SetWindowLongPtrW(window, DWLP_USER, reinterpret_cast<LONG_PTR>(this));
+    hwnd = window;
+    if (cancelledByLock) RecordEditDialogHandle = window;
+}
+
+// The window is going: nothing may reach this object through it any more.
+void CqrDialog::Detach() {
+    SetWindowLongPtrW(hwnd, DWLP_USER, 0);
+    if (RecordEditDialogHandle == hwnd) RecordEditDialogHandle = nullptr;
+    hwnd = nullptr;
 }
 
 INT_PTR CALLBACK CqrDialog::StaticDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
-        SetWindowLongPtrW(window, GWLP_USERDATA, lParam);
-        auto* dialog = reinterpret_cast<CqrDialog*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        auto* dialog = reinterpret_cast<CqrDialog*>(lParam);
         if (!dialog) return 1;
-        dialog->hwnd = window;
+        dialog->Attach(window);
         dialog->CentreWindow();
         return dialog->OnInitDialog(window, message, wParam, lParam);
     }
-    auto* dialog = reinterpret_cast<CqrDialog*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (!dialog) return 0;
-    return dialog->DialogProc(window, message, wParam, lParam);
+    auto* dialog = reinterpret_cast<CqrDialog*>(GetWindowLongPtrW(window, DWLP_USER));
+    if (!dialog) return 0;  // messages before WM_INITDIALOG
+    INT_PTR result = dialog->DialogProc(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) dialog->Detach();
+    return result;
 }
 
 void CqrDialog::KeepRectInWorkArea(RECT& rect) {

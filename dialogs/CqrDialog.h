@@ -1,7 +1,11 @@
-// The base of every modal dialog: runs a template, routes its messages to
-// small virtual handlers, centres it over its owner, and names the help topic
-// of the innermost open dialog.
+// The base of every dialog: a dialog class names its template and help topic
+// once and is run with Run(owner). The base routes the dialog's messages to
+// small virtual handlers, centres it over its owner, names the help topic of
+// the innermost open dialog, and keeps the slot through which the inactivity
+// lock finds an open record edit dialog.
 #pragma once
+
+#include "dialogs/Gdi.h"
 
 #include <windows.h>
 
@@ -12,14 +16,23 @@
 // when that dialog has no topic.
 extern const wchar_t* CurrentHelpTopic;
 
+// The open record edit dialog, which the inactivity lock cancels; null while
+// none is open. Only the dialog base writes it.
+extern HWND RecordEditDialogHandle;
+
 class CqrDialog {
 public:
-    explicit CqrDialog(const wchar_t* helpTopic);
+    CqrDialog(WORD templateId, const wchar_t* helpTopic);
     CqrDialog(const CqrDialog&) = delete;
     CqrDialog& operator=(const CqrDialog&) = delete;
     virtual ~CqrDialog();
 
-    // The value given to EndDialog, or -1 when the dialog cannot be created.
+    // Runs the dialog modally from the program's resources: the value given
+    // to EndDialog (IDOK, IDCANCEL, ...), or -1 when it cannot be created.
+    INT_PTR Run(HWND owner);
+    // Creates the dialog modeless and shows it; null when it cannot be created.
+    HWND Open(HWND owner);
+
     virtual INT_PTR DoModal(HINSTANCE module, WORD templateId, HWND owner);
     virtual void KeepRectInWorkArea(RECT& rect);
     virtual bool CentreWindow();
@@ -37,18 +50,26 @@ public:
     virtual INT_PTR DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     // A font this dialog keeps until it is destroyed (MakeControlBold).
-    void KeepFont(HFONT font) { fonts.push_back(font); }
+    void KeepFont(HFONT font) { fonts.emplace_back(font); }
 
     HWND hwnd = nullptr;
     HWND parent = nullptr;
 
+protected:
+    // Set by the record edit dialog: while it is open, RecordEditDialogHandle
+    // names it, so that the inactivity lock can cancel it.
+    bool cancelledByLock = false;
+
 private:
     static INT_PTR CALLBACK StaticDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void Attach(HWND window);
+    void Detach();
 
+    WORD templateId;
     bool hasTopic;
     std::wstring helpTopic;
     const wchar_t* previousHelpTopic;
-    std::vector<HFONT> fonts;
+    std::vector<Font> fonts;
 };
 
 // The work area of the screen (without the task bar).

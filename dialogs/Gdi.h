@@ -1,27 +1,30 @@
-// Small owners for GDI objects and device contexts: each frees what it holds
-// exactly once and cannot be copied.
+// Small owners for handles, GDI objects and device contexts: each frees what
+// it holds exactly once and cannot be copied.
 #pragma once
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <utility>
 
-template <class Handle>
-class GdiObject {
+// Owns one handle and frees it exactly once with Free.
+template <class Handle, auto Free>
+class UniqueHandle {
 public:
-    GdiObject() = default;
-    explicit GdiObject(Handle h) : handle(h) {}
-    GdiObject(const GdiObject&) = delete;
-    GdiObject& operator=(const GdiObject&) = delete;
-    GdiObject(GdiObject&& other) noexcept : handle(std::exchange(other.handle, nullptr)) {}
-    GdiObject& operator=(GdiObject&& other) noexcept {
+    UniqueHandle() = default;
+    explicit UniqueHandle(Handle h) : handle(h) {}
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+    UniqueHandle(UniqueHandle&& other) noexcept : handle(std::exchange(other.handle, nullptr)) {}
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
         Reset(std::exchange(other.handle, nullptr));
         return *this;
     }
-    ~GdiObject() { Reset(); }
+    ~UniqueHandle() { Reset(); }
 
     void Reset(Handle h = nullptr) {
-        if (handle) DeleteObject(handle);
+        if (handle) Free(handle);
         handle = h;
     }
     Handle Get() const { return handle; }
@@ -30,6 +33,19 @@ public:
 private:
     Handle handle = nullptr;
 };
+
+inline void DeleteGdiObject(HGDIOBJ object) { DeleteObject(object); }
+inline void DestroyImageList(HIMAGELIST images) { ImageList_Destroy(images); }
+// A mutex this process may hold: released (when held) and closed.
+inline void ReleaseAndCloseMutex(HANDLE mutex) {
+    ReleaseMutex(mutex);
+    CloseHandle(mutex);
+}
+
+template <class Handle>
+using GdiObject = UniqueHandle<Handle, DeleteGdiObject>;
+using ImageList = UniqueHandle<HIMAGELIST, DestroyImageList>;
+using Mutex = UniqueHandle<HANDLE, ReleaseAndCloseMutex>;
 
 using Font = GdiObject<HFONT>;
 using Brush = GdiObject<HBRUSH>;

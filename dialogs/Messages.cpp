@@ -2,7 +2,7 @@
 
 #include "app/Application.h"
 #include "dialogs/CqrDialog.h"
-#include "dialogs/Placement.h"
+#include "views/Layout.h"
 
 #include <cstdarg>
 

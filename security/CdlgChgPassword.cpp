@@ -27,11 +27,9 @@ void MoveUp(HWND dialog, int id, int distance) {
 
 }  // namespace
 
-CdlgChgPassword::CdlgChgPassword() : CqrDialog(L"Passwords.html") {}
+CdlgChgPassword::CdlgChgPassword() : CqrDialog(IDD_CHANGE_PASSWORD, L"Passwords.html") {}
 
 CdlgChgPassword::~CdlgChgPassword() { WipeText(newPassword); }
-
-bool CdlgChgPassword::Run(HWND owner) { return DoModal(theApp.resources, IDD_CHANGE_PASSWORD, owner) != IDCANCEL; }
 
 INT_PTR CdlgChgPassword::OnInitDialog(HWND window, UINT, WPARAM, LPARAM) {
     for (int id : kPasswordEdits) {

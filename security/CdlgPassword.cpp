@@ -14,11 +14,9 @@ constexpr wchar_t kPasswordsTopic[] = L"Passwords.html";
 
 }  // namespace
 
-CdlgPassword::CdlgPassword(int prompt) : CqrDialog(kPasswordsTopic), promptId(prompt) {}
+CdlgPassword::CdlgPassword(int prompt) : CqrDialog(IDD_PASSWORD, kPasswordsTopic), promptId(prompt) {}
 
 CdlgPassword::~CdlgPassword() { WipeText(password); }
-
-bool CdlgPassword::Run(HWND owner) { return DoModal(theApp.resources, IDD_PASSWORD, owner) != IDCANCEL; }
 
 INT_PTR CdlgPassword::OnInitDialog(HWND window, UINT, WPARAM, LPARAM) {
     SendDlgItemMessageW(window, IDC_PASSWORD, EM_LIMITTEXT, kPasswordEditLimit, 0);
@@ -45,7 +43,7 @@ bool AskForPassword(HWND parent, int promptId, bool exitOnFailure) {
     CdlgPassword dialog(promptId);
     int failures = 0;
     for (;;) {
-        if (!dialog.Run(parent)) {
+        if (dialog.Run(parent) != IDOK) {
             if (exitOnFailure) ShowMessage(parent, IDS_PASSWORD_INCORRECT, IDS_INVALID_PASSWORD_EXIT, kErrorBox);
             return false;
         }

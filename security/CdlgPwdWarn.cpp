@@ -4,7 +4,7 @@
 #include "security/PasswordDialogs.h"
 #include "storage/Settings.h"
 
-CdlgPwdWarn::CdlgPwdWarn() : CqrDialog(L"Passwords.html") {}
+CdlgPwdWarn::CdlgPwdWarn() : CqrDialog(IDD_NO_PASSWORD, L"Passwords.html") {}
 
 INT_PTR CdlgPwdWarn::OnInitDialog(HWND window, UINT, WPARAM, LPARAM) {
     warningIcon = LoadIconW(nullptr, IDI_WARNING);
@@ -25,7 +25,7 @@ void CdlgPwdWarn::OnPaint(HWND window, HDC dc) { DrawIconAtControl(window, dc, I
 bool ShowNoPasswordWarning(HWND parent) {
     if (theSettings->Active().showNoPasswordWarning == 1) {
         CdlgPwdWarn warning;
-        warning.DoModal(theApp.resources, IDD_NO_PASSWORD, parent);
+        warning.Run(parent);
     }
     return true;
 }

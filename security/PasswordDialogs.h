@@ -21,7 +21,6 @@ class CdlgPassword : public CqrDialog {
 public:
     explicit CdlgPassword(int promptId);
     ~CdlgPassword() override;
-    bool Run(HWND parent);  // false when cancelled
     INT_PTR OnInitDialog(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
     int OnCommand(HWND window, int id) override;
 
@@ -35,7 +34,6 @@ class CdlgChgPassword : public CqrDialog {
 public:
     CdlgChgPassword();
     ~CdlgChgPassword() override;
-    bool Run(HWND parent);  // false when cancelled
     INT_PTR OnInitDialog(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
     int OnCommand(HWND window, int id) override;
 

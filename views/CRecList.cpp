@@ -1,6 +1,7 @@
 #include "views/CRecList.h"
 
 #include "app/Application.h"
+#include "app/Commands.h"
 #include "app/MainWindow.h"
 #include "app/Wide.h"
 #include "dialogs/Drawing.h"
@@ -63,21 +64,19 @@ void CRecList::Create(HWND parentWindow) {
     hwndList = CreateWindowExW(0, WC_LISTVIEWW, L"", style, 0, 0, 0, 0, parent,
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_RECORD_LIST)), theApp.instance, nullptr);
     if (!hwndList) return;
+    headerGlyph.Reset(LoadBitmapW(theApp.resources, MAKEINTRESOURCEW(IDB_HEADER_GLYPH)));
+    missingIcon.Reset(LoadBitmapW(theApp.resources, MAKEINTRESOURCEW(IDB_MISSING_ICON)));
     hwndHeader = ListView_GetHeader(hwndList);
-    SetWindowLongPtrW(hwndList, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    if (hwndHeader) SetWindowLongPtrW(hwndHeader, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    origListProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(hwndList, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CRecList::ListProc)));
+    SubclassControl(hwndList, &CRecList::ListProc, 0, this);
 }
 
-LRESULT CALLBACK CRecList::ListProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<CRecList*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!self || !self->origListProc) return DefWindowProcW(hwnd, message, wParam, lParam);
-    WNDPROC original = self->origListProc;
+LRESULT CALLBACK CRecList::ListProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                    DWORD_PTR owner) {
+    auto* self = reinterpret_cast<CRecList*>(owner);
     switch (message) {
-        case WM_DESTROY:
-            SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
-            return 0;
+        case WM_NCDESTROY:
+            RemoveWindowSubclass(hwnd, &CRecList::ListProc, id);
+            break;
         case WM_SIZE:
             // While the header holds the mouse, the user is dragging a divider;
             // a size change then (a scroll bar coming or going) must not put
@@ -114,7 +113,7 @@ LRESULT CALLBACK CRecList::ListProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
         default:
             break;
     }
-    return CallWindowProcW(original, hwnd, message, wParam, lParam);
+    return DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
 LRESULT CRecList::OnMeasureItem(HWND mainWindowHandle, WPARAM wParam, LPARAM lParam) {
@@ -154,7 +153,7 @@ LRESULT CRecList::OnNotify(HWND mainWindowHandle, WPARAM wParam, LPARAM lParam) 
             } else if (change->uNewState & LVIS_SELECTED) {
                 mainWindow.selectedRecord = RecordAt(change->iItem);
             }
-            UpdateSelectionCommands(mainWindow.selectedRecord != nullptr);
+            UpdateCommandStates();
             RelayoutRecordView();
         }
     }
@@ -165,7 +164,6 @@ void CRecList::Refresh() {
     mainWindow.selectedRecord = nullptr;
     RelayoutRecordView();
     if (!hwndList) {
-        UpdateSelectionCommands(false);
         UpdateLockState();
         return;
     }
@@ -175,7 +173,7 @@ void CRecList::Refresh() {
     SyncColumns();
     rows.clear();
     for (CRecord* record : Nodes<CRecord>(records)) {
-        if (filterCategoryId == -1 || record->categoryId == filterCategoryId) rows.push_back(record);
+        if (RowMatches(*record, filterCategoryId)) rows.push_back(record);
     }
     SortRecords(rows, 1);
     ListView_SetItemCountEx(hwndList, static_cast<int>(rows.size()), 0);
@@ -187,9 +185,6 @@ void CRecList::Refresh() {
         SetFocus(hwndList);
         // Selecting row 0 notifies LVN_ITEMCHANGED, so the pane shows its record.
         ListView_SetItemState(hwndList, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-        UpdateSelectionCommands(true);
-    } else {
-        UpdateSelectionCommands(false);
     }
     UpdateLockState();
 }
@@ -350,8 +345,7 @@ void CRecList::DrawIconCell(HDC dc, const CRecord& record, RECT cell) {
         DrawBitmapTransparent(dc, cell, picture);
         return;
     }
-    Bitmap missing(LoadBitmapW(theApp.resources, MAKEINTRESOURCEW(IDB_MISSING_ICON)));
-    if (missing) DrawBitmapTransparent(dc, cell, missing.Get());
+    if (missingIcon) DrawBitmapTransparent(dc, cell, missingIcon.Get());
 }
 
 void CRecList::DrawHeaderItem(const DRAWITEMSTRUCT& item) {
@@ -360,9 +354,8 @@ void CRecList::DrawHeaderItem(const DRAWITEMSTRUCT& item) {
     bool pressed = (item.itemState & ODS_SELECTED) != 0;
     RECT rect = item.rcItem;
     if (index == 0) {
-        Bitmap glyph(LoadBitmapW(theApp.resources, MAKEINTRESOURCEW(IDB_HEADER_GLYPH)));
         if (pressed) OffsetRect(&rect, 2, 1);
-        if (glyph) DrawBitmapTransparent(dc, rect, glyph.Get());
+        if (headerGlyph) DrawBitmapTransparent(dc, rect, headerGlyph.Get());
         return;
     }
     wchar_t text[33] = {};
@@ -441,17 +434,4 @@ bool CRecList::DeleteSelected() {
     if (mainWindow.selectedRecord == record) mainWindow.selectedRecord = nullptr;
     records.DeleteRecord(file, record);
     return true;
-}
-
-void CRecList::UpdateSelectionCommands(bool enable) {
-    if (mainWindow.hwndToolbar) {
-        SendMessageW(mainWindow.hwndToolbar, TB_ENABLEBUTTON, IDM_EDIT_RECORD, MAKELPARAM(enable ? TRUE : FALSE, 0));
-        SendMessageW(mainWindow.hwndToolbar, TB_ENABLEBUTTON, IDM_DELETE_RECORD, MAKELPARAM(enable ? TRUE : FALSE, 0));
-    }
-    HMENU menu = parent ? GetMenu(parent) : nullptr;
-    if (menu) {
-        UINT state = MF_BYCOMMAND | (enable ? MF_ENABLED : MF_GRAYED);
-        EnableMenuItem(menu, IDM_EDIT_RECORD, state);
-        EnableMenuItem(menu, IDM_DELETE_RECORD, state);
-    }
 }

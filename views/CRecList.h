@@ -5,6 +5,7 @@
 #pragma once
 
 #include "model/Category.h"
+#include "dialogs/Gdi.h"
 #include "model/Record.h"
 
 #include <windows.h>
@@ -38,8 +39,6 @@ public:
     bool NewRecord();
     bool EditRecord(int row);
     bool DeleteSelected();
-    // Enables the edit and delete commands (menu and toolbar) or greys them.
-    void UpdateSelectionCommands(bool enable);
     // The record a row shows, or null.
     CRecord* RecordAt(int row) const;
 
@@ -49,14 +48,16 @@ public:
     HWND parent = nullptr;
     HWND hwndList = nullptr;
     HWND hwndHeader = nullptr;
-    WNDPROC origListProc = nullptr;
     int filterCategoryId = -1;
     int columnCount = -1;
     int rowHeight = 14;
+    Bitmap headerGlyph;
+    Bitmap missingIcon;
     std::vector<CRecord*> rows;  // the records shown, in row order
 
 private:
-    static LRESULT CALLBACK ListProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK ListProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                     DWORD_PTR owner);
     void SyncColumns();
     void SetColumnTitles();
     void ApplyColumnWidths();

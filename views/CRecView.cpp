@@ -13,6 +13,7 @@
 #include "views/CRecList.h"
 #include "views/ViewLogic.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <string>
@@ -80,8 +81,6 @@ bool PointerOverText(HWND box) {
     return GetCursorPos(&pointer) && PtInRect(&hot, pointer);
 }
 
-CRecView* ViewOf(HWND window) { return reinterpret_cast<CRecView*>(GetWindowLongPtrW(window, GWLP_USERDATA)); }
-
 // The first category with the record's id; unlike FindById, none when no
 // category has it, so a record of a vanished category shows plain labels.
 const CCategory* CategoryOf(const CRecord& record) {
@@ -97,56 +96,32 @@ bool IsWebAddress(const wchar_t* text) { return StartsWithWebAddress(U(text)); }
 
 CRecView::CRecView() { mainWindow.selectedRecord = nullptr; }
 
-CRecView::~CRecView() { OnDestroy(); }
-
-bool CRecView::Register(HINSTANCE instance) {
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = &CRecView::WindowProc;
-    windowClass.hInstance = instance;
+void CRecView::Create(HWND parentWindow) {
+    WNDCLASSEXW windowClass{};
+    windowClass.hInstance = theApp.instance;
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     windowClass.lpszClassName = kClassName;
-    // A second main window in the same process finds the class in place.
-    registered = RegisterClassW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-    return registered;
-}
-
-void CRecView::Create(HWND parentWindow) {
-    if (!registered) return;
+    if (!RegisterWindowClass(windowClass)) return;
     parent = parentWindow;
     // Clipping the boxes out of the pane's own painting keeps them from flickering.
-    hwnd = CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 0, 0, parent,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_RECORD_VIEW)), theApp.instance, this);
+    CreateWindowAs(WS_EX_CONTROLPARENT, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 0, 0, parent,
+                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_RECORD_VIEW)), theApp.instance);
 }
 
-LRESULT CALLBACK CRecView::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<CRecView*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        if (self) self->hwnd = window;
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
-    CRecView* self = ViewOf(window);
-    if (!self) return DefWindowProcW(window, message, wParam, lParam);
+LRESULT CRecView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE:
-            self->OnCreate(window);
+            OnCreate();
             return 0;
-        case WM_DESTROY:
-            self->OnDestroy();
-            return 0;
-        case WM_NCDESTROY:
-            SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-            self->hwnd = nullptr;
-            break;
         case WM_SIZE:
-            self->Layout();
+            Layout();
             return 0;
         case WM_PAINT: {
             PAINTSTRUCT paint;
-            HDC dc = BeginPaint(window, &paint);
-            if (dc) self->Paint(dc);
-            EndPaint(window, &paint);
+            HDC dc = BeginPaint(hwnd, &paint);
+            if (dc) Paint(dc);
+            EndPaint(hwnd, &paint);
             return 0;
         }
         case WM_CTLCOLORSTATIC:
@@ -161,29 +136,30 @@ LRESULT CALLBACK CRecView::WindowProc(HWND window, UINT message, WPARAM wParam, 
         default:
             break;
     }
-    return DefWindowProcW(window, message, wParam, lParam);
+    return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-void CRecView::OnCreate(HWND window) {
+void CRecView::OnCreate() {
     normalFont = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     LOGFONTW description;
     if (GetObjectW(normalFont, sizeof description, &description)) {
         LOGFONTW bold = description;
         bold.lfWeight = FW_BOLD;
-        boldFont = CreateFontIndirectW(&bold);
+        boldFont.Reset(CreateFontIndirectW(&bold));
         LOGFONTW underlined = description;
         underlined.lfUnderline = TRUE;
-        linkFont = CreateFontIndirectW(&underlined);
+        linkFont.Reset(CreateFontIndirectW(&underlined));
     }
 
     int height = 14;
     rowGap = 10;
     marginUnit = 10;
+    HFONT labelFont = boldFont ? boldFont.Get() : normalFont;
     {
-        WindowDC dc(window);
+        WindowDC dc(hwnd);
         TEXTMETRICW metrics;
         if (dc.Get()) {
-            Selection select(dc.Get(), boldFont ? boldFont : normalFont);
+            Selection select(dc.Get(), labelFont);
             if (GetTextMetricsW(dc.Get(), &metrics)) {
                 height = metrics.tmHeight;
                 rowGap = 5 * metrics.tmInternalLeading;
@@ -193,28 +169,16 @@ void CRecView::OnCreate(HWND window) {
     }
     lineHeight = height + 4;
 
-    HFONT labelFont = boldFont ? boldFont : normalFont;
     for (int i = 0; i < kRows; ++i) {
-        labels[i] = CreateWindowExW(0, L"Static", L"", WS_CHILD, 0, 0, 0, 0, window, nullptr, theApp.instance, nullptr);
+        labels[i] = CreateWindowExW(0, L"Static", L"", WS_CHILD, 0, 0, 0, 0, hwnd, nullptr, theApp.instance, nullptr);
         SendMessageW(labels[i], WM_SETFONT, reinterpret_cast<WPARAM>(labelFont), FALSE);
         DWORD style = WS_CHILD | ES_READONLY |
                       (i == kNoteRow ? ES_MULTILINE | WS_VSCROLL | ES_AUTOVSCROLL : ES_AUTOHSCROLL);
-        values[i] = CreateWindowExW(0, L"Edit", L"", style, 0, 0, 0, 0, window, nullptr, theApp.instance, nullptr);
+        values[i] = CreateWindowExW(0, L"Edit", L"", style, 0, 0, 0, 0, hwnd, nullptr, theApp.instance, nullptr);
         if (!values[i]) continue;
         SendMessageW(values[i], WM_SETFONT, reinterpret_cast<WPARAM>(normalFont), FALSE);
-        // The box's own procedure waits in its user data for the link procedure.
-        LONG_PTR own = GetWindowLongPtrW(values[i], GWLP_WNDPROC);
-        SetWindowLongPtrW(values[i], GWLP_USERDATA, own);
-        SetWindowLongPtrW(values[i], GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CRecView::LinkProc));
+        SubclassControl(values[i], &CRecView::LinkProc, 0, this);
     }
-}
-
-void CRecView::OnDestroy() {
-    // The children are being destroyed with the pane and draw no more.
-    if (boldFont) DeleteObject(boldFont);
-    if (linkFont) DeleteObject(linkFont);
-    boldFont = nullptr;
-    linkFont = nullptr;
 }
 
 void CRecView::Layout() {
@@ -257,7 +221,7 @@ void CRecView::Layout() {
         const wchar_t* text = W(value.c_str());
         bool link = i != kNoteRow && links && IsWebAddress(text);
         SetWindowTextW(values[i], text);
-        SendMessageW(values[i], WM_SETFONT, reinterpret_cast<WPARAM>(link && linkFont ? linkFont : normalFont), FALSE);
+        SendMessageW(values[i], WM_SETFONT, reinterpret_cast<WPARAM>(link && linkFont ? linkFont.Get() : normalFont), FALSE);
         SetProperty(values[i], kLinkProperty, link);
         int left = 11 * marginUnit + 2;
         int height = i == kNoteRow ? 5 * lineHeight : lineHeight;
@@ -282,17 +246,16 @@ void CRecView::Paint(HDC dc) {
     }
 }
 
-LRESULT CALLBACK CRecView::LinkProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto own = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(box, GWLP_USERDATA));
-    if (!own) return DefWindowProcW(box, message, wParam, lParam);
-    CRecView* view = ViewOf(GetParent(box));
+LRESULT CALLBACK CRecView::LinkProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                   DWORD_PTR owner) {
+    auto* view = reinterpret_cast<CRecView*>(owner);
     bool link = HasProperty(box, kLinkProperty);
     switch (message) {
-        case WM_DESTROY:
-            SetWindowLongPtrW(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(own));
+        case WM_NCDESTROY:
             RemovePropW(box, kLinkProperty);
             RemovePropW(box, kHighlightProperty);
-            return 0;
+            RemoveWindowSubclass(box, &CRecView::LinkProc, id);
+            break;
         case WM_SETCURSOR:
             if (link && PointerOverText(box)) {
                 HCURSOR hand = LoadCursorW(nullptr, IDC_HAND);
@@ -343,5 +306,5 @@ LRESULT CALLBACK CRecView::LinkProc(HWND box, UINT message, WPARAM wParam, LPARA
         default:
             break;
     }
-    return CallWindowProcW(own, box, message, wParam, lParam);
+    return DefSubclassProc(box, message, wParam, lParam);
 }

@@ -3,26 +3,23 @@
 // fields can be clickable hyperlinks.
 #pragma once
 
+#include "dialogs/Gdi.h"
+#include "views/CWindow.h"
+
 #include <windows.h>
 
-class CRecView {
+class CRecView : public CWindow {
 public:
     CRecView();
-    CRecView(const CRecView&) = delete;
-    CRecView& operator=(const CRecView&) = delete;
-    ~CRecView();
 
-    bool Register(HINSTANCE instance);
     // Creates the pane (control id 1006) as a child of the main window.
     void Create(HWND parentWindow);
 
-    bool registered = false;
     HWND parent = nullptr;
-    HWND hwnd = nullptr;
 
     HFONT normalFont = nullptr;  // stock; never deleted
-    HFONT boldFont = nullptr;
-    HFONT linkFont = nullptr;
+    Font boldFont;
+    Font linkFont;
     int lineHeight = 18;
     int rowGap = 10;
     int marginUnit = 10;
@@ -31,10 +28,10 @@ public:
     bool linkPressed = false;
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK LinkProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam);
-    void OnCreate(HWND window);
-    void OnDestroy();
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    static LRESULT CALLBACK LinkProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                     DWORD_PTR view);
+    void OnCreate();
     void Layout();
     void Paint(HDC dc);
 };

@@ -11,7 +11,6 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"SplitterWndClass";
 
-
 void DrawLine(HDC dc, int x, int top, int bottom, int colourIndex) {
     Pen pen(CreatePen(PS_SOLID, 1, GetSysColor(colourIndex)));
     Selection select(dc, pen.Get());
@@ -28,80 +27,56 @@ int ScreenX(HWND window, LPARAM position) {
 
 }  // namespace
 
-CSplitter::~CSplitter() {
-    if (patternBrush) DeleteObject(patternBrush);
-}
-
-bool CSplitter::Register(HINSTANCE instance) {
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = &CSplitter::WindowProc;
-    windowClass.hInstance = instance;
+void CSplitter::Create(HWND parentWindow) {
+    WNDCLASSEXW windowClass{};
+    windowClass.hInstance = theApp.instance;
     windowClass.hCursor = LoadCursorW(nullptr, IDC_SIZEWE);
     windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
     windowClass.lpszClassName = kClassName;
-    // A second main window in the same process finds the class in place.
-    if (!RegisterClassW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
-    registered = true;
+    if (!RegisterWindowClass(windowClass)) return;
 
     // A 50 % checkerboard; each row of a one-bit bitmap is a 16-bit word.
     static const WORD rows[8] = {0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55};
     Bitmap pattern(CreateBitmap(8, 8, 1, 1, rows));
-    if (pattern && !patternBrush) patternBrush = CreatePatternBrush(pattern.Get());
-    return true;
-}
-
-void CSplitter::Create(HWND parentWindow) {
-    if (!registered) return;
+    if (pattern) patternBrush.Reset(CreatePatternBrush(pattern.Get()));
     parent = parentWindow;
-    hwnd = CreateWindowExW(0, kClassName, L"", WS_CHILD, 0, 0, 0, 0, parent,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_SPLITTER)), theApp.instance, this);
+    CreateWindowAs(0, kClassName, L"", WS_CHILD, 0, 0, 0, 0, parent,
+                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_SPLITTER)), theApp.instance);
 }
 
-LRESULT CALLBACK CSplitter::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<CSplitter*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        if (self) self->hwnd = window;
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
-    auto* self = reinterpret_cast<CSplitter*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (!self) return DefWindowProcW(window, message, wParam, lParam);
+LRESULT CSplitter::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_MOVE:
         case WM_SIZE:
             // The layout has placed the splitter where the drag ended.
-            self->dragOffset = 0;
+            dragOffset = 0;
             return 0;
         case WM_PAINT: {
             PAINTSTRUCT paint;
-            HDC dc = BeginPaint(window, &paint);
+            HDC dc = BeginPaint(hwnd, &paint);
             RECT client;
-            GetClientRect(window, &client);
-            if (dc) self->Paint(dc, client);
-            EndPaint(window, &paint);
+            GetClientRect(hwnd, &client);
+            if (dc) Paint(dc, client);
+            EndPaint(hwnd, &paint);
             return 0;
         }
         case WM_LBUTTONDOWN:
-            self->OnButtonDown(lParam);
+            OnButtonDown(lParam);
             return 0;
         case WM_MOUSEMOVE:
-            self->OnMouseMove(lParam);
+            OnMouseMove(lParam);
             return 0;
         case WM_LBUTTONUP:
             // The rest happens when the capture ends.
             ReleaseCapture();
             return 0;
         case WM_CAPTURECHANGED:
-            self->OnCaptureChanged();
+            OnCaptureChanged();
             return 0;
-        case WM_NCDESTROY:
-            SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-            self->hwnd = nullptr;
-            break;
         default:
             break;
     }
-    return DefWindowProcW(window, message, wParam, lParam);
+    return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 void CSplitter::Paint(HDC dc, const RECT& client) {
@@ -122,7 +97,7 @@ void CSplitter::DrawDragBar(int offset) {
     RECT bar;
     GetClientRect(hwnd, &bar);
     MapWindowPoints(hwnd, parent, reinterpret_cast<POINT*>(&bar), 2);
-    Selection select(dc, patternBrush);
+    Selection select(dc, patternBrush.Get());
     PatBlt(dc, bar.left + offset, bar.top, kSplitterWidth, bar.bottom - bar.top, PATINVERT);
 }
 

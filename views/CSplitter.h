@@ -2,30 +2,27 @@
 // shows an inverted bar; the main window's layout applies where it ended.
 #pragma once
 
+#include "dialogs/Gdi.h"
+#include "views/CWindow.h"
+
 #include <windows.h>
 
-class CSplitter {
+class CSplitter : public CWindow {
 public:
     CSplitter() = default;
-    CSplitter(const CSplitter&) = delete;
-    CSplitter& operator=(const CSplitter&) = delete;
-    ~CSplitter();
 
-    bool Register(HINSTANCE instance);
     // Creates the splitter (control id 1005), hidden; the main window places it.
     void Create(HWND parentWindow);
 
-    bool registered = false;
-    HWND hwnd = nullptr;
     HWND parent = nullptr;
     int dragOffset = 0;  // read by the main window's layout
     int lastMouseX = 0;
     bool isDragging = false;
     bool hasMoved = false;
-    HBRUSH patternBrush = nullptr;
+    Brush patternBrush;
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void DrawDragBar(int offset);
     void OnButtonDown(LPARAM position);
     void OnMouseMove(LPARAM position);

@@ -3,7 +3,7 @@
 // what counts as a web address. Kept free of Win32 so they are tested natively.
 #pragma once
 
-#include "app/MainLayout.h"
+#include "views/Layout.h"
 #include "model/CString.h"
 #include "model/Record.h"
 #include "platform/Platform.h"
@@ -40,6 +40,11 @@ inline bool FillUnsetColumnWidths(int32_t* widths, int columnCount, int clientWi
     widths[1] = std::max(shares.first, 1);
     for (int i = 2; i <= columnCount; ++i) widths[i] = std::max(shares.share, 1);
     return true;
+}
+
+// Whether the list shows a record under the category filter (-1: every category).
+inline bool RowMatches(const CRecord& record, int filterCategoryId) {
+    return filterCategoryId == -1 || record.categoryId == filterCategoryId;
 }
 
 // The drag offset corrected so that the bar, whose screen x the uncorrected

@@ -1,5 +1,4 @@
-#include "app/MainLayout.h"
-#include "dialogs/Placement.h"
+#include "views/Layout.h"
 
 #include <gtest/gtest.h>
 

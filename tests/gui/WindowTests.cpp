@@ -2,11 +2,13 @@
 // be read directly: columns and labels per filter, sorting, the pane
 // following the selection, the lock display and the layout limits.
 #include "app/Application.h"
+#include "app/Commands.h"
 #include "app/MainWindow.h"
 #include "app/Wide.h"
 #include "model/DataFolder.h"
 #include "model/Database.h"
 #include "model/Protection.h"
+#include "res/resource.h"
 #include "security/Cipher.h"
 #include "storage/CxFile.h"
 #include "storage/Settings.h"
@@ -58,14 +60,10 @@ protected:
         ASSERT_EQ(theApp.recordFile->Open(U(path.c_str())), 0);
         theSettings = new CSettings(*theApp.recordFile, CSettings::kDesktopProfile);
         theApp.isFirstRun = false;
-        static bool registered = RegisterMainWindowClass(theApp.instance);
-        ASSERT_TRUE(registered);
-        main = CreateWindowExW(0, kMainWindowClass, L"Quorrel - Desktop Edition", WS_OVERLAPPEDWINDOW, 20, 20, 800,
-                               560, nullptr, nullptr, theApp.instance, nullptr);
+        main = mainWindow.Create(theApp.instance, L"Quorrel - Desktop Edition", 20, 20, 800, 560);
         ASSERT_NE(main, nullptr);
         ShowWindow(main, SW_SHOWNORMAL);
         UpdateWindow(main);
-        mainWindow.hwndMain = main;
         Pump();  // runs the start-up checks posted by the window
     }
 
@@ -77,7 +75,7 @@ protected:
         mainWindow.recordList.reset();
         mainWindow.recordView.reset();
         mainWindow.splitter.reset();
-        mainWindow.hwndMain = mainWindow.hwndToolbar = mainWindow.hwndStatus = nullptr;
+        mainWindow.hwndToolbar = mainWindow.hwndStatus = nullptr;
         mainWindow.selectedRecord = nullptr;
         delete theSettings;
         theSettings = nullptr;
@@ -264,6 +262,33 @@ TEST_F(MainWindowTest, LayoutKeepsTheSplitterInside) {
     EXPECT_EQ(childRect(mainWindow.recordView->hwnd).left, splitter.right);
     EXPECT_EQ(childRect(mainWindow.recordView->hwnd).right, client.right);
     EXPECT_EQ(theSettings->desktop.splitterPosition, splitter.left);
+}
+
+// Every menu item and toolbar button must reach a command: an id without a
+// row in the command table would do nothing at all when chosen.
+TEST_F(MainWindowTest, EveryMenuItemAndButtonHasACommand) {
+    MakeDatabase({});
+    OpenWindow();
+    std::vector<int> ids;
+    std::function<void(HMENU)> collect = [&](HMENU menu) {
+        for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+            if (HMENU popup = GetSubMenu(menu, i)) {
+                collect(popup);
+            } else if (UINT id = GetMenuItemID(menu, i); id != 0 && id != static_cast<UINT>(-1)) {
+                ids.push_back(static_cast<int>(id));
+            }
+        }
+    };
+    collect(GetMenu(main));
+    EXPECT_EQ(ids.size(), 13u);
+    auto buttons = static_cast<int>(SendMessageW(mainWindow.hwndToolbar, TB_BUTTONCOUNT, 0, 0));
+    for (int i = 0; i < buttons; ++i) {
+        TBBUTTON button = {};
+        SendMessageW(mainWindow.hwndToolbar, TB_GETBUTTON, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&button));
+        if (!(button.fsStyle & BTNS_SEP)) ids.push_back(button.idCommand);
+    }
+    EXPECT_EQ(ids.size(), 13u + 5u);
+    for (int id : ids) EXPECT_NE(FindCommand(id), nullptr) << "no command row for id " << id;
 }
 
 }  // namespace

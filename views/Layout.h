@@ -1,5 +1,6 @@
-// The main window's layout arithmetic, apart from the window calls so that it
-// can be tested anywhere.
+// The arithmetic of where windows go: the main window's layout and opening
+// place, and where dialogs and popups sit on the screen. Plain rectangle
+// arithmetic, apart from the window calls, so that it is tested anywhere.
 #pragma once
 
 inline constexpr int kSplitterWidth = 7;
@@ -24,3 +25,21 @@ struct WindowRectangle {
 // inside the work area's right and bottom edges and at least 64 pixels big.
 WindowRectangle InitialWindowRect(int storedLeft, int storedTop, int storedWidth, int storedHeight, int workRight,
                                   int workBottom);
+
+struct PlacementRect {
+    int left, top, right, bottom;
+    int Width() const { return right - left; }
+    int Height() const { return bottom - top; }
+};
+
+struct PlacementPoint {
+    int x, y;
+};
+
+// Centred over the parent (when there is one) and kept inside the work area
+// on the right and bottom, then raised to its left and top edges.
+PlacementPoint CentredPosition(const PlacementRect& workArea, const PlacementRect* parent, int width, int height);
+
+// Moves the rectangle (keeping its size) so that it lies inside the work area;
+// the left and top edges win over the right and bottom ones.
+PlacementRect KeptInWorkArea(const PlacementRect& workArea, PlacementRect rect);
