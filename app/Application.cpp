@@ -32,12 +32,8 @@ void ActivateRunningCopy(HWND other) {
 
 void ReleaseEverything() {
     if (theSettings) theSettings->SaveSettings();
-    delete theSettings;
-    theSettings = nullptr;
-    delete theApp.recordFile;
-    theApp.recordFile = nullptr;
-    delete theApp.dataFolder;
-    theApp.dataFolder = nullptr;
+    theApp.database.Close();
+    theApp.dataFolder.reset();
 }
 
 bool CreateMainWindow(int showCommand) {
@@ -59,7 +55,7 @@ int RunMessageLoop() {
 }
 
 void ShutDown() {
-    if (mainWindow.recordList) mainWindow.recordList->categories.SaveDirtyCategories(*theApp.recordFile);
+    theApp.database.categories.SaveDirtyCategories(theApp.database.file);
     ReleaseEverything();
 }
 

@@ -2,16 +2,19 @@
 // application-wide slot that the rest of the program reads.
 #pragma once
 
+#include "model/DataFolder.h"
+#include "model/Database.h"
+
 #include <windows.h>
 
-class CDataFolder;
-class CxFile;
+#include <memory>
 
 struct Application {
     HINSTANCE instance = nullptr;
     HINSTANCE resources = nullptr;  // where icons, dialogs and strings come from
-    CDataFolder* dataFolder = nullptr;
-    CxFile* recordFile = nullptr;
+    std::unique_ptr<CDataFolder> dataFolder;
+    CDatabase database;  // open from start-up to exit
+    CxFile* const recordFile = &database.file;
     bool isFirstRun = false;  // the database was created by this start
 };
 

@@ -52,21 +52,8 @@ void LockOrUnlock(HWND hwnd) {
 void AddOrChangePassword(HWND hwnd) {
     CdlgChgPassword dialog;
     if (dialog.Run(hwnd) != IDOK) return;
-    auto* newPassword = U(dialog.newPassword.c_str());
-    switch (dialog.action) {
-        case PasswordAction::Add:
-            OnPasswordAdded(List().records, *theApp.recordFile, newPassword, List().categories);
-            break;
-        case PasswordAction::Remove:
-            OnPasswordRemoved(List().records, *theApp.recordFile, List().categories);
-            ClearPassword();
-            break;
-        case PasswordAction::Change:
-            OnPasswordChanged(List().records, *theApp.recordFile, newPassword, List().categories);
-            break;
-        case PasswordAction::None:
-            return;
-    }
+    if (dialog.action == PasswordAction::None) return;
+    ApplyPasswordAction(dialog.action, U(dialog.newPassword.c_str()), List().records, List().file, List().categories);
     List().SetFilter(-1);
 }
 

@@ -128,7 +128,7 @@ LRESULT OnCreate(HWND hwnd) {
     GetClientRect(hwnd, &client);
     int paneHeight = client.bottom - toolbarHeight - StatusHeight();
 
-    mainWindow.recordList = std::make_unique<CRecList>(*theApp.recordFile);
+    mainWindow.recordList = std::make_unique<CRecList>(theApp.database);
     mainWindow.recordList->Create(hwnd);
     mainWindow.recordView = std::make_unique<CRecView>();
     mainWindow.recordView->Create(hwnd);

@@ -47,37 +47,32 @@ std::wstring WhyCannotOpen(const wchar_t* path, DWORD attributes) {
 }
 
 void ReleaseStartUpObjects() {
-    delete theApp.recordFile;
-    theApp.recordFile = nullptr;
-    delete theApp.dataFolder;
-    theApp.dataFolder = nullptr;
+    theApp.database.Close();
+    theApp.dataFolder.reset();
 }
 
 }  // namespace
 
 bool OpenDatabase() {
-    theApp.dataFolder = new CDataFolder();
+    theApp.dataFolder = std::make_unique<CDataFolder>(theApp.resources);
     const wchar_t* path = theApp.dataFolder->databasePath;
-    theApp.recordFile = new CxFile(kDatabaseSignature);
     theApp.isFirstRun = false;
-    int opened = path[0] ? theApp.recordFile->Open(U(path)) : CxFile::kCannotOpen;
+    int opened = path[0] ? theApp.database.Open(U(path), CDatabase::Access::Write) : CxFile::kCannotOpen;
 
     if (opened == CxFile::kOtherFormat) {
         CdlgEarlierVersion(path).Run(nullptr);
         ReleaseStartUpObjects();
         return false;
     }
-    if (opened == CxFile::kOpened) {
-        // A damaged database is never written to: the user may still restore it.
-        std::string fault = CheckDatabase(U(path));
-        if (!fault.empty()) {
-            theApp.recordFile->Close();
-            std::u16string reason = platform::Utf8ToUtf16(fault.data(), fault.size());
-            ShowLongMessage(nullptr, IDS_STARTUP_CAPTION, IDS_DATABASE_DAMAGED, kErrorBox, path, W(reason.c_str()));
-            ReleaseStartUpObjects();
-            return false;
-        }
-    } else {
+    if (opened == CDatabase::kDamaged) {
+        // The file is left as it is: the user may still restore it.
+        const std::string& fault = theApp.database.fault;
+        std::u16string reason = platform::Utf8ToUtf16(fault.data(), fault.size());
+        ShowLongMessage(nullptr, IDS_STARTUP_CAPTION, IDS_DATABASE_DAMAGED, kErrorBox, path, W(reason.c_str()));
+        ReleaseStartUpObjects();
+        return false;
+    }
+    if (opened != CxFile::kOpened) {
         // Only where no file exists is a new database made; creating over a
         // file that merely cannot be opened would lose every record in it.
         DWORD attributes = GetFileAttributesW(path);
@@ -93,7 +88,7 @@ bool OpenDatabase() {
         firstRunNotice = std::make_unique<CdlgFirstRunNotice>();
         firstRunNotice->Open(nullptr);
         // A database that cannot be made would silently drop every change.
-        if (!path[0] || CreateDatabaseFile(*theApp.recordFile, U(path)) != CxFile::kOpened) {
+        if (!path[0] || theApp.database.Create(U(path)) != CxFile::kOpened) {
             std::wstring reason = SystemErrorText(path[0] ? GetLastError() : ERROR_FILENAME_EXCED_RANGE);
             firstRunNotice.reset();
             ShowLongMessage(nullptr, IDS_STARTUP_CAPTION, IDS_DATABASE_CANNOT_CREATE, kErrorBox, path, reason.c_str());
@@ -101,7 +96,6 @@ bool OpenDatabase() {
             return false;
         }
     }
-    theSettings = new CSettings(*theApp.recordFile, CSettings::kDesktopProfile);
     return true;
 }
 

@@ -14,10 +14,7 @@ void SaveWindowPlacement(CSettings& settings, HWND window, bool save) {
     WINDOWPLACEMENT placement = {};
     placement.length = sizeof placement;
     if (!GetWindowPlacement(window, &placement)) {
-        d.windowLeft = 10;
-        d.windowTop = 10;
-        d.windowWidth = 770;
-        d.windowHeight = 570;
+        SetDefaultWindowPlacement(d);
     } else {
         RECT r = placement.rcNormalPosition;
         // A maximised window opens next time with its maximised size, not maximised.

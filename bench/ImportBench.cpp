@@ -52,27 +52,21 @@ const std::u16string& CsvWith(int n) {
 // The database open as the program holds it after start-up.
 struct OpenDatabase {
     explicit OpenDatabase(const std::u16string& path) {
-        if (file.Open(path.c_str()) != CxFile::kOpened) std::abort();
-        settings = std::make_unique<CSettings>(file, CSettings::kDesktopProfile);
-        theSettings = settings.get();
-        categories.Load(file);
-        records.Load(file, categories);
+        if (database.Open(path.c_str(), CDatabase::Access::Write) != CxFile::kOpened) std::abort();
     }
-    ~OpenDatabase() { theSettings = nullptr; }
 
-    CxFile file{kDatabaseSignature};
-    std::unique_ptr<CSettings> settings;
-    CCategories categories;
-    CRecords records;
+    CDatabase database;
+    CxFile& file = database.file;
+    CCategories& categories = database.categories;
+    CRecords& records = database.records;
 };
 
 const fs::path& FreshDatabase() {
     static const fs::path path = [] {
         fs::path p = BenchFolder() / "fresh.qrb";
         fs::remove(p);
-        CxFile file(kDatabaseSignature);
-        if (CreateDatabaseFile(file, p.u16string().c_str()) != CxFile::kOpened) std::abort();
-        CSettings settings(file, CSettings::kDesktopProfile);
+        CDatabase database;
+        if (database.Create(p.u16string().c_str()) != CxFile::kOpened) std::abort();
         return p;
     }();
     return path;

@@ -57,9 +57,8 @@ inline const std::vector<unsigned char>& FreshDatabaseImage() {
         std::u16string path = ScratchPath("fresh.qrb");
         std::filesystem::remove(std::filesystem::path(path));
         {
-            CxFile file(kDatabaseSignature);
-            if (CreateDatabaseFile(file, path.c_str()) != CxFile::kOpened) std::abort();
-            CSettings settings(file, CSettings::kDesktopProfile);
+            CDatabase database;
+            if (database.Create(path.c_str()) != CxFile::kOpened) std::abort();
         }
         std::vector<unsigned char> bytes = ReadFile(path);
         std::filesystem::remove(std::filesystem::path(path));

@@ -12,18 +12,13 @@ namespace {
 
 struct Loaded {
     explicit Loaded(const std::u16string& path) {
-        fuzz::Require(file.Open(path.c_str()) == CxFile::kOpened);
-        settings = std::make_unique<CSettings>(file, CSettings::kDesktopProfile);
-        theSettings = settings.get();
-        fuzz::Require(categories.Load(file));
-        fuzz::Require(records.Load(file, categories));
+        fuzz::Require(database.Open(path.c_str(), CDatabase::Access::Write) == CxFile::kOpened);
     }
-    ~Loaded() { theSettings = nullptr; }
 
-    CxFile file{kDatabaseSignature};
-    std::unique_ptr<CSettings> settings;
-    CCategories categories;
-    CRecords records;
+    CDatabase database;
+    CxFile& file = database.file;
+    CCategories& categories = database.categories;
+    CRecords& records = database.records;
 };
 
 }  // namespace

@@ -41,19 +41,15 @@ std::vector<unsigned char> DatabaseWithRecords(bool password) {
     }
     fuzz::WriteFile(csv, lines.data(), lines.size());
     {
-        CxFile file(kDatabaseSignature);
-        fuzz::Require(file.Open(path.c_str()) == CxFile::kOpened);
-        CSettings settings(file, CSettings::kDesktopProfile);
-        theSettings = &settings;
-        CCategories categories;
-        CRecords records;
-        categories.Load(file);
-        records.Load(file, categories);
+        CDatabase database;
+        fuzz::Require(database.Open(path.c_str(), CDatabase::Access::Write) == CxFile::kOpened);
+        CxFile& file = database.file;
+        CCategories& categories = database.categories;
+        CRecords& records = database.records;
         ImportTarget target{file, categories, records, u"icon_air1"};
         ImportFile(csv.c_str(), true, target);
         for (int i = 0; i < 3; ++i) records.DeleteRecord(file, static_cast<CRecord*>(records.head->next));
         if (password) OnPasswordAdded(records, file, u"seed password", categories);
-        theSettings = nullptr;
     }
     std::vector<unsigned char> bytes = fuzz::ReadFile(path);
     fs::remove(fs::path(path));

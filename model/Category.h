@@ -13,6 +13,7 @@ class CCategory : public CDListNode {
 public:
     static constexpr int32_t kTextUnits = 32;  // 31 characters and a NUL
     static constexpr int32_t kEntrySize = 564;
+    static constexpr int32_t kMarkerKey = 100;  // the entry before the first category
     static constexpr int32_t kFirstKey = 101;
     static constexpr int32_t kLastId = 999 - kFirstKey;
 

@@ -1,6 +1,5 @@
 #include "model/DataFolder.h"
 
-#include "app/Application.h"
 #include "model/Database.h"
 #include "res/resource.h"
 
@@ -61,7 +60,7 @@ int CIconList::Compare(const CDListNode* a, const CDListNode* b) const {
     return lstrcmpiW(x->name, y->name);
 }
 
-CDataFolder::CDataFolder(const wchar_t* folderOverride) {
+CDataFolder::CDataFolder(HINSTANCE resources, const wchar_t* folderOverride) {
     GetModuleFileNameW(nullptr, programFolder, kPathUnits);
     programFolder[kPathUnits - 1] = 0;
     CutAfterLastBackslash(programFolder);
@@ -82,7 +81,7 @@ CDataFolder::CDataFolder(const wchar_t* folderOverride) {
     wcscpy(databasePath, folder);
     if (!fits || !AppendBounded(databasePath, reinterpret_cast<const wchar_t*>(kDatabaseFileName))) databasePath[0] = 0;
 
-    DefaultIconBitmap = LoadBitmapW(theApp.resources, MAKEINTRESOURCEW(IDB_MISSING_ICON));
+    DefaultIconBitmap = LoadBitmapW(resources, MAKEINTRESOURCEW(IDB_MISSING_ICON));
 
     wchar_t pattern[kPathUnits];
     wcscpy(pattern, folder);

@@ -30,7 +30,8 @@ public:
     static constexpr int kPathUnits = 260;
 
     // The user's application-data folder; a test may name another folder.
-    explicit CDataFolder(const wchar_t* folderOverride = nullptr);
+    // The missing-icon picture comes from the resource module.
+    explicit CDataFolder(HINSTANCE resources, const wchar_t* folderOverride = nullptr);
     CDataFolder(const CDataFolder&) = delete;
     CDataFolder& operator=(const CDataFolder&) = delete;
     ~CDataFolder();

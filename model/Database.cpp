@@ -1,11 +1,21 @@
 #include "model/Database.h"
 
-#include "model/Category.h"
-#include "model/Record.h"
-#include "storage/CxFile.h"
 #include "storage/FileCheck.h"
 
-int CreateDatabaseFile(CxFile& file, const char16_t* path) { return file.Create(path, kDatabasePageSize, 1, 0); }
+namespace {
+
+// A database without its settings header is new (or its creation was cut
+// short): it gets the markers and the default categories, in the order the
+// first start has always written them; CSettings then adds the settings.
+void WriteNewDatabaseEntries(CxFile& file) {
+    if (file.Find(CSettings::kHeaderKey)) return;
+    const unsigned char marker = 0;
+    file.Insert(CCategory::kMarkerKey, &marker, 1);
+    file.Insert(CRecord::kMarkerKey, &marker, 1);
+    WriteDefaultCategories(file);
+}
+
+}  // namespace
 
 std::string CheckDatabaseEntry(int32_t key, const unsigned char* payload, int32_t length) {
     if (key >= CCategory::kFirstKey && key < CRecord::kMarkerKey) {
@@ -18,3 +28,48 @@ std::string CheckDatabaseEntry(int32_t key, const unsigned char* payload, int32_
 }
 
 std::string CheckDatabase(const char16_t* path) { return CheckRecordFile(path, kDatabaseSignature, CheckDatabaseEntry); }
+
+CDatabase::~CDatabase() { Close(); }
+
+int CDatabase::Open(const char16_t* path, Access access) {
+    Close();
+    int opened = access == Access::Write ? file.Open(path) : file.OpenReadOnly(path);
+    if (opened != CxFile::kOpened) return opened;
+    fault = CheckDatabase(path);
+    if (access == Access::Write) {
+        // A damaged database is never written to: the user may still restore it.
+        if (!fault.empty()) {
+            file.Close();
+            return kDamaged;
+        }
+        WriteNewDatabaseEntries(file);
+    }
+    Load();
+    return CxFile::kOpened;
+}
+
+int CDatabase::Create(const char16_t* path) {
+    Close();
+    int created = file.Create(path, kDatabasePageSize, 1, 0);
+    if (created != CxFile::kOpened) return created;
+    WriteNewDatabaseEntries(file);
+    Load();
+    return CxFile::kOpened;
+}
+
+void CDatabase::Load() {
+    settings = std::make_unique<CSettings>(file, CSettings::kDesktopProfile);
+    theSettings = settings.get();
+    // Records consult the categories while they load.
+    loadedWhole = categories.Load(file);
+    loadedWhole = records.Load(file, categories) && loadedWhole;
+}
+
+void CDatabase::Close() {
+    if (theSettings == settings.get()) theSettings = nullptr;
+    records.Clear();
+    categories.Clear();
+    settings.reset();
+    loadedWhole = false;
+    if (file.IsOpen()) file.Close();
+}

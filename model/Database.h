@@ -1,20 +1,60 @@
-// Facts about the database file that every writer shares, and its full check.
+// The database: facts about the file that every writer shares, its full
+// check, and the one way to open, create, load and close it, used by the
+// program, quorrel-cli, the tests, the fuzz targets and the benchmarks.
 #pragma once
 
-#include <cstdint>
-#include <string>
+#include "model/Category.h"
+#include "model/Record.h"
+#include "storage/CxFile.h"
+#include "storage/Settings.h"
 
-class CxFile;
+#include <cstdint>
+#include <memory>
+#include <string>
 
 inline constexpr char kDatabaseSignature[] = "Quorrel200";
 inline constexpr char16_t kDatabaseFileName[] = u"QuorrelDPC.qrb";
 inline constexpr int32_t kDatabasePageSize = 128;
 
-// Makes a new, empty database file the way the program's first start does;
-// CSettings then fills it. Answers CxFile's result.
-int CreateDatabaseFile(CxFile& file, const char16_t* path);
-
 // The record file's structure and every entry's stored form: the first fault,
 // or an empty text when the database is sound.
 std::string CheckDatabase(const char16_t* path);
 std::string CheckDatabaseEntry(int32_t key, const unsigned char* payload, int32_t length);
+
+// One open database: the record file with its settings, categories and
+// records. While it is loaded, theSettings names its settings.
+class CDatabase {
+public:
+    enum class Access { Read, Write };
+    // Results of Open and Create beyond those of CxFile.
+    static constexpr int kDamaged = -4;  // opened for writing, but the check found a fault
+
+    CDatabase() = default;
+    CDatabase(const CDatabase&) = delete;
+    CDatabase& operator=(const CDatabase&) = delete;
+    ~CDatabase();
+
+    // Opens an existing database, checks the whole file (the fault, if any,
+    // is kept in `fault`) and loads it. For reading, a damaged file is loaded
+    // as far as it goes and nothing is ever written; for writing, a damaged
+    // file is closed again untouched and kDamaged answered. Otherwise the
+    // result of CxFile::Open.
+    int Open(const char16_t* path, Access access);
+    // Makes a new database as the program's first start does: the file, the
+    // markers, the twelve default categories and the default settings; then
+    // loads it. The result of CxFile::Create.
+    int Create(const char16_t* path);
+    // Forgets the lists and settings and closes the file.
+    void Close();
+    bool IsLoaded() const { return settings != nullptr; }
+
+    CxFile file{kDatabaseSignature};
+    std::unique_ptr<CSettings> settings;
+    CCategories categories;
+    CRecords records;
+    std::string fault;
+    bool loadedWhole = false;  // every category and record entry was read
+
+private:
+    void Load();
+};

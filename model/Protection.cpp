@@ -62,3 +62,21 @@ void UnprotectCategory(CRecords& records, CxFile& file, const CCategories& categ
         r->Save(file, true);
     }
 }
+
+void ApplyPasswordAction(PasswordAction action, const char16_t* newPassword, CRecords& records, CxFile& file,
+                         const CCategories& categories) {
+    switch (action) {
+        case PasswordAction::Add:
+            OnPasswordAdded(records, file, newPassword, categories);
+            break;
+        case PasswordAction::Remove:
+            OnPasswordRemoved(records, file, categories);
+            ClearPassword();
+            break;
+        case PasswordAction::Change:
+            OnPasswordChanged(records, file, newPassword, categories);
+            break;
+        case PasswordAction::None:
+            break;
+    }
+}

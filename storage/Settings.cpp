@@ -1,6 +1,5 @@
 #include "storage/Settings.h"
 
-#include "model/Category.h"
 #include "storage/CxFile.h"
 
 #include <algorithm>
@@ -54,10 +53,7 @@ void CSettings::FillDefaults() {
     ProfileDefaults(desktop.profile, true);
     desktop.visibleDataColumns = 6;
     std::fill(std::begin(desktop.columnWidths), std::end(desktop.columnWidths), -1);
-    desktop.windowLeft = 10;
-    desktop.windowTop = 10;
-    desktop.windowWidth = 770;
-    desktop.windowHeight = 570;
+    SetDefaultWindowPlacement(desktop);
     desktop.splitterPosition = 400;
     desktop.reserved148 = 1;
 }
@@ -79,13 +75,7 @@ void CSettings::WriteBlock(int32_t key, const void* block, int32_t size) {
 
 void CSettings::LoadSettings() {
     FillDefaults();
-    if (!ReadBlock(kHeaderKey, &header, sizeof header)) {
-        const unsigned char marker = 0;
-        file.Insert(kCategoryMarkerKey, &marker, 1);
-        file.Insert(kRecordMarkerKey, &marker, 1);
-        WriteDefaultCategories(file);
-        WriteBlock(kHeaderKey, &header, sizeof header);
-    }
+    if (!ReadBlock(kHeaderKey, &header, sizeof header)) WriteBlock(kHeaderKey, &header, sizeof header);
     if (!ReadBlock(kHandheldKey, &handheld, sizeof handheld)) WriteBlock(kHandheldKey, &handheld, sizeof handheld);
     if (!ReadBlock(kDesktopKey, &desktop, sizeof desktop)) WriteBlock(kDesktopKey, &desktop, sizeof desktop);
 }

@@ -73,11 +73,9 @@ public:
     static constexpr int32_t kHeaderKey = 0;
     static constexpr int32_t kHandheldKey = 1;
     static constexpr int32_t kDesktopKey = 2;
-    static constexpr int32_t kCategoryMarkerKey = 100;
-    static constexpr int32_t kRecordMarkerKey = 1000;
     static constexpr int kDesktopProfile = 1;
 
-    // Loads (and on a new database creates) the settings at once.
+    // Loads the settings at once; blocks the file lacks are written with their defaults.
     CSettings(CxFile& file, int profile);
 
     void LoadSettings();
@@ -101,6 +99,14 @@ private:
 
     CxFile& file;
 };
+
+// Where the main window opens on a new database, or when its place is unknown.
+inline void SetDefaultWindowPlacement(DesktopProfileBlock& desktop) {
+    desktop.windowLeft = 10;
+    desktop.windowTop = 10;
+    desktop.windowWidth = 770;
+    desktop.windowHeight = 570;
+}
 
 // The program's one settings object, read by every part that needs a preference.
 extern CSettings* theSettings;

@@ -7,7 +7,7 @@ tools/setup.sh
 cmake --preset windows
 cmake --build --preset windows -j "$(nproc)" --target Quorrel help_chm
 WINEPREFIX="$PWD/build/windows/run-prefix"
-. tools/wine-env.sh
+. tools/wine-prefix.sh
 
 # The category icons go into the data folder, as the installer puts them there.
 appdata=$(wine cmd /c echo %APPDATA% 2>/dev/null | tr -d '\r')

@@ -7,7 +7,7 @@ tools/setup.sh
 cmake --preset windows
 cmake --build --preset windows -j "$(nproc)" --target Quorrel screenshot_tour
 WINEPREFIX="$PWD/build/windows/screenshot-prefix"
-. tools/wine-env.sh
+. tools/wine-prefix.sh
 out="$PWD/build/screenshots"
 rm -rf "$out"
 mkdir -p "$out"

@@ -8,6 +8,7 @@
 #include "dialogs/Gdi.h"
 #include "dialogs/Messages.h"
 #include "model/DataFolder.h"
+#include "model/Database.h"
 #include "model/StringTable.h"
 #include "res/resource.h"
 #include "security/Cipher.h"
@@ -47,12 +48,8 @@ void SetRedraw(HWND list, bool on) { SendMessageW(list, WM_SETREDRAW, on ? TRUE 
 
 }  // namespace
 
-CRecList::CRecList(CxFile& recordFile) : file(recordFile) {
-    // Records consult the categories while they load. Damage was ruled out
-    // by the check at start-up, so what the loads report needs no answer here.
-    categories.Load(file);
-    records.Load(file, categories);
-}
+CRecList::CRecList(CDatabase& database)
+    : file(database.file), categories(database.categories), records(database.records) {}
 
 CRecList::~CRecList() = default;
 

@@ -1,7 +1,7 @@
 // The record list: the left half of the main window, an owner-drawn report
 // list view with one row per record of the chosen category (or of all), an
-// icon column and up to six data columns in alternating row colours. It owns
-// the program's categories and records.
+// icon column and up to six data columns in alternating row colours. Every
+// command reaches the program's categories and records through it.
 #pragma once
 
 #include "model/Category.h"
@@ -12,12 +12,13 @@
 
 #include <vector>
 
+class CDatabase;
 class CxFile;
 
 class CRecList {
 public:
-    // Loads the categories, then the records, from the record file.
-    explicit CRecList(CxFile& file);
+    // Shows the lists of the open, loaded database.
+    explicit CRecList(CDatabase& database);
     CRecList(const CRecList&) = delete;
     CRecList& operator=(const CRecList&) = delete;
     ~CRecList();
@@ -43,8 +44,8 @@ public:
     CRecord* RecordAt(int row) const;
 
     CxFile& file;
-    CCategories categories;
-    CRecords records;
+    CCategories& categories;
+    CRecords& records;
     HWND parent = nullptr;
     HWND hwndList = nullptr;
     HWND hwndHeader = nullptr;

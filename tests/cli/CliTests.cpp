@@ -35,13 +35,11 @@ protected:
     // A database made by init, with records added through the core.
     void MakeDatabaseWithRecords(const char16_t* password) {
         ASSERT_EQ(RunCommand({"init", Db()}).status, 0);
-        CxFile file(kDatabaseSignature);
-        ASSERT_EQ(file.Open(folder.Path("QuorrelDPC.qrb").c_str()), 0);
-        CSettings settings(file, CSettings::kDesktopProfile);
-        theSettings = &settings;
-        CCategories categories;
-        categories.Load(file);
-        CRecords records;
+        CDatabase database;
+        ASSERT_EQ(database.Open(folder.Path("QuorrelDPC.qrb").c_str(), CDatabase::Access::Write), 0);
+        CxFile& file = database.file;
+        CCategories& categories = database.categories;
+        CRecords& records = database.records;
         auto add = [&](const char16_t* category, std::vector<const char16_t*> values) {
             values.resize(7, nullptr);
             auto* r = new CRecord;
@@ -54,7 +52,6 @@ protected:
         add(u"Web Login", {u"Example", u"https://example.org", u"me", u"pw"});
         add(u"Email", {u"Mail\u00e9", u"user"});
         if (password) OnPasswordAdded(records, file, password, categories);
-        theSettings = nullptr;
     }
 
     ScratchFolder folder;

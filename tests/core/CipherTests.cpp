@@ -1,3 +1,4 @@
+#include "model/Database.h"
 #include "security/Blowfish.h"
 #include "security/Cipher.h"
 #include "security/PasswordRules.h"
@@ -62,15 +63,13 @@ TEST(Blowfish, StoredBlocksAreLittleEndianHalves) {
 class CipherTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_EQ(file.Create(folder.Path("db.qrb").c_str(), 128, 1, 0), 0);
-        settings = std::make_unique<CSettings>(file, CSettings::kDesktopProfile);
-        theSettings = settings.get();
+        ASSERT_EQ(database.Create(folder.Path("db.qrb").c_str()), 0);
     }
-    void TearDown() override { theSettings = nullptr; }
 
     ScratchFolder folder;
-    CxFile file{"Quorrel200"};
-    std::unique_ptr<CSettings> settings;
+    CDatabase database;
+    CxFile& file = database.file;
+    std::unique_ptr<CSettings>& settings = database.settings;
 };
 
 TEST_F(CipherTest, VerifierRecognisesOnlyTheRightPassword) {

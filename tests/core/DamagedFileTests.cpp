@@ -156,7 +156,7 @@ TEST(DamagedFile, DatabaseCheckLooksIntoEntries) {
     ScratchFolder folder;
     std::u16string path = folder.Path("db.qrb");
     CxFile file(kDatabaseSignature);
-    ASSERT_EQ(CreateDatabaseFile(file, path.c_str()), 0);
+    ASSERT_EQ(file.Create(path.c_str(), kDatabasePageSize, 1, 0), 0);
     std::vector<unsigned char> shortCategory(100, 0);
     ASSERT_TRUE(file.Insert(105, shortCategory.data(), 100));
     std::vector<unsigned char> record(60, 0);

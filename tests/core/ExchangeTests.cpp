@@ -102,21 +102,11 @@ TEST(TextFile, LinesEndAtCrLfAndCrLf) {
 class ExchangeTest : public ::testing::Test {
 protected:
     void SetUp() override { Open(path); }
-    void TearDown() override { theSettings = nullptr; }
 
     void Open(const std::u16string& at) {
-        theSettings = nullptr;
-        records.Clear();
-        categories.Clear();
-        settings.reset();
-        file.Close();
-        if (file.Open(at.c_str()) != CxFile::kOpened) {
-            ASSERT_EQ(CreateDatabaseFile(file, at.c_str()), 0);
+        if (database.Open(at.c_str(), CDatabase::Access::Write) != CxFile::kOpened) {
+            ASSERT_EQ(database.Create(at.c_str()), 0);
         }
-        settings = std::make_unique<CSettings>(file, CSettings::kDesktopProfile);
-        theSettings = settings.get();
-        ASSERT_TRUE(categories.Load(file));
-        ASSERT_TRUE(records.Load(file, categories));
     }
 
     void AddRecord(const char16_t* categoryName, Values values) {
@@ -160,10 +150,11 @@ protected:
 
     ScratchFolder folder;
     std::u16string path = folder.Path("QuorrelDPC.qrb");
-    CxFile file{kDatabaseSignature};
-    std::unique_ptr<CSettings> settings;
-    CCategories categories;
-    CRecords records;
+    CDatabase database;
+    CxFile& file = database.file;
+    std::unique_ptr<CSettings>& settings = database.settings;
+    CCategories& categories = database.categories;
+    CRecords& records = database.records;
 };
 
 TEST_F(ExchangeTest, ImportAddsARecordPerNonEmptyLine) {

@@ -19,13 +19,8 @@ namespace {
 class DatabaseTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_EQ(CreateDatabaseFile(file, path.c_str()), 0);
-        settings = std::make_unique<CSettings>(file, CSettings::kDesktopProfile);
-        theSettings = settings.get();
-        ASSERT_TRUE(categories.Load(file));
-        ASSERT_TRUE(records.Load(file, categories));
+        ASSERT_EQ(database.Create(path.c_str()), 0);
     }
-    void TearDown() override { theSettings = nullptr; }
 
     CRecord* AddRecord(const char16_t* categoryName, std::vector<const char16_t*> values) {
         values.resize(CRecord::kValueCount, nullptr);
@@ -42,16 +37,7 @@ protected:
 
     // Closes and opens the database again, as at the next start.
     void Reopen() {
-        theSettings = nullptr;
-        records.Clear();
-        categories.Clear();
-        settings.reset();
-        file.Close();
-        ASSERT_EQ(file.Open(path.c_str()), 0);
-        settings = std::make_unique<CSettings>(file, CSettings::kDesktopProfile);
-        theSettings = settings.get();
-        ASSERT_TRUE(categories.Load(file));
-        ASSERT_TRUE(records.Load(file, categories));
+        ASSERT_EQ(database.Open(path.c_str(), CDatabase::Access::Write), 0);
     }
 
     std::vector<std::u16string> Values(const CRecord& record) {
@@ -69,10 +55,11 @@ protected:
 
     ScratchFolder folder;
     std::u16string path = folder.Path("QuorrelDPC.qrb");
-    CxFile file{kDatabaseSignature};
-    std::unique_ptr<CSettings> settings;
-    CCategories categories;
-    CRecords records;
+    CDatabase database;
+    CxFile& file = database.file;
+    std::unique_ptr<CSettings>& settings = database.settings;
+    CCategories& categories = database.categories;
+    CRecords& records = database.records;
 };
 
 TEST_F(DatabaseTest, NewDatabaseHoldsTheTwelveDefaultCategories) {

@@ -12,8 +12,7 @@ namespace {
 class SettingsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_EQ(CreateDatabaseFile(file, path.c_str()), 0);
-        CSettings settings(file, CSettings::kDesktopProfile);
+        ASSERT_EQ(database.Create(path.c_str()), 0);
     }
 
     std::vector<unsigned char> Entry(int32_t key) {
@@ -30,7 +29,8 @@ protected:
 
     ScratchFolder folder;
     std::u16string path = folder.Path("db.qrb");
-    CxFile file{kDatabaseSignature};
+    CDatabase database;
+    CxFile& file = database.file;
 };
 
 TEST_F(SettingsTest, NewDatabaseHoldsBlocksMarkersAndCategories) {

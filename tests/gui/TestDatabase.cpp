@@ -7,18 +7,13 @@
 
 #include <windows.h>
 
-TestDatabase::TestDatabase(const std::wstring& path) : file(kDatabaseSignature) {
+TestDatabase::TestDatabase(const std::wstring& path) {
     CreateDirectoryW(path.substr(0, path.find_last_of(L'\\')).c_str(), nullptr);
-    CreateDatabaseFile(file, U(path.c_str()));
-    settings = std::make_unique<CSettings>(file, CSettings::kDesktopProfile);
-    theSettings = settings.get();
-    categories.Load(file);
+    database.Create(U(path.c_str()));
 }
 
 TestDatabase::~TestDatabase() {
-    settings->SaveSettings();
-    theSettings = nullptr;
-    file.Close();
+    if (settings) settings->SaveSettings();
 }
 
 void TestDatabase::Add(const char16_t* category, std::vector<const char16_t*> values) {

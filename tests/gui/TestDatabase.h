@@ -2,10 +2,7 @@
 // before the program opens it.
 #pragma once
 
-#include "model/Category.h"
-#include "model/Record.h"
-#include "storage/CxFile.h"
-#include "storage/Settings.h"
+#include "model/Database.h"
 
 #include <memory>
 #include <string>
@@ -26,8 +23,9 @@ public:
     // The preferences; written when the object goes.
     ProfileSettings& Preferences() { return settings->Active(); }
 
-    CxFile file;
-    std::unique_ptr<CSettings> settings;
-    CCategories categories;
-    CRecords records;
+    CDatabase database;
+    CxFile& file = database.file;
+    std::unique_ptr<CSettings>& settings = database.settings;
+    CCategories& categories = database.categories;
+    CRecords& records = database.records;
 };

@@ -55,10 +55,8 @@ protected:
 
     void OpenWindow() {
         theApp.instance = theApp.resources = GetModuleHandleW(nullptr);
-        theApp.dataFolder = new CDataFolder((folder.wstring() + L"\\").c_str());
-        theApp.recordFile = new CxFile(kDatabaseSignature);
-        ASSERT_EQ(theApp.recordFile->Open(U(path.c_str())), 0);
-        theSettings = new CSettings(*theApp.recordFile, CSettings::kDesktopProfile);
+        theApp.dataFolder = std::make_unique<CDataFolder>(theApp.resources, (folder.wstring() + L"\\").c_str());
+        ASSERT_EQ(theApp.database.Open(U(path.c_str()), CDatabase::Access::Write), 0);
         theApp.isFirstRun = false;
         main = mainWindow.Create(theApp.instance, L"Quorrel - Desktop Edition", 20, 20, 800, 560);
         ASSERT_NE(main, nullptr);
@@ -77,12 +75,8 @@ protected:
         mainWindow.splitter.reset();
         mainWindow.hwndToolbar = mainWindow.hwndStatus = nullptr;
         mainWindow.selectedRecord = nullptr;
-        delete theSettings;
-        theSettings = nullptr;
-        delete theApp.recordFile;
-        theApp.recordFile = nullptr;
-        delete theApp.dataFolder;
-        theApp.dataFolder = nullptr;
+        theApp.database.Close();
+        theApp.dataFolder.reset();
         std::error_code ignored;
         std::filesystem::remove_all(folder, ignored);
     }

@@ -41,10 +41,6 @@ std::string Escaped(const char16_t* text) {
     return out;
 }
 
-CliDatabase::~CliDatabase() {
-    if (theSettings == settings.get()) theSettings = nullptr;
-}
-
 bool CliDatabase::OpenForReading(const std::string& pathText, CliIo& io) { return OpenWith(pathText, io, false); }
 
 bool CliDatabase::OpenForWriting(const std::string& pathText, CliIo& io) { return OpenWith(pathText, io, true); }
@@ -52,7 +48,7 @@ bool CliDatabase::OpenForWriting(const std::string& pathText, CliIo& io) { retur
 bool CliDatabase::OpenWith(const std::string& pathText, CliIo& io, bool forWriting) {
     path = Widen(pathText);
     displayPath = pathText;
-    int opened = forWriting ? file.Open(path.c_str()) : file.OpenReadOnly(path.c_str());
+    int opened = database.Open(path.c_str(), forWriting ? CDatabase::Access::Write : CDatabase::Access::Read);
     if (opened == CxFile::kCannotOpen) {
         cli::Fail(io, displayPath + ": cannot be opened (missing, unreadable, or in use by another program)");
         return false;
@@ -61,14 +57,9 @@ bool CliDatabase::OpenWith(const std::string& pathText, CliIo& io, bool forWriti
         cli::Fail(io, displayPath + ": not a Quorrel database of this version");
         return false;
     }
-    fault = CheckDatabase(path.c_str());
-    if (forWriting && !fault.empty()) {
+    if (opened == CDatabase::kDamaged) {
         cli::Fail(io, displayPath + ": the database is damaged (" + fault + "); nothing was changed");
         return false;
     }
-    settings = std::make_unique<CSettings>(file, CSettings::kDesktopProfile);
-    theSettings = settings.get();
-    categories.Load(file);
-    records.Load(file, categories);
     return true;
 }

@@ -14,7 +14,6 @@
 class CliDatabase {
 public:
     CliDatabase() = default;
-    ~CliDatabase();
     CliDatabase(const CliDatabase&) = delete;
     CliDatabase& operator=(const CliDatabase&) = delete;
 
@@ -26,11 +25,12 @@ public:
 
     std::u16string path;
     std::string displayPath;
-    std::string fault;
-    CxFile file{kDatabaseSignature};
-    std::unique_ptr<CSettings> settings;
-    CCategories categories;
-    CRecords records;
+    CDatabase database;
+    CxFile& file = database.file;
+    std::unique_ptr<CSettings>& settings = database.settings;
+    CCategories& categories = database.categories;
+    CRecords& records = database.records;
+    std::string& fault = database.fault;
 
 private:
     bool OpenWith(const std::string& pathText, CliIo& io, bool forWriting);

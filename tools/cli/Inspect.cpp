@@ -93,8 +93,8 @@ void DumpEntry(std::ostream& out, int32_t key, const std::vector<unsigned char>&
                 << ", splitterPosition " << d.splitterPosition << "\n";
             return;
         }
-    } else if (key == CSettings::kCategoryMarkerKey || key == CSettings::kRecordMarkerKey) {
-        out << ": " << (key == CSettings::kCategoryMarkerKey ? "category" : "record") << " marker\n";
+    } else if (key == CCategory::kMarkerKey || key == CRecord::kMarkerKey) {
+        out << ": " << (key == CCategory::kMarkerKey ? "category" : "record") << " marker\n";
         return;
     } else if (key >= CCategory::kFirstKey && key < CRecord::kMarkerKey) {
         CCategory c;
@@ -140,10 +140,9 @@ int Init(const std::vector<std::string>& args, CliIo& io) {
     if (args.size() != 1) return Usage(io, "init takes one PATH");
     std::u16string path = Widen(args[0]);
     if (PathExists(path)) return Fail(io, args[0] + ": already exists; init makes only new databases");
-    CxFile file(kDatabaseSignature);
-    if (CreateDatabaseFile(file, path.c_str()) != CxFile::kOpened) return Fail(io, args[0] + ": cannot be created");
-    CSettings settings(file, CSettings::kDesktopProfile);
-    file.Close();
+    CDatabase database;
+    if (database.Create(path.c_str()) != CxFile::kOpened) return Fail(io, args[0] + ": cannot be created");
+    database.Close();
     io.out << "created " << args[0] << "\n";
     return kSuccess;
 }

@@ -98,21 +98,19 @@ int Passwd(const std::vector<std::string>& args, CliIo& io) {
         io.err << "quorrel-cli: warning: " << OneLine(text) << "\n";
     }
 
-    switch (ActionFor(hadPassword, password.IsEmpty())) {
+    PasswordAction action = ActionFor(hadPassword, password.IsEmpty());
+    ApplyPasswordAction(action, password.c_str(), db.records, db.file, db.categories);
+    switch (action) {
         case PasswordAction::None:
             io.out << "no master password is set and none was given: nothing changed\n";
             break;
         case PasswordAction::Add:
-            OnPasswordAdded(db.records, db.file, password.c_str(), db.categories);
             io.out << "master password added\n";
             break;
         case PasswordAction::Remove:
-            OnPasswordRemoved(db.records, db.file, db.categories);
-            ClearPassword();
             io.out << "master password removed\n";
             break;
         case PasswordAction::Change:
-            OnPasswordChanged(db.records, db.file, password.c_str(), db.categories);
             io.out << "master password changed\n";
             break;
     }
