@@ -6,6 +6,8 @@
 #include "app/Wide.h"
 #include "dialogs/CdlgAbout.h"
 #include "dialogs/CqrDialog.h"
+#include "dialogs/Messages.h"
+#include "model/DataFolder.h"
 #include "model/Protection.h"
 #include "security/Cipher.h"
 #include "security/PasswordDialogs.h"
@@ -51,20 +53,21 @@ void AddOrChangePassword(HWND hwnd) {
     CdlgChgPassword dialog;
     if (!dialog.Run(hwnd)) return;
     auto* newPassword = U(dialog.newPassword.c_str());
+    bool saved = true;
     switch (dialog.action) {
         case PasswordAction::Add:
-            OnPasswordAdded(List().records, *theApp.recordFile, newPassword, List().categories);
+            saved = OnPasswordAdded(List().records, *theApp.recordFile, newPassword, List().categories);
             break;
         case PasswordAction::Remove:
-            OnPasswordRemoved(List().records, *theApp.recordFile, List().categories);
-            ClearPassword();
+            saved = OnPasswordRemoved(List().records, *theApp.recordFile, List().categories);
             break;
         case PasswordAction::Change:
-            OnPasswordChanged(List().records, *theApp.recordFile, newPassword, List().categories);
+            saved = OnPasswordChanged(List().records, *theApp.recordFile, newPassword, List().categories);
             break;
         case PasswordAction::None:
             return;
     }
+    if (!saved) ShowWriteFailure(hwnd, theApp.dataFolder->databasePath, theApp.recordFile->IoError());
     List().SetFilter(-1);
 }
 

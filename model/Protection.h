@@ -1,5 +1,7 @@
 // Password and protection changes that re-encipher or decipher stored records.
-// Every record touched is saved again.
+// Every record touched is saved again, once and in its final form, and each
+// change is one transaction: on failure (false) the file and the records in
+// memory are as they were, and so are the key and the verifier.
 #pragma once
 
 class CxFile;
@@ -7,10 +9,10 @@ class CRecords;
 class CCategories;
 class CCategory;
 
-void OnPasswordAdded(CRecords& records, CxFile& file, const char16_t* newPassword, const CCategories& categories);
+bool OnPasswordAdded(CRecords& records, CxFile& file, const char16_t* newPassword, const CCategories& categories);
 // masterCipher must hold the old password's key (a successful VerifyPassword).
-void OnPasswordChanged(CRecords& records, CxFile& file, const char16_t* newPassword, const CCategories& categories);
-// The caller then clears the verifier (ClearPassword).
-void OnPasswordRemoved(CRecords& records, CxFile& file, const CCategories& categories);
-void ProtectCategory(CRecords& records, CxFile& file, const CCategories& categories, const CCategory& category);
-void UnprotectCategory(CRecords& records, CxFile& file, const CCategories& categories, const CCategory& category);
+bool OnPasswordChanged(CRecords& records, CxFile& file, const char16_t* newPassword, const CCategories& categories);
+// Deciphers every protected record and clears the verifier (ClearPassword).
+bool OnPasswordRemoved(CRecords& records, CxFile& file, const CCategories& categories);
+bool ProtectCategory(CRecords& records, CxFile& file, const CCategories& categories, const CCategory& category);
+bool UnprotectCategory(CRecords& records, CxFile& file, const CCategories& categories, const CCategory& category);

@@ -57,6 +57,10 @@ bool CliDatabase::OpenWith(const std::string& pathText, CliIo& io, bool forWriti
         cli::Fail(io, displayPath + ": cannot be opened (missing, unreadable, or in use by another program)");
         return false;
     }
+    if (opened == CxFile::kBusy) {
+        cli::Fail(io, displayPath + ": busy: another program is writing it; try again");
+        return false;
+    }
     if (opened == CxFile::kOtherFormat) {
         cli::Fail(io, displayPath + ": not a Quorrel database of this version");
         return false;
@@ -70,5 +74,15 @@ bool CliDatabase::OpenWith(const std::string& pathText, CliIo& io, bool forWriti
     theSettings = settings.get();
     categories.Load(file);
     records.Load(file, categories);
+    // A read that failed is not a shorter list.
+    if (!file.IoError().empty()) {
+        cli::Fail(io, displayPath + ": cannot be read: " + file.IoError());
+        return false;
+    }
     return true;
+}
+
+int CliDatabase::WriteFailed(CliIo& io, const std::string& what) {
+    std::string reason = file.IoError().empty() ? "the database cannot be written" : file.IoError();
+    return cli::Fail(io, displayPath + ": cannot be written (" + reason + "); " + what);
 }

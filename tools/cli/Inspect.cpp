@@ -143,7 +143,12 @@ int Init(const std::vector<std::string>& args, CliIo& io) {
     CxFile file(kDatabaseSignature);
     if (CreateDatabaseFile(file, path.c_str()) != CxFile::kOpened) return Fail(io, args[0] + ": cannot be created");
     CSettings settings(file, CSettings::kDesktopProfile);
+    std::string failure = file.IoError();
     file.Close();
+    if (!failure.empty()) {
+        platform::RemoveFile(path.c_str());  // new and incomplete: nothing of the user's is lost
+        return Fail(io, args[0] + ": cannot be written (" + failure + ")");
+    }
     io.out << "created " << args[0] << "\n";
     return kSuccess;
 }

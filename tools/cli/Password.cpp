@@ -103,16 +103,19 @@ int Passwd(const std::vector<std::string>& args, CliIo& io) {
             io.out << "no master password is set and none was given: nothing changed\n";
             break;
         case PasswordAction::Add:
-            OnPasswordAdded(db.records, db.file, password.c_str(), db.categories);
+            if (!OnPasswordAdded(db.records, db.file, password.c_str(), db.categories)) {
+                return db.WriteFailed(io, "nothing was changed");
+            }
             io.out << "master password added\n";
             break;
         case PasswordAction::Remove:
-            OnPasswordRemoved(db.records, db.file, db.categories);
-            ClearPassword();
+            if (!OnPasswordRemoved(db.records, db.file, db.categories)) return db.WriteFailed(io, "nothing was changed");
             io.out << "master password removed\n";
             break;
         case PasswordAction::Change:
-            OnPasswordChanged(db.records, db.file, password.c_str(), db.categories);
+            if (!OnPasswordChanged(db.records, db.file, password.c_str(), db.categories)) {
+                return db.WriteFailed(io, "nothing was changed");
+            }
             io.out << "master password changed\n";
             break;
     }
