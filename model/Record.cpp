@@ -184,8 +184,8 @@ bool CRecords::Load(CxFile& file, const CCategories& categories) {
     std::vector<unsigned char> entry;
     while (file.Next()) {
         int32_t key = 0;
-        auto* record = new CRecord;
         if (!file.IoError().empty()) break;
+        auto* record = new CRecord;
         if (!file.ReadEntry(entry) || !file.GetKey(key) ||
             !record->Decode(entry.data(), static_cast<int32_t>(entry.size()))) {
             delete record;

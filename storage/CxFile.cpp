@@ -40,6 +40,8 @@ bool CxFile::Flush() {
 void CxFile::NoteIoFailure() {
     if (ioError.empty()) ioError = platform::LastErrorText();
     if (ioError.empty()) ioError = "input/output error";
+    // Whatever the transaction read after this cannot be trusted.
+    if (depth > 0) failed = true;
 }
 
 int32_t CxFile::RawRead(int64_t offset, void* buffer, int32_t count) {
@@ -162,6 +164,7 @@ bool CxFile::WriteIndexPage(IndexPage& page) {
 bool CxFile::Begin() {
     if (!Writable() || failed) return false;
     if (depth++ > 0) return true;
+    ioError.clear();
     originalHeader = header;
     originalSize = fileSize;
     changedPages.clear();
@@ -324,6 +327,7 @@ bool CxFile::CursorValid() { return cursor >= 0 && cursor < current.Count(); }
 
 void CxFile::ReportDamage(const std::string& what) {
     if (damage.empty()) damage = what;
+    if (depth > 0) failed = true;
 }
 
 bool CxFile::ReadPage(int32_t offset, std::vector<int32_t>& words) {
@@ -832,9 +836,17 @@ bool CxFile::SplitPage(int32_t key) {
 bool CxFile::Insert(int32_t key, const void* data, int32_t length) {
     cursor = kNone;
     if (length < 0 || (length > 0 && !data)) return false;
-    if (Find(key)) return false;
+    if (!Writable()) {
+        Find(key);  // the cursor still goes to an existing entry
+        return false;
+    }
+    // The search belongs to the transaction: a read that fails in it fails the insert.
     if (!Begin()) return false;
-    return Finish(InsertEntry(key, static_cast<const unsigned char*>(data), length));
+    if (Find(key)) {
+        Commit();
+        return false;
+    }
+    return Finish(!failed && InsertEntry(key, static_cast<const unsigned char*>(data), length));
 }
 
 bool CxFile::InsertEntry(int32_t key, const unsigned char* bytes, int32_t length) {
