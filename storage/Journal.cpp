@@ -9,11 +9,16 @@ constexpr int32_t kVersion = 1;
 // magic, version, page size, original size, new size, after hash, page count, header
 constexpr size_t kFixedSize = 16 + 4 + 4 + 8 + 8 + 8 + 4 + JournalImage::kHeaderSize;
 
+// Appends by resizing and copying: GCC 12 warns falsely about vector inserts.
+void PutBytes(std::vector<unsigned char>& out, const void* bytes, size_t count) {
+    size_t at = out.size();
+    out.resize(at + count);
+    if (count) std::memcpy(out.data() + at, bytes, count);
+}
+
 template <typename T>
 void Put(std::vector<unsigned char>& out, T value) {
-    unsigned char bytes[sizeof(T)];
-    std::memcpy(bytes, &value, sizeof(T));
-    out.insert(out.end(), bytes, bytes + sizeof(T));
+    PutBytes(out, &value, sizeof(T));
 }
 
 template <typename T>
@@ -71,18 +76,17 @@ std::u16string JournalPathFor(const std::u16string& databasePath) { return datab
 std::vector<unsigned char> EncodeJournal(const JournalImage& image) {
     std::vector<unsigned char> out;
     out.reserve(kFixedSize + image.offsets.size() * (4 + static_cast<size_t>(image.pageSize)) + 8);
-    out.insert(out.end(), kMagic, kMagic + kJournalMagicSize);
+    PutBytes(out, kMagic, kJournalMagicSize);
     Put(out, kVersion);
     Put(out, image.pageSize);
     Put(out, image.originalSize);
     Put(out, image.newSize);
     Put(out, image.afterHash);
     Put(out, static_cast<int32_t>(image.offsets.size()));
-    out.insert(out.end(), image.header, image.header + JournalImage::kHeaderSize);
+    PutBytes(out, image.header, JournalImage::kHeaderSize);
     for (size_t i = 0; i < image.offsets.size(); ++i) {
         Put(out, image.offsets[i]);
-        const unsigned char* page = image.pages.data() + i * static_cast<size_t>(image.pageSize);
-        out.insert(out.end(), page, page + image.pageSize);
+        PutBytes(out, image.pages.data() + i * static_cast<size_t>(image.pageSize), static_cast<size_t>(image.pageSize));
     }
     JournalHash sum;
     sum.Add(out.data(), out.size());
@@ -120,7 +124,7 @@ bool DecodeJournal(const std::vector<unsigned char>& bytes, JournalImage& image)
             return false;
         }
         image.offsets.push_back(offset);
-        image.pages.insert(image.pages.end(), at, at + image.pageSize);
+        PutBytes(image.pages, at, static_cast<size_t>(image.pageSize));
         at += image.pageSize;
     }
     return true;
