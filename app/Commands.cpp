@@ -12,6 +12,7 @@
 #include "security/Cipher.h"
 #include "security/PasswordDialogs.h"
 #include "res/resource.h"
+#include "storage/CxFile.h"
 #include "storage/Settings.h"
 #include "views/CRecList.h"
 

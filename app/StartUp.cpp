@@ -10,6 +10,7 @@
 #include "model/StringTable.h"
 #include "platform/Platform.h"
 #include "res/resource.h"
+#include "storage/Backup.h"
 #include "storage/CxFile.h"
 #include "storage/Settings.h"
 
@@ -110,9 +111,23 @@ bool OpenDatabase() {
         if (!fault.empty()) {
             theApp.recordFile->Close();
             std::u16string reason = platform::Utf8ToUtf16(fault.data(), fault.size());
-            ShowLongMessage(nullptr, IDS_STARTUP_CAPTION, IDS_DATABASE_DAMAGED, kErrorBox, path, W(reason.c_str()));
+            std::u16string backup = NewestBackup(U(path));
+            if (backup.empty()) {
+                ShowLongMessage(nullptr, IDS_STARTUP_CAPTION, IDS_DATABASE_DAMAGED, kErrorBox, path, W(reason.c_str()));
+            } else {
+                ShowLongMessage(nullptr, IDS_STARTUP_CAPTION, IDS_DATABASE_DAMAGED_BACKUP, kErrorBox, path,
+                                W(reason.c_str()), W(backup.c_str()));
+            }
             ReleaseStartUpObjects();
             return false;
+        }
+        // Before the first write of the day; a copy that fails is told once.
+        std::string failure;
+        if (!BackUpDatabase(U(path), platform::CurrentTime(), failure)) {
+            std::u16string reason = platform::Utf8ToUtf16(failure.data(), failure.size());
+            std::u16string backup = BackupPath(U(path), 1);
+            ShowLongMessage(nullptr, IDS_STARTUP_CAPTION, IDS_BACKUP_FAILED, kErrorBox, W(backup.c_str()),
+                            W(reason.c_str()));
         }
     } else {
         // Only where no file exists is a new database made; creating over a

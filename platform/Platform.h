@@ -55,6 +55,10 @@ private:
 // Deletes a file; true when it is gone (also when it was never there).
 bool RemoveFile(const char16_t* path);
 bool FileExists(const char16_t* path);
+// Replaces the target when it exists.
+bool RenameFile(const char16_t* from, const char16_t* to);
+// Seconds since 1970-01-01 UTC of the file's last change, or -1.
+int64_t FileModifiedTime(const char16_t* path);
 // Makes the folder entries of the file's folder durable, where the system
 // needs that for a newly made file to survive a power loss (POSIX).
 bool FlushFolderOf(const char16_t* path);

@@ -170,6 +170,16 @@ bool FileExists(const char16_t* path) {
     return path && ::stat(NativePath(path).c_str(), &st) == 0;
 }
 
+bool RenameFile(const char16_t* from, const char16_t* to) {
+    return from && to && ::rename(NativePath(from).c_str(), NativePath(to).c_str()) == 0;
+}
+
+int64_t FileModifiedTime(const char16_t* path) {
+    struct stat st;
+    if (!path || ::stat(NativePath(path).c_str(), &st) != 0) return -1;
+    return static_cast<int64_t>(st.st_mtime);
+}
+
 bool FlushFolderOf(const char16_t* path) {
     if (!path) return false;
     std::string native = NativePath(path);

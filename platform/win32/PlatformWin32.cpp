@@ -132,6 +132,19 @@ bool RemoveFile(const char16_t* path) {
 
 bool FileExists(const char16_t* path) { return path && GetFileAttributesW(Wide(path)) != INVALID_FILE_ATTRIBUTES; }
 
+bool RenameFile(const char16_t* from, const char16_t* to) {
+    return from && to && MoveFileExW(Wide(from), Wide(to), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+}
+
+int64_t FileModifiedTime(const char16_t* path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!path || !GetFileAttributesExW(Wide(path), GetFileExInfoStandard, &data)) return -1;
+    ULARGE_INTEGER t;
+    t.LowPart = data.ftLastWriteTime.dwLowDateTime;
+    t.HighPart = data.ftLastWriteTime.dwHighDateTime;
+    return static_cast<int64_t>(t.QuadPart / 10000000ull) - 11644473600ll;  // from 1601 to 1970
+}
+
 // NTFS makes a new folder entry durable with the file's own flush.
 bool FlushFolderOf(const char16_t*) { return true; }
 

@@ -343,3 +343,27 @@ TEST_F(CliExchangeTest, EveryFailedReadWriteOrFlushIsReportedAndChangesNothing) 
 }
 
 }  // namespace
+
+namespace {
+
+// A chain broken after its first index page: check calls the file damaged,
+// and salvage brings every record back into a new, sound database.
+TEST_F(CliExchangeTest, SalvageRecoversWhatTheBrokenIndexNoLongerReaches) {
+    std::vector<unsigned char> bytes = DbBytes();
+    int32_t first = WordAt(bytes, 28);
+    SetWordAt(bytes, static_cast<size_t>(first) + 12, 0x7FFFFF00);
+    WriteBytes(folder.Path("QuorrelDPC.qrb"), bytes);
+    ASSERT_NE(Cli({"check", Db()}).out, "sound\n");
+
+    Result salvaged = Cli({"salvage", Db(), Path("rescued.qrb")});
+    ASSERT_EQ(salvaged.status, 0) << salvaged.err;
+    EXPECT_TRUE(Contains(salvaged.out, "recovered 3 settings blocks of 3, 13 categories, 3 records")) << salvaged.out;
+    EXPECT_EQ(Cli({"check", Path("rescued.qrb")}).out, "sound\n");
+    ASSERT_EQ(Cli({"export", Path("rescued.qrb"), Path("out.csv")}).status, 0);
+    EXPECT_EQ(ReadText("out.csv"), kClear);
+
+    EXPECT_EQ(Cli({"salvage", Db(), Path("rescued.qrb")}).status, 1);  // never over an existing file
+    EXPECT_EQ(Cli({"salvage", Path("missing.qrb"), Path("other.qrb")}).status, 1);
+}
+
+}  // namespace
