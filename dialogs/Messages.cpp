@@ -4,8 +4,8 @@
 #include "dialogs/CqrDialog.h"
 #include "dialogs/Placement.h"
 
+#include "model/StringTable.h"
 #include "platform/Platform.h"
-#include "res/resource.h"
 
 #include <cstdarg>
 

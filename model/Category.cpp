@@ -86,7 +86,7 @@ bool CCategories::Load(CxFile& file) {
         // A second category of the same name is dropped; it stays in the file.
         if (!InsertSorted(category, false)) delete category;
     }
-    return sound && file.Damage().empty();
+    return sound && file.Damage().empty() && file.IoError().empty();
 }
 
 CCategory* CCategories::CreateWithFreeId() const {

@@ -198,7 +198,7 @@ bool CRecords::Load(CxFile& file, const CCategories& categories) {
         Append(record);
     }
     platform::Wipe(entry.data(), entry.size());
-    return sound && file.Damage().empty();
+    return sound && file.Damage().empty() && file.IoError().empty();
 }
 
 bool CRecords::DeleteRecord(CxFile& file, CRecord* record) {

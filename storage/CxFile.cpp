@@ -52,8 +52,10 @@ int32_t CxFile::RawRead(int64_t offset, void* buffer, int32_t count) {
         readAheadStart = offset;
         readAhead.resize(kReadAheadSize);
         size_t got = file.ReadAt(offset, readAhead.data(), kReadAheadSize);
-        // A block cut short inside the file is a failed read, not its end.
-        if (got < kReadAheadSize && offset + static_cast<int64_t>(got) < fileSize) NoteIoFailure();
+        // A block cut short inside the file is a failed read, not its end
+        // (pages a transaction appends are not on disk yet).
+        int64_t onDisk = depth > 0 ? originalSize : fileSize;
+        if (got < kReadAheadSize && offset + static_cast<int64_t>(got) < onDisk) NoteIoFailure();
         readAhead.resize(got);
         if (offset + count > readAheadStart + static_cast<int64_t>(readAhead.size())) {
             int64_t available = readAheadStart + static_cast<int64_t>(readAhead.size()) - offset;
@@ -336,8 +338,9 @@ bool CxFile::ReadPage(int32_t offset, std::vector<int32_t>& words) {
         return false;
     }
     if (!ReadStored(offset, words.data(), header.pageSize)) {
+        // A failed read says nothing about the file's format: it is told
+        // through IoError, and the file stays writable once reads work again.
         NoteIoFailure();
-        ReportDamage(At("the page", offset) + " cannot be read");
         return false;
     }
     return true;

@@ -46,17 +46,14 @@ File::~File() { Close(); }
 
 bool File::OpenShared(const char16_t* name, bool create) {
     Close();
-    // Others may delete or rename it too: the rollback journal is removed by
-    // whoever finds it hot, while it may still be open here.
-    handle = OpenNative(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                        create ? OPEN_ALWAYS : OPEN_EXISTING);
+    handle = OpenNative(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, create ? OPEN_ALWAYS : OPEN_EXISTING);
     if (IsOpen()) path = name;
     return IsOpen();
 }
 
 bool File::OpenForRead(const char16_t* name, bool allowWriters) {
     Close();
-    DWORD share = FILE_SHARE_READ | (allowWriters ? FILE_SHARE_WRITE | FILE_SHARE_DELETE : 0);
+    DWORD share = FILE_SHARE_READ | (allowWriters ? FILE_SHARE_WRITE : 0);
     handle = OpenNative(name, GENERIC_READ, share, OPEN_EXISTING);
     if (IsOpen()) path = name;
     return IsOpen();
