@@ -234,33 +234,29 @@ bool CxFile::CommitChanges() {
             return false;
         }
     }
+    auto invalidateJournal = [this] {
+        const unsigned char zeros[kJournalMagicSize] = {};
+        journal.WriteAt(0, zeros, sizeof zeros);
+    };
     std::vector<unsigned char> bytes = EncodeJournal(image);
     // The folder too, where a new file's name is not durable with its data.
     if (journal.WriteAt(0, bytes.data(), bytes.size()) != bytes.size() || !journal.Flush() ||
         (madeJournal && !platform::FlushFolderOf(journalPath.c_str()))) {
         NoteIoFailure();
-        // The database is untouched; a journal that did reach the disk
-        // holds the file as it still is.
-        const unsigned char zeros[kJournalMagicSize] = {};
-        journal.WriteAt(0, zeros, sizeof zeros);
+        // The database is untouched; even a journal that did reach the disk
+        // only holds the file as it still is.
+        invalidateJournal();
         return false;
     }
     if (!WriteChanges()) {
         NoteIoFailure();
-        platform::File& db = file;
-        if (RollBackJournal(db, image)) {
-            const unsigned char zeros[kJournalMagicSize] = {};
-            journal.WriteAt(0, zeros, sizeof zeros);
-        } else {
-            broken = true;  // the journal stays hot; the next open rolls it back
-        }
+        if (RollBackJournal(file, image)) invalidateJournal();
+        else broken = true;  // the journal stays hot; the next open rolls it back
         return false;
     }
     // Invalidating the journal commits. Should this write be lost, the
     // journal's hash of the end state still shows the transaction finished.
-    const unsigned char zeros[kJournalMagicSize] = {};
-    journal.WriteAt(0, zeros, sizeof zeros);
-    writtenHeader = header;
+    invalidateJournal();
     return true;
 }
 
@@ -285,17 +281,14 @@ bool CxFile::WriteChanges() {
                                  static_cast<int32_t>(appended.size())) {
         return false;
     }
-    if (std::memcmp(&header, &writtenHeader, sizeof header) != 0 &&
-        RawWrite(0, &header, kHeaderSize) != kHeaderSize) {
-        return false;
-    }
-    return Flush();
+    return WriteHeader() && Flush();
 }
 
 void CxFile::DiscardChanges() {
     depth = 0;
     failed = false;
     header = originalHeader;
+    writtenHeader = originalHeader;  // put back on disk, or never written
     fileSize = originalSize;
     changedPages.clear();
     appended.clear();

@@ -20,6 +20,7 @@
 #include "platform/Platform.h"
 #include "security/Cipher.h"
 #include "storage/CxFile.h"
+#include "storage/FileCheck.h"
 #include "storage/Journal.h"
 #include "storage/Settings.h"
 #include "tests/core/TestFiles.h"
@@ -58,15 +59,18 @@ public:
     std::vector<RecordedOp> ops;
 };
 
-// Fails the N-th read, write or flush (counting from 1); 0 only counts.
+// Fails the N-th read, write or flush (counting from 1), and with lasting
+// set every one after it too (a disk that went away); 0 only counts.
 class FaultInjector : public platform::FileObserver {
 public:
-    explicit FaultInjector(int failAt) : failAt(failAt) {}
+    FaultInjector(int failAt, bool lasting = false) : failAt(failAt), lasting(lasting) {}
     bool Allow(FileOp kind, const std::u16string&, int64_t, const void*, size_t) override {
         if (kind != FileOp::Read && kind != FileOp::Write && kind != FileOp::Flush) return true;
-        return ++seen != failAt;
+        ++seen;
+        return failAt == 0 || (lasting ? seen < failAt : seen != failAt);
     }
     int failAt;
+    bool lasting;
     int seen = 0;
 };
 
@@ -247,8 +251,8 @@ protected:
 // opened (and so recovered) and closed again.
 Bytes Recovered(const DiskState& state, const std::u16string& path, const std::u16string& journalPath,
                 const std::u16string& statePath, const std::u16string& stateJournal, bool readOnly) {
-    platform::RemoveFile(statePath.c_str());
-    platform::RemoveFile(stateJournal.c_str());
+    std::filesystem::remove(std::filesystem::path(statePath));  // not through the observed platform layer
+    std::filesystem::remove(std::filesystem::path(stateJournal));
     for (const auto& [name, bytes] : state.files) {
         if (name == path) WriteBytes(statePath, bytes);
         if (name == journalPath) WriteBytes(stateJournal, bytes);
@@ -258,6 +262,34 @@ Bytes Recovered(const DiskState& state, const std::u16string& path, const std::u
     EXPECT_EQ(opened, CxFile::kOpened);
     file.Close();
     return ReadBytes(statePath);
+}
+
+// The same, and a crash in the middle of the rollback too: a rollback cut
+// short must open to what the whole rollback gives.
+Bytes RecoveredEvenIfInterrupted(const DiskState& state, const std::u16string& path, const std::u16string& journalPath,
+                                 const std::u16string& statePath, const std::u16string& stateJournal, bool readOnly,
+                                 int& interrupted) {
+    Recorder recovery;
+    Bytes opened;
+    {
+        Observing observing(recovery);
+        opened = Recovered(state, path, journalPath, statePath, stateJournal, readOnly);
+    }
+    DiskState atStart;
+    for (const auto& [name, bytes] : state.files) atStart.files[name == path ? statePath : stateJournal] = bytes;
+    // Cut after a handful of its writes, spread over the whole rollback.
+    const size_t step = std::max<size_t>(1, recovery.ops.size() / 6);
+    for (size_t k = 1; k < recovery.ops.size(); k += step) {
+        if (recovery.ops[k - 1].kind != FileOp::Write) continue;
+        DiskState cut = atStart;
+        for (size_t i = 0; i < k; ++i) cut.Apply(recovery.ops[i], recovery.ops[i].data.size());
+        DiskState back;
+        for (const auto& [name, bytes] : cut.files) back.files[name == statePath ? path : journalPath] = bytes;
+        EXPECT_EQ(Recovered(back, path, journalPath, statePath, stateJournal, false), opened)
+            << "a rollback cut after " << k << " of its " << recovery.ops.size() << " operations";
+        ++interrupted;
+    }
+    return opened;
 }
 
 TEST_P(PowerLoss, EveryCrashStateOpensToBeforeOrAfter) {
@@ -283,7 +315,7 @@ TEST_P(PowerLoss, EveryCrashStateOpensToBeforeOrAfter) {
     const std::vector<RecordedOp>& ops = recorder.ops;
     DiskState start;
     start.files[path] = before;
-    int states = 0, asBefore = 0, asAfter = 0;
+    int states = 0, asBefore = 0, asAfter = 0, interrupted = 0;
     auto check = [&](const DiskState& state, const std::string& what) {
         ++states;
         if (scenario.noCleartext) {
@@ -293,7 +325,7 @@ TEST_P(PowerLoss, EveryCrashStateOpensToBeforeOrAfter) {
         }
         // Readers and writers alike recover; a reader leaves an invalid journal where it is.
         bool reader = states % 2 == 0;
-        Bytes opened = Recovered(state, path, journalPath, statePath, stateJournal, reader);
+        Bytes opened = RecoveredEvenIfInterrupted(state, path, journalPath, statePath, stateJournal, reader, interrupted);
         if (opened == before) ++asBefore;
         else if (opened == after) ++asAfter;
         else ADD_FAILURE() << scenario.name << ": " << what << " opens to neither the file before nor after";
@@ -335,8 +367,9 @@ TEST_P(PowerLoss, EveryCrashStateOpensToBeforeOrAfter) {
     }
     EXPECT_GT(asAfter, 0);
     EXPECT_GT(asBefore, 0);
-    std::printf("[ power loss ] %s: %zu recorded operations, %d states, %d before, %d after\n", scenario.name,
-                ops.size(), states, asBefore, asAfter);
+    std::printf("[ power loss ] %s: %zu recorded operations, %d states (%d before, %d after), "
+                "%d more with the rollback itself cut short\n",
+                scenario.name, ops.size(), states, asBefore, asAfter, interrupted);
 }
 
 TEST_P(PowerLoss, EveryInjectedFaultIsReportedAndLeavesTheFileAsBefore) {
@@ -356,20 +389,23 @@ TEST_P(PowerLoss, EveryInjectedFaultIsReportedAndLeavesTheFileAsBefore) {
         ASSERT_TRUE(scenario.operation(s));
         total = counter.seen;
     }
-    int reported = 0, absorbed = 0;
-    for (int n = 1; n <= total; ++n) {
+    int reported = 0, reportedKept = 0, absorbed = 0;
+    for (int run = 0; run < 2 * total; ++run) {
+        const int n = run % total + 1;
+        const bool lasting = run >= total;  // the undo fails too: the next open rolls back
         WriteBytes(path, before);
         bool done = false;
         Bytes committed;
         {
             Session s(path);
             ASSERT_TRUE(OpenSession(s, scenario.model));
-            FaultInjector injector(n);
+            FaultInjector injector(n, lasting);
             {
                 Observing observing(injector);
                 done = scenario.operation(s);
+                committed = ReadBytes(path);  // what reached the file
+                s.Close();
             }
-            if (done) committed = ReadBytes(path);
         }
         CxFile file("Quorrel200");
         ASSERT_EQ(file.Open(path.c_str()), CxFile::kOpened);
@@ -379,14 +415,26 @@ TEST_P(PowerLoss, EveryInjectedFaultIsReportedAndLeavesTheFileAsBefore) {
             ++absorbed;
             EXPECT_EQ(opened, committed) << scenario.name << ": fault " << n << " of " << total;
             EXPECT_NE(opened, before) << scenario.name << ": fault " << n << " reported success but changed nothing";
-        } else {
+        } else if (!lasting) {
             ++reported;
             EXPECT_EQ(opened, before) << scenario.name << ": fault " << n << " of " << total << " changed the file";
+        } else {
+            // Nothing could be written any more, not even the undo: the next
+            // open rolls back, unless every write but the flush had reached
+            // the file, which then holds the whole change. Never anything between.
+            ++reported;
+            if (opened != before) {
+                ++reportedKept;
+                EXPECT_EQ(opened, committed) << scenario.name << ": fault " << n << " from there on";
+                EXPECT_EQ(CheckRecordFile(path.c_str(), "Quorrel200"), "") << scenario.name << ": fault " << n;
+            }
         }
     }
     EXPECT_GT(reported, 0);
-    std::printf("[ faults     ] %s: %d faults, %d reported with the file as before, %d after the commit\n",
-                scenario.name, total, reported, absorbed);
+    std::printf("[ faults     ] %s: %d reads, writes and flushes, each failed once and failing from there on: "
+                "%d reported (%d with the whole change on disk once the undo failed too, the rest as before), "
+                "%d after the commit\n",
+                scenario.name, total, reported, reportedKept, absorbed);
 }
 
 INSTANTIATE_TEST_SUITE_P(Operations, PowerLoss, ::testing::Range<size_t>(0, 9));
