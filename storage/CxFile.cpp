@@ -192,11 +192,11 @@ bool CxFile::Commit() {
         DiscardChanges();
         return false;
     }
+    // What was read ahead stays right: the commit's writes update it.
     bool committed = CommitChanges();
     if (!committed) DiscardChanges();
     changedPages.clear();
     appended.clear();
-    readAhead.clear();
     return committed;
 }
 
