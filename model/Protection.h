@@ -14,5 +14,7 @@ bool OnPasswordAdded(CRecords& records, CxFile& file, const char16_t* newPasswor
 bool OnPasswordChanged(CRecords& records, CxFile& file, const char16_t* newPassword, const CCategories& categories);
 // Deciphers every protected record and clears the verifier (ClearPassword).
 bool OnPasswordRemoved(CRecords& records, CxFile& file, const CCategories& categories);
+// A protection switch is one transaction with the category's own save: the
+// caller opens it (CxTransaction), saves the category, calls these, commits.
 bool ProtectCategory(CRecords& records, CxFile& file, const CCategories& categories, const CCategory& category);
 bool UnprotectCategory(CRecords& records, CxFile& file, const CCategories& categories, const CCategory& category);

@@ -495,9 +495,10 @@ int CxFile::OpenExisting(const char16_t* path, bool forReading) {
     readOnly = forReading;
     // A transaction cut short leaves its journal; the file is read only
     // after it has been rolled back.
-    int settled = forReading ? SettleJournalForReading(file) : RecoverDatabase(file) == Recovery::kFailed ? kCannotOpen : kOpened;
+    int settled = kOpened;
+    if (forReading) settled = SettleJournalForReading(file);
+    else if (RecoverDatabase(file) == Recovery::kFailed) settled = kCannotOpen;
     if (settled != kOpened) {
-        NoteIoFailure();
         Close();
         return settled;
     }

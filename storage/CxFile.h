@@ -85,8 +85,8 @@ public:
     // A change inside the transaction in progress failed (or an earlier
     // commit could not be undone): everything since Begin will be discarded.
     bool Failed() const { return failed || broken; }
-    // The system's reason for the first read or write that failed since the
-    // file was opened (or since the last successful commit), or empty.
+    // The system's reason for the first read, write or flush that failed
+    // since the file was opened or the latest outermost Begin, or empty.
     const std::string& IoError() const { return ioError; }
 
 protected:
