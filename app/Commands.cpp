@@ -7,11 +7,14 @@
 #include "app/Wide.h"
 #include "dialogs/CdlgAbout.h"
 #include "dialogs/CqrDialog.h"
+#include "dialogs/Messages.h"
+#include "model/DataFolder.h"
 #include "model/Protection.h"
 #include "model/StringTable.h"
 #include "security/Cipher.h"
 #include "security/PasswordDialogs.h"
 #include "res/resource.h"
+#include "storage/CxFile.h"
 #include "storage/Settings.h"
 #include "views/CRecList.h"
 
@@ -53,7 +56,10 @@ void AddOrChangePassword(HWND hwnd) {
     CdlgChgPassword dialog;
     if (dialog.Run(hwnd) != IDOK) return;
     if (dialog.action == PasswordAction::None) return;
-    ApplyPasswordAction(dialog.action, U(dialog.newPassword.c_str()), List().records, List().file, List().categories);
+    if (!ApplyPasswordAction(dialog.action, U(dialog.newPassword.c_str()), List().records, List().file,
+                             List().categories)) {
+        ShowWriteFailure(hwnd, theApp.dataFolder->databasePath, List().file.IoError());
+    }
     List().SetFilter(-1);
 }
 

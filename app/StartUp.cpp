@@ -9,6 +9,7 @@
 #include "model/StringTable.h"
 #include "platform/Platform.h"
 #include "res/resource.h"
+#include "storage/Backup.h"
 #include "storage/CxFile.h"
 #include "storage/Settings.h"
 
@@ -68,11 +69,35 @@ bool OpenDatabase() {
         // The file is left as it is: the user may still restore it.
         const std::string& fault = theApp.database.fault;
         std::u16string reason = platform::Utf8ToUtf16(fault.data(), fault.size());
-        ShowLongMessage(nullptr, IDS_STARTUP_CAPTION, IDS_DATABASE_DAMAGED, kErrorBox, path, W(reason.c_str()));
+        std::u16string backup = NewestBackup(U(path));
+        if (backup.empty()) {
+            ShowLongMessage(nullptr, IDS_STARTUP_CAPTION, IDS_DATABASE_DAMAGED, kErrorBox, path, W(reason.c_str()));
+        } else {
+            ShowLongMessage(nullptr, IDS_STARTUP_CAPTION, IDS_DATABASE_DAMAGED_BACKUP, kErrorBox, path,
+                            W(reason.c_str()), W(backup.c_str()));
+        }
         ReleaseStartUpObjects();
         return false;
     }
-    if (opened != CxFile::kOpened) {
+    if (opened == CDatabase::kFailed || opened == CxFile::kBusy) {
+        // A read that failed is never a shorter list, and a file another
+        // program is writing is not read half-written.
+        std::string failure = opened == CxFile::kBusy ? "another program is writing it" : theApp.database.ioError;
+        std::u16string reason = platform::Utf8ToUtf16(failure.data(), failure.size());
+        ShowLongMessage(nullptr, IDS_STARTUP_CAPTION, IDS_DATABASE_CANNOT_OPEN, kErrorBox, path, W(reason.c_str()));
+        ReleaseStartUpObjects();
+        return false;
+    }
+    if (opened == CxFile::kOpened) {
+        // Before the first change of the day; a copy that fails is told once.
+        std::string failure;
+        if (!BackUpDatabase(U(path), platform::CurrentTime(), failure)) {
+            std::u16string reason = platform::Utf8ToUtf16(failure.data(), failure.size());
+            std::u16string backup = BackupPath(U(path), 1);
+            ShowLongMessage(nullptr, IDS_STARTUP_CAPTION, IDS_BACKUP_FAILED, kErrorBox, W(backup.c_str()),
+                            W(reason.c_str()));
+        }
+    } else {
         // Only where no file exists is a new database made; creating over a
         // file that merely cannot be opened would lose every record in it.
         DWORD attributes = GetFileAttributesW(path);
@@ -88,8 +113,13 @@ bool OpenDatabase() {
         firstRunNotice = std::make_unique<CdlgFirstRunNotice>();
         firstRunNotice->Open(nullptr);
         // A database that cannot be made would silently drop every change.
-        if (!path[0] || theApp.database.Create(U(path)) != CxFile::kOpened) {
+        int created = path[0] ? theApp.database.Create(U(path)) : CxFile::kCannotOpen;
+        if (created != CxFile::kOpened) {
             std::wstring reason = SystemErrorText(path[0] ? GetLastError() : ERROR_FILENAME_EXCED_RANGE);
+            if (created == CDatabase::kFailed) {
+                const std::string& failure = theApp.database.ioError;
+                reason = W(platform::Utf8ToUtf16(failure.data(), failure.size()).c_str());
+            }
             firstRunNotice.reset();
             ShowLongMessage(nullptr, IDS_STARTUP_CAPTION, IDS_DATABASE_CANNOT_CREATE, kErrorBox, path, reason.c_str());
             ReleaseStartUpObjects();

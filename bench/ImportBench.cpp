@@ -1,6 +1,8 @@
-// Import of 1,000, 10,000 and 100,000 records into a new database, against
-// SQLite inserting the same rows with synchronous=FULL and one commit per row:
-// in both every row is on disk when its insert returns. And the start-up
+// Import of 1,000, 10,000 and 100,000 records into a new database as one
+// transaction, against SQLite inserting the same rows in one transaction with
+// synchronous=FULL. One record saved as its own durable transaction, against
+// this machine's rate of flushing an appending write and against SQLite with
+// one commit per row. A password change over 10,000 records. And the start-up
 // load of a 100,000-record database: open, settings, categories, records.
 //
 // Both imports read the same comma-separated file with the same parser, so
@@ -10,7 +12,10 @@
 #include "exchange/TextFile.h"
 #include "model/Category.h"
 #include "model/Database.h"
+#include "model/Protection.h"
 #include "model/Record.h"
+#include "platform/Platform.h"
+#include "security/Cipher.h"
 #include "storage/CxFile.h"
 #include "storage/Settings.h"
 
@@ -99,9 +104,8 @@ void Check(int status, sqlite3* db) {
 }
 
 // The same rows into SQLite: the category found by name or inserted, then the
-// record, each statement its own transaction.
-void ImportSqlite(benchmark::State& state) {
-    const int n = static_cast<int>(state.range(0));
+// record; all rows in one transaction, or each row its own.
+void InsertSqlite(benchmark::State& state, int n, bool oneTransaction) {
     const std::u16string& csv = CsvWith(n);
     const fs::path path = BenchFolder() / "import.sqlite";
     for (auto _ : state) {
@@ -130,6 +134,7 @@ void ImportSqlite(benchmark::State& state) {
               db);
         state.ResumeTiming();
 
+        if (oneTransaction) Check(sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr), db);
         TextFile input;
         if (!input.OpenForRead(csv.c_str())) std::abort();
         CString columns[kExchangeColumns];
@@ -155,6 +160,7 @@ void ImportSqlite(benchmark::State& state) {
             sqlite3_reset(addRecord);
             ++rows;
         }
+        if (oneTransaction) Check(sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr), db);
         if (rows != n) state.SkipWithError("not every row was inserted");
 
         state.PauseTiming();
@@ -165,6 +171,72 @@ void ImportSqlite(benchmark::State& state) {
         state.ResumeTiming();
     }
     state.SetItemsProcessed(state.iterations() * n);
+}
+
+void ImportSqlite(benchmark::State& state) { InsertSqlite(state, static_cast<int>(state.range(0)), true); }
+
+void InsertSqliteCommitPerRow(benchmark::State& state) { InsertSqlite(state, 1000, false); }
+
+// One new record saved, durable when Save returns.
+void InsertOneRecordQuorrel(benchmark::State& state) {
+    const fs::path path = BenchFolder() / "single.qrb";
+    fs::copy_file(FreshDatabase(), path, fs::copy_options::overwrite_existing);
+    OpenDatabase db(path.u16string());
+    CCategory* category = db.categories.FindByName(u"Bank");
+    std::u16string title = u"Title", user = u"user@example.org", note = u"A note for this record, with a comma.";
+    const char16_t* values[CRecord::kValueCount] = {title.c_str(), user.c_str(), u"pw-1234", u"https://example.org/",
+                                                    u"", u"", note.c_str()};
+    for (auto _ : state) {
+        auto* record = new CRecord;
+        record->categoryId = category->id;
+        record->SetFields(values);
+        if (!record->Save(db.file, false)) state.SkipWithError("a record was not saved");
+        db.records.Append(record);
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+// The machine's own rate: a record-sized write appended to a file, then flushed.
+void AppendAndFlush(benchmark::State& state) {
+    const fs::path path = BenchFolder() / "append.bin";
+    fs::remove(path);
+    platform::File file;
+    if (!file.OpenShared(path.u16string().c_str(), true)) std::abort();
+    std::vector<unsigned char> bytes(384, 0x42);
+    int64_t end = 0;
+    for (auto _ : state) {
+        if (file.WriteAt(end, bytes.data(), bytes.size()) != bytes.size() || !file.Flush()) std::abort();
+        end += static_cast<int64_t>(bytes.size());
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+// A password change over 10,000 protected records: decipher, encipher and
+// one transaction writing each record once.
+void ChangePassword10000(benchmark::State& state) {
+    const fs::path path = BenchFolder() / "password.qrb";
+    const fs::path made = BenchFolder() / "password-10000.qrb";
+    if (!fs::exists(made)) {
+        fs::copy_file(FreshDatabase(), made, fs::copy_options::overwrite_existing);
+        OpenDatabase db(made.u16string());
+        if (!OnPasswordAdded(db.records, db.file, u"first password", db.categories)) std::abort();
+        ImportTarget target{db.file, db.categories, db.records, nullptr};
+        if (ImportFile(CsvWith(10000).c_str(), true, target).count != 10000) std::abort();
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        fs::copy_file(made, path, fs::copy_options::overwrite_existing);
+        auto db = std::make_unique<OpenDatabase>(path.u16string());
+        if (!VerifyPassword(u"first password")) std::abort();
+        state.ResumeTiming();
+        if (!OnPasswordChanged(db->records, db->file, u"second password", db->categories)) {
+            state.SkipWithError("the password change failed");
+        }
+        state.PauseTiming();
+        db.reset();
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * 10000);
 }
 
 // A 100,000-record database made once (in memory-backed storage when there
@@ -209,4 +281,8 @@ IMPORT_BENCHMARK(ImportQuorrel, 10000);
 IMPORT_BENCHMARK(ImportSqlite, 10000);
 IMPORT_BENCHMARK(ImportQuorrel, 100000);
 IMPORT_BENCHMARK(ImportSqlite, 100000);
+BENCHMARK(InsertOneRecordQuorrel)->Iterations(300)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(AppendAndFlush)->Iterations(300)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(InsertSqliteCommitPerRow)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(ChangePassword10000)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(LoadLargeDatabase)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();

@@ -4,6 +4,9 @@
 #include "dialogs/CqrDialog.h"
 #include "views/Layout.h"
 
+#include "model/StringTable.h"
+#include "platform/Platform.h"
+
 #include <cstdarg>
 
 namespace {
@@ -94,4 +97,11 @@ int ShowLongMessage(HWND owner, UINT captionId, UINT textId, UINT flags, ...) {
     int result = ShowText(owner, captionId, textId, flags, 1024, args);
     va_end(args);
     return result;
+}
+
+void ShowWriteFailure(HWND owner, const wchar_t* path, const std::string& reason) {
+    std::string why = reason.empty() ? std::string("the change could not be saved") : reason;
+    std::u16string text = platform::Utf8ToUtf16(why.data(), why.size());
+    ShowLongMessage(owner, IDS_STARTUP_CAPTION, IDS_DATABASE_CANNOT_WRITE, kErrorBox, path,
+                    reinterpret_cast<const wchar_t*>(text.c_str()));
 }

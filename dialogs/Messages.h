@@ -24,6 +24,9 @@ int ShowMessage(HWND owner, UINT captionId, UINT textId, UINT flags, ...);
 // The same for texts that carry paths: formatted up to 1024 characters.
 int ShowLongMessage(HWND owner, UINT captionId, UINT textId, UINT flags, ...);
 
+// The database could not be written: names the file and the system's reason.
+void ShowWriteFailure(HWND owner, const wchar_t* path, const std::string& reason);
+
 // Flags the program's message boxes use.
 inline constexpr UINT kErrorBox = MB_ICONERROR;                 // refusals and errors, OK
 inline constexpr UINT kQuestionBox = MB_YESNO | MB_ICONQUESTION;  // confirmations; act on IDYES

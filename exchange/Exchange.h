@@ -25,6 +25,7 @@ struct ExchangeResult {
     enum Error {
         kNone,
         kCannotOpen,  // the import file cannot be opened or read, or the export file cannot be created
+        kWriteFailed,  // the database could not be written (see the file's IoError); nothing was imported
     };
     Error error = kNone;
     // Records added by an import, lines written by an export.
@@ -52,12 +53,14 @@ int32_t ParseCsvField(const char16_t* line, int32_t position, CString& out);
 
 // Adds one record, finding its category by name ignoring case or creating it
 // (protected when protectNew, labelled "Field 1" to "Field 6"). False only when
-// the category would be new and no category id is free.
+// the category would be new and no category id is free, or when the database
+// could not be written (the file's transaction then has Failed()).
 bool ImportRecord(ImportTarget& target, const char16_t* categoryName, bool protectNew,
                   const char16_t* const values[7]);
 
-// Adds a record for every non-empty line of the file. Nothing is changed when
-// the file cannot be opened.
+// Adds a record for every non-empty line of the file, all in one transaction.
+// Nothing is changed when the file cannot be opened or the database cannot be
+// written; the records and categories in memory are then as before too.
 ExchangeResult ImportFile(const char16_t* path, bool protectNew, ImportTarget& target);
 
 // One export line: every column quoted, quotes doubled, CR and LF inside a

@@ -9,7 +9,9 @@
 #include "security/Cipher.h"
 #include "storage/CxFile.h"
 
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -44,7 +46,10 @@ CCategory* NewCategory(ImportTarget& target, const char16_t* name, bool protectN
     // the same, so that a refusal writes nothing.
     if (!target.categories.InsertSorted(category.get(), false)) return nullptr;
     CCategory* added = category.release();
-    added->Save(target.file, true);
+    if (!added->Save(target.file, true)) {
+        target.categories.Remove(added);
+        return nullptr;
+    }
     return added;
 }
 
@@ -98,7 +103,10 @@ bool ImportRecord(ImportTarget& target, const char16_t* categoryName, bool prote
     record->categoryId = category->id;
     record->isEnciphered = category->isProtected && HasPassword();
     record->SetFields(values);
-    record->Save(target.file, false);
+    if (!record->Save(target.file, false)) {
+        delete record;
+        return false;
+    }
     target.records.Append(record);
     return true;
 }
@@ -110,6 +118,14 @@ ExchangeResult ImportFile(const char16_t* path, bool protectNew, ImportTarget& t
         result.error = ExchangeResult::kCannotOpen;
         return result;
     }
+    CxTransaction transaction(target.file);
+    if (!transaction.Begun()) {
+        result.error = ExchangeResult::kWriteFailed;
+        return result;
+    }
+    CDListNode* lastBefore = target.records.tail;
+    std::vector<int32_t> categoriesBefore;
+    for (CCategory* c : Nodes<CCategory>(target.categories)) categoriesBefore.push_back(c->id);
     CString columns[kExchangeColumns];
     while (char16_t* line = input.ReadLine()) {
         if (line[0] == 0) continue;
@@ -121,8 +137,21 @@ ExchangeResult ImportFile(const char16_t* path, bool protectNew, ImportTarget& t
         const char16_t* values[7];
         for (int i = 0; i < 7; ++i) values[i] = columns[i + 1].c_str();
         if (ImportRecord(target, columns[0].c_str(), protectNew, values)) ++result.count;
+        else if (target.file.Failed()) break;
         else ++result.skipped;
     }
+    if (!target.file.Failed() && transaction.Commit()) return result;
+    // Nothing was written: what was added in memory goes too.
+    while (target.records.tail != lastBefore) {
+        target.records.Remove(target.records.tail);
+    }
+    std::vector<CCategory*> fresh;
+    for (CCategory* c : Nodes<CCategory>(target.categories)) {
+        if (std::find(categoriesBefore.begin(), categoriesBefore.end(), c->id) == categoriesBefore.end()) fresh.push_back(c);
+    }
+    for (CCategory* c : fresh) target.categories.Remove(c);
+    result = ExchangeResult{};
+    result.error = ExchangeResult::kWriteFailed;
     return result;
 }
 

@@ -44,7 +44,7 @@ bool CCategory::Decode(const unsigned char* entry, int32_t length) {
     return true;
 }
 
-void CCategory::Save(CxFile& file, bool isNew) {
+bool CCategory::Save(CxFile& file, bool isNew) {
     int32_t now = platform::CurrentTime();
     if (isNew) {
         created = modified = now;
@@ -58,11 +58,8 @@ void CCategory::Save(CxFile& file, bool isNew) {
     Encode(entry);
     isDirty = false;
     int32_t key = id + kFirstKey;
-    if (!isNew && file.Find(key)) {
-        file.Update(entry, kEntrySize);
-        return;
-    }
-    if (!file.Insert(key, entry, kEntrySize)) file.Update(entry, kEntrySize);
+    if (!isNew && file.Find(key)) return file.Update(entry, kEntrySize);
+    return file.Insert(key, entry, kEntrySize) || file.Update(entry, kEntrySize);
 }
 
 int CCategories::Compare(const CDListNode* a, const CDListNode* b) const {
@@ -79,7 +76,7 @@ bool CCategories::Load(CxFile& file) {
     std::vector<unsigned char> entry;
     while (file.Next()) {
         int32_t key = 0;
-        if (!file.GetKey(key) || key > 999) break;
+        if (!file.GetKey(key) || key > 999 || !file.IoError().empty()) break;
         auto* category = new CCategory;
         if (!file.ReadEntry(entry) || !category->Decode(entry.data(), static_cast<int32_t>(entry.size()))) {
             delete category;
@@ -89,7 +86,7 @@ bool CCategories::Load(CxFile& file) {
         // A second category of the same name is dropped; it stays in the file.
         if (!InsertSorted(category, false)) delete category;
     }
-    return sound && file.Damage().empty();
+    return sound && file.Damage().empty() && file.IoError().empty();
 }
 
 CCategory* CCategories::CreateWithFreeId() const {
@@ -130,10 +127,12 @@ CCategory* CCategories::FindByName(const char16_t* name) const {
     return nullptr;
 }
 
-void CCategories::SaveDirtyCategories(CxFile& file) {
+bool CCategories::SaveDirtyCategories(CxFile& file) {
+    CxTransaction transaction(file);
     for (CCategory* c : Nodes<CCategory>(*this)) {
-        if (c->isDirty) c->Save(file, false);
+        if (c->isDirty && !c->Save(file, false)) return false;
     }
+    return transaction.Commit();
 }
 
 bool CCategories::DeleteCategory(CRecords& records, CxFile& file, CCategory* category) {
@@ -141,12 +140,12 @@ bool CCategories::DeleteCategory(CRecords& records, CxFile& file, CCategory* cat
     for (CRecord* r : Nodes<CRecord>(records)) {
         if (r->categoryId == category->id) return false;
     }
-    if (file.Find(category->id + CCategory::kFirstKey)) file.Delete();
+    if (file.Find(category->id + CCategory::kFirstKey) && !file.Delete()) return false;
     Remove(category);
     return true;
 }
 
-void WriteDefaultCategories(CxFile& file) {
+bool WriteDefaultCategories(CxFile& file) {
     int32_t now = platform::CurrentTime();
     for (int32_t i = 0; i < kDefaultCategoryCount; ++i) {
         CCategory c;
@@ -160,6 +159,10 @@ void WriteDefaultCategories(CxFile& file) {
         for (int32_t f = 0; f < 6; ++f) CopyBounded(c.fieldLabel[f], LoadText(IDS_DEFAULT_LABEL1_0 + 100 * f + i), 31);
         unsigned char entry[CCategory::kEntrySize];
         c.Encode(entry);
-        if (!file.Insert(CCategory::kFirstKey + i, entry, CCategory::kEntrySize)) file.Update(entry, CCategory::kEntrySize);
+        if (!file.Insert(CCategory::kFirstKey + i, entry, CCategory::kEntrySize) &&
+            !file.Update(entry, CCategory::kEntrySize)) {
+            return false;
+        }
     }
+    return true;
 }

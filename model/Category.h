@@ -30,7 +30,7 @@ public:
     bool isDirty = false;
 
     // Writes the 564-byte entry under key id + 101.
-    void Save(CxFile& file, bool isNew);
+    bool Save(CxFile& file, bool isNew);
     void Encode(unsigned char* entry) const;
     // Fills the category from a stored entry; false when it is not 564 bytes.
     bool Decode(const unsigned char* entry, int32_t length);
@@ -50,10 +50,10 @@ public:
     // The category with this id, or the first one when none has it.
     CCategory* FindById(int32_t id) const;
     CCategory* FindByName(const char16_t* name) const;
-    void SaveDirtyCategories(CxFile& file);
+    bool SaveDirtyCategories(CxFile& file);
     // Refused (false) while a record still belongs to the category.
     bool DeleteCategory(CRecords& records, CxFile& file, CCategory* category);
 };
 
 // Writes the twelve default categories of a new database.
-void WriteDefaultCategories(CxFile& file);
+bool WriteDefaultCategories(CxFile& file);

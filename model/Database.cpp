@@ -7,12 +7,11 @@ namespace {
 // A database without its settings header is new (or its creation was cut
 // short): it gets the markers and the default categories, in the order the
 // first start has always written them; CSettings then adds the settings.
-void WriteNewDatabaseEntries(CxFile& file) {
-    if (file.Find(CSettings::kHeaderKey)) return;
+bool WriteNewDatabaseEntries(CxFile& file) {
+    if (file.Find(CSettings::kHeaderKey)) return true;
     const unsigned char marker = 0;
-    file.Insert(CCategory::kMarkerKey, &marker, 1);
-    file.Insert(CRecord::kMarkerKey, &marker, 1);
-    WriteDefaultCategories(file);
+    return file.Insert(CCategory::kMarkerKey, &marker, 1) && file.Insert(CRecord::kMarkerKey, &marker, 1) &&
+           WriteDefaultCategories(file);
 }
 
 }  // namespace
@@ -36,36 +35,42 @@ int CDatabase::Open(const char16_t* path, Access access) {
     int opened = access == Access::Write ? file.Open(path) : file.OpenReadOnly(path);
     if (opened != CxFile::kOpened) return opened;
     fault = CheckDatabase(path);
-    if (access == Access::Write) {
-        // A damaged database is never written to: the user may still restore it.
-        if (!fault.empty()) {
-            file.Close();
-            return kDamaged;
-        }
-        WriteNewDatabaseEntries(file);
+    // A damaged database is never written to: the user may still restore it.
+    if (access == Access::Write && !fault.empty()) {
+        file.Close();
+        return kDamaged;
     }
-    Load();
-    return CxFile::kOpened;
+    return Load(access == Access::Write);
 }
 
 int CDatabase::Create(const char16_t* path) {
     Close();
     int created = file.Create(path, kDatabasePageSize, 1, 0);
     if (created != CxFile::kOpened) return created;
-    WriteNewDatabaseEntries(file);
-    Load();
-    return CxFile::kOpened;
+    return Load(true);
 }
 
-void CDatabase::Load() {
+int CDatabase::Load(bool writeMissing) {
+    // What a new database lacks (entries, settings blocks) is one transaction.
+    CxTransaction transaction(file);
+    bool written = !writeMissing || WriteNewDatabaseEntries(file);
     settings = std::make_unique<CSettings>(file, CSettings::kDesktopProfile);
+    written = written && (!transaction.Begun() || transaction.Commit());
     theSettings = settings.get();
     // Records consult the categories while they load.
     loadedWhole = categories.Load(file);
     loadedWhole = records.Load(file, categories) && loadedWhole;
+    if (!written || !file.IoError().empty()) {
+        std::string reason = file.IoError().empty() ? "the file cannot be written" : file.IoError();
+        Close();
+        ioError = reason;
+        return kFailed;
+    }
+    return CxFile::kOpened;
 }
 
 void CDatabase::Close() {
+    ioError.clear();
     if (theSettings == settings.get()) theSettings = nullptr;
     records.Clear();
     categories.Clear();

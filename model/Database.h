@@ -27,22 +27,24 @@ class CDatabase {
 public:
     enum class Access { Read, Write };
     // Results of Open and Create beyond those of CxFile.
-    static constexpr int kDamaged = -4;  // opened for writing, but the check found a fault
+    static constexpr int kDamaged = -5;  // opened for writing, but the check found a fault
+    static constexpr int kFailed = -6;   // a read or write failed (ioError says why); nothing was loaded
 
     CDatabase() = default;
     CDatabase(const CDatabase&) = delete;
     CDatabase& operator=(const CDatabase&) = delete;
     ~CDatabase();
 
-    // Opens an existing database, checks the whole file (the fault, if any,
-    // is kept in `fault`) and loads it. For reading, a damaged file is loaded
-    // as far as it goes and nothing is ever written; for writing, a damaged
-    // file is closed again untouched and kDamaged answered. Otherwise the
-    // result of CxFile::Open.
+    // Opens an existing database (rolling back what a crash left in its
+    // journal), checks the whole file (the fault, if any, is kept in `fault`)
+    // and loads it. For reading, a damaged file is loaded as far as it goes
+    // and nothing is ever written; for writing, a damaged file is closed
+    // again untouched and kDamaged answered. A failed read or write is never
+    // a shorter list: kFailed. Otherwise the result of CxFile::Open.
     int Open(const char16_t* path, Access access);
     // Makes a new database as the program's first start does: the file, the
     // markers, the twelve default categories and the default settings; then
-    // loads it. The result of CxFile::Create.
+    // loads it, all in one transaction. The result of CxFile::Create, or kFailed.
     int Create(const char16_t* path);
     // Forgets the lists and settings and closes the file.
     void Close();
@@ -53,8 +55,9 @@ public:
     CCategories categories;
     CRecords records;
     std::string fault;
+    std::string ioError;       // the system's reason when kFailed was answered
     bool loadedWhole = false;  // every category and record entry was read
 
 private:
-    void Load();
+    int Load(bool writeMissing);
 };

@@ -1,5 +1,7 @@
 // Password and protection changes that re-encipher or decipher stored records.
-// Every record touched is saved again.
+// Every record touched is saved again, once and in its final form, and each
+// change is one transaction: on failure (false) the file and the records in
+// memory are as they were, and so are the key and the verifier.
 #pragma once
 
 #include "security/PasswordRules.h"
@@ -9,16 +11,19 @@ class CRecords;
 class CCategories;
 class CCategory;
 
-void OnPasswordAdded(CRecords& records, CxFile& file, const char16_t* newPassword, const CCategories& categories);
+bool OnPasswordAdded(CRecords& records, CxFile& file, const char16_t* newPassword, const CCategories& categories);
 // masterCipher must hold the old password's key (a successful VerifyPassword).
-void OnPasswordChanged(CRecords& records, CxFile& file, const char16_t* newPassword, const CCategories& categories);
-// The caller then clears the verifier (ClearPassword).
-void OnPasswordRemoved(CRecords& records, CxFile& file, const CCategories& categories);
-void ProtectCategory(CRecords& records, CxFile& file, const CCategories& categories, const CCategory& category);
-void UnprotectCategory(CRecords& records, CxFile& file, const CCategories& categories, const CCategory& category);
+bool OnPasswordChanged(CRecords& records, CxFile& file, const char16_t* newPassword, const CCategories& categories);
+// Deciphers every protected record and clears the verifier (ClearPassword).
+bool OnPasswordRemoved(CRecords& records, CxFile& file, const CCategories& categories);
+// A protection switch is one transaction with the category's own save: the
+// caller opens it (CxTransaction), saves the category, calls these, commits.
+bool ProtectCategory(CRecords& records, CxFile& file, const CCategories& categories, const CCategory& category);
+bool UnprotectCategory(CRecords& records, CxFile& file, const CCategories& categories, const CCategory& category);
 
 // Carries out what the Change Password dialog or `passwd` decided: Add
 // enciphers the protected records under the new password, Change
-// re-enciphers them, Remove deciphers them and clears the verifier.
-void ApplyPasswordAction(PasswordAction action, const char16_t* newPassword, CRecords& records, CxFile& file,
+// re-enciphers them, Remove deciphers them and clears the verifier. False
+// (with everything as it was) when the file could not be written.
+bool ApplyPasswordAction(PasswordAction action, const char16_t* newPassword, CRecords& records, CxFile& file,
                          const CCategories& categories);

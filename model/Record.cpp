@@ -139,7 +139,7 @@ bool CRecord::Decode(const unsigned char* entry, int32_t length) {
     return true;
 }
 
-void CRecord::Save(CxFile& file, bool isEdit) {
+bool CRecord::Save(CxFile& file, bool isEdit) {
     int32_t now = platform::CurrentTime();
     if (isEdit) {
         modified = now;
@@ -151,13 +151,15 @@ void CRecord::Save(CxFile& file, bool isEdit) {
     }
     std::vector<unsigned char> entry(static_cast<size_t>(EntrySize()));
     Encode(entry.data());
+    bool saved = false;
     if (isEdit && file.Find(fileKey)) {
-        file.Update(entry.data(), static_cast<int32_t>(entry.size()));
+        saved = file.Update(entry.data(), static_cast<int32_t>(entry.size()));
     } else {
         fileKey = file.FirstFreeKey(kMarkerKey);
-        file.Insert(fileKey, entry.data(), static_cast<int32_t>(entry.size()));
+        saved = file.Insert(fileKey, entry.data(), static_cast<int32_t>(entry.size()));
     }
     platform::Wipe(entry.data(), entry.size());
+    return saved;
 }
 
 bool CRecord::EncipherBlock(const CCategories* categories) {
@@ -182,6 +184,7 @@ bool CRecords::Load(CxFile& file, const CCategories& categories) {
     std::vector<unsigned char> entry;
     while (file.Next()) {
         int32_t key = 0;
+        if (!file.IoError().empty()) break;
         auto* record = new CRecord;
         if (!file.ReadEntry(entry) || !file.GetKey(key) ||
             !record->Decode(entry.data(), static_cast<int32_t>(entry.size()))) {
@@ -195,11 +198,12 @@ bool CRecords::Load(CxFile& file, const CCategories& categories) {
         Append(record);
     }
     platform::Wipe(entry.data(), entry.size());
-    return sound && file.Damage().empty();
+    return sound && file.Damage().empty() && file.IoError().empty();
 }
 
-void CRecords::DeleteRecord(CxFile& file, CRecord* record) {
-    if (!record) return;
-    if (file.Find(record->fileKey)) file.Delete();
+bool CRecords::DeleteRecord(CxFile& file, CRecord* record) {
+    if (!record) return true;
+    if (file.Find(record->fileKey) && !file.Delete()) return false;
     Remove(record);
+    return true;
 }

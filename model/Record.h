@@ -33,7 +33,7 @@ public:
     void GetField(int32_t index, CString& out) const;
     CString GetField(int32_t index) const;
 
-    void Save(CxFile& file, bool isEdit);
+    bool Save(CxFile& file, bool isEdit);
     // Applies the field cipher to the whole block when the record's category
     // is protected; neither looks at or changes isEnciphered.
     bool EncipherBlock(const CCategories* categories);
@@ -70,7 +70,7 @@ public:
     // Reads every stored record; false when an entry was damaged and left out.
     bool Load(CxFile& file, const CCategories& categories);
     // Removes the record's entry and destroys the record.
-    void DeleteRecord(CxFile& file, CRecord* record);
+    bool DeleteRecord(CxFile& file, CRecord* record);
 };
 
 // The masked text shown for protected values while the data is locked.

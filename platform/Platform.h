@@ -39,14 +39,44 @@ public:
     size_t WriteAt(int64_t offset, const void* buffer, size_t count);
     bool Flush();
     int64_t Size();
+    // Cuts or extends the file to this many bytes.
+    bool Truncate(int64_t size);
+    const std::u16string& Path() const { return path; }
 
 private:
+    std::u16string path;
 #ifdef _WIN32
     void* handle = reinterpret_cast<void*>(static_cast<intptr_t>(-1));
 #else
     int fd = -1;
 #endif
 };
+
+// Deletes a file; true when it is gone (also when it was never there).
+bool RemoveFile(const char16_t* path);
+bool FileExists(const char16_t* path);
+// Replaces the target when it exists.
+bool RenameFile(const char16_t* from, const char16_t* to);
+// Seconds since 1970-01-01 UTC of the file's last change, or -1.
+int64_t FileModifiedTime(const char16_t* path);
+// Makes the folder entries of the file's folder durable, where the system
+// needs that for a newly made file to survive a power loss (POSIX).
+bool FlushFolderOf(const char16_t* path);
+// The system's reason for the last failed file operation, as text.
+std::string LastErrorText();
+void SleepMilliseconds(int milliseconds);
+
+// Sees every read, write, flush, truncation and removal of files before it
+// happens, and may make it fail as the system would. Only tests install one.
+enum class FileOp { Read, Write, Flush, Truncate, Remove };
+class FileObserver {
+public:
+    virtual ~FileObserver() = default;
+    virtual bool Allow(FileOp op, const std::u16string& path, int64_t offset, const void* data, size_t count) = 0;
+};
+void SetFileObserver(FileObserver* observer);
+// False when an installed observer refuses the operation.
+bool FileOpAllowed(FileOp op, const std::u16string& path, int64_t offset, const void* data, size_t count);
 
 // UTF-8 to UTF-16 and back. Invalid sequences become U+FFFD.
 std::u16string Utf8ToUtf16(const char* bytes, size_t count);

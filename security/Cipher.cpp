@@ -58,19 +58,19 @@ bool VerifyPassword(const char16_t* password) {
     return right;
 }
 
-void SetPassword(const char16_t* password) {
-    if (!theSettings) return;
+bool SetPassword(const char16_t* password) {
+    if (!theSettings) return false;
     ProfileSettings& active = theSettings->Active();
     int32_t keyLength = 0;
     MakeVerifier(password, masterCipher, active.verifier, keyLength);
     active.verifierLength = keyLength;
-    theSettings->SaveSettings();
+    return theSettings->SaveSettings();
 }
 
-void ClearPassword() {
-    if (!theSettings) return;
+bool ClearPassword() {
+    if (!theSettings) return false;
     ProfileSettings& active = theSettings->Active();
     std::memset(active.verifier, 0, sizeof active.verifier);
     active.verifierLength = 0;
-    theSettings->SaveSettings();
+    return theSettings->SaveSettings();
 }

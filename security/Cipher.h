@@ -21,7 +21,8 @@ void DecipherBuffer(void* buffer, int32_t byteCount);
 bool HasPassword();
 // True when the password matches the verifier; its schedule then becomes masterCipher.
 bool VerifyPassword(const char16_t* password);
-// Keys masterCipher, stores the new verifier and saves the settings.
-void SetPassword(const char16_t* password);
+// Keys masterCipher, stores the new verifier and saves the settings; false
+// when the settings could not be saved.
+bool SetPassword(const char16_t* password);
 // Clears the verifier and saves the settings (after every record was deciphered).
-void ClearPassword();
+bool ClearPassword();

@@ -27,11 +27,21 @@ bool CxFile::OpenHandle(const char16_t* path, bool create) { return file.OpenSha
 
 bool CxFile::IsOpen() { return file.IsOpen(); }
 
-void CxFile::Flush() {
-    if (IsOpen() && unflushed) {
-        file.Flush();
-        unflushed = false;
+bool CxFile::Flush() {
+    if (!IsOpen() || !unflushed) return IsOpen();
+    if (!file.Flush()) {
+        NoteIoFailure();
+        return false;
     }
+    unflushed = false;
+    return true;
+}
+
+void CxFile::NoteIoFailure() {
+    if (ioError.empty()) ioError = platform::LastErrorText();
+    if (ioError.empty()) ioError = "input/output error";
+    // Whatever the transaction read after this cannot be trusted.
+    if (depth > 0) failed = true;
 }
 
 int32_t CxFile::RawRead(int64_t offset, void* buffer, int32_t count) {
@@ -41,7 +51,12 @@ int32_t CxFile::RawRead(int64_t offset, void* buffer, int32_t count) {
     if (offset < readAheadStart || offset + count > readAheadStart + static_cast<int64_t>(readAhead.size())) {
         readAheadStart = offset;
         readAhead.resize(kReadAheadSize);
-        readAhead.resize(file.ReadAt(offset, readAhead.data(), kReadAheadSize));
+        size_t got = file.ReadAt(offset, readAhead.data(), kReadAheadSize);
+        // A block cut short inside the file is a failed read, not its end
+        // (pages a transaction appends are not on disk yet).
+        int64_t onDisk = depth > 0 ? originalSize : fileSize;
+        if (got < kReadAheadSize && offset + static_cast<int64_t>(got) < onDisk) NoteIoFailure();
+        readAhead.resize(got);
         if (offset + count > readAheadStart + static_cast<int64_t>(readAhead.size())) {
             int64_t available = readAheadStart + static_cast<int64_t>(readAhead.size()) - offset;
             count = static_cast<int32_t>(available > 0 ? available : 0);
@@ -55,6 +70,7 @@ int32_t CxFile::RawWrite(int64_t offset, const void* buffer, int32_t count) {
     if (count <= 0 || offset < 0) return 0;
     unflushed = true;
     auto written = static_cast<int32_t>(file.WriteAt(offset, buffer, static_cast<size_t>(count)));
+    if (written != count) NoteIoFailure();
     // What was read ahead must show what is now in the file.
     int64_t end = readAheadStart + static_cast<int64_t>(readAhead.size());
     if (offset < end && offset + count > readAheadStart) {
@@ -69,39 +85,218 @@ int32_t CxFile::RawWrite(int64_t offset, const void* buffer, int32_t count) {
 
 int64_t CxFile::Seek(int64_t offset, int origin) { return file.Seek(offset, origin); }
 
-void CxFile::WriteHeader() {
-    // An unchanged header is already on disk; rewriting and flushing it would
-    // only cost a disk flush per page appended.
-    if (std::memcmp(&header, &writtenHeader, sizeof header) == 0) return;
-    RawWrite(0, &header, kHeaderSize);
+bool CxFile::WriteHeader() {
+    // An unchanged header is already on disk.
+    if (std::memcmp(&header, &writtenHeader, sizeof header) == 0) return true;
+    if (RawWrite(0, &header, kHeaderSize) != kHeaderSize) return false;
     writtenHeader = header;
-    Flush();
+    return true;
 }
 
 int32_t CxFile::AllocPage() {
     int32_t page = header.freeListHead;
     if (page > 0) {
         int32_t nextFree = kNone;
-        if (RawRead(page, &nextFree, 4) == 4 && (nextFree < 1 || IsPageOffset(nextFree))) {
+        if (IsPageOffset(page) && ReadStored(page, &nextFree, 4) && (nextFree < 1 || IsPageOffset(nextFree))) {
             header.freeListHead = nextFree;
-            WriteHeader();
             return page;
         }
         // Leave the broken list as it is and grow the file instead.
         ReportDamage(At("free list link of the page", page) + " leads outside the file's pages");
     }
     page = static_cast<int32_t>(fileSize);
-    if (RawWrite(page, dataPage.words.data(), header.pageSize) != header.pageSize) return kNone;
+    if (fileSize + header.pageSize > INT32_MAX) return kNone;
     fileSize += header.pageSize;
-    WriteHeader();
+    std::vector<unsigned char> zeros(static_cast<size_t>(header.pageSize), 0);
+    if (!WritePage(page, zeros.data())) return kNone;
     return page;
 }
 
-void CxFile::FreePage(int32_t offset) {
-    if (offset < 1) return;
-    RawWrite(offset, &header.freeListHead, 4);
+bool CxFile::FreePage(int32_t offset) {
+    if (offset < 1) return true;
+    // Only the link is read; the rest is zeroed so released values do not linger.
+    std::vector<int32_t> words(static_cast<size_t>(header.pageSize) / 4, 0);
+    words[0] = header.freeListHead;
+    if (!WritePage(offset, words.data())) return false;
     header.freeListHead = offset;
-    WriteHeader();
+    return true;
+}
+
+bool CxFile::ReadStored(int32_t offset, void* buffer, int32_t count) {
+    if (depth > 0) {
+        if (offset >= originalSize) {
+            auto at = static_cast<size_t>(offset - originalSize);
+            if (at + static_cast<size_t>(count) > appended.size()) return false;
+            std::memcpy(buffer, appended.data() + at, static_cast<size_t>(count));
+            return true;
+        }
+        auto changed = changedPages.find(offset);
+        if (changed != changedPages.end()) {
+            std::memcpy(buffer, changed->second.data(), static_cast<size_t>(count));
+            return true;
+        }
+    }
+    return RawRead(offset, buffer, count) == count;
+}
+
+bool CxFile::WritePage(int32_t offset, const void* bytes) {
+    if (depth == 0 || failed || !IsPageOffset(offset)) return false;
+    const auto* from = static_cast<const unsigned char*>(bytes);
+    auto size = static_cast<size_t>(header.pageSize);
+    if (offset >= originalSize) {
+        auto at = static_cast<size_t>(offset - originalSize);
+        if (appended.size() < at + size) appended.resize(at + size, 0);
+        std::memcpy(appended.data() + at, from, size);
+    } else {
+        changedPages[offset].assign(from, from + size);
+    }
+    return true;
+}
+
+bool CxFile::WriteIndexPage(IndexPage& page) {
+    // Slots past the count hold nothing the file needs; zeroed, entries
+    // moved or deleted do not linger there.
+    size_t used = 6 + 3 * static_cast<size_t>(std::clamp(page.Count(), 0, Capacity()));
+    std::fill(page.words.begin() + static_cast<std::ptrdiff_t>(std::min(used, page.words.size())), page.words.end(), 0);
+    return WritePage(page.Self(), page.words.data());
+}
+
+// ---- transactions ------------------------------------------------------------
+
+bool CxFile::Begin() {
+    if (!Writable() || failed) return false;
+    if (depth++ > 0) return true;
+    ioError.clear();
+    originalHeader = header;
+    originalSize = fileSize;
+    changedPages.clear();
+    appended.clear();
+    return true;
+}
+
+bool CxFile::Finish(bool done) {
+    if (!done) failed = true;
+    return Commit() && done;
+}
+
+void CxFile::Rollback() {
+    if (depth == 0) return;
+    failed = true;
+    Commit();
+}
+
+bool CxFile::Commit() {
+    if (depth == 0) return false;
+    if (--depth > 0) return !failed;
+    if (failed) {
+        DiscardChanges();
+        return false;
+    }
+    // What was read ahead stays right: the commit's writes update it.
+    bool committed = CommitChanges();
+    if (!committed) DiscardChanges();
+    changedPages.clear();
+    appended.clear();
+    return committed;
+}
+
+bool CxFile::CommitChanges() {
+    if (changedPages.empty() && appended.empty() && std::memcmp(&header, &originalHeader, sizeof header) == 0) return true;
+    // The journal: the originals of the changed pages, as the file holds them.
+    JournalImage image;
+    image.pageSize = header.pageSize;
+    image.originalSize = originalSize;
+    image.newSize = fileSize;
+    std::memcpy(image.header, &writtenHeader, kHeaderSize);
+    image.pages.resize(changedPages.size() * static_cast<size_t>(header.pageSize));
+    JournalHash after;
+    after.Add(&fileSize, sizeof fileSize);
+    after.Add(&header, kHeaderSize);
+    size_t i = 0;
+    for (const auto& [offset, bytes] : changedPages) {
+        image.offsets.push_back(offset);
+        if (RawRead(offset, image.pages.data() + i * bytes.size(), header.pageSize) != header.pageSize) {
+            NoteIoFailure();
+            return false;
+        }
+        after.Add(bytes.data(), bytes.size());
+        ++i;
+    }
+    after.Add(appended.data(), appended.size());
+    image.afterHash = after.Value();
+
+    const std::u16string journalPath = JournalPathFor(file.Path());
+    bool madeJournal = false;
+    if (!journal.IsOpen()) {
+        madeJournal = !platform::FileExists(journalPath.c_str());
+        if (!journal.OpenShared(journalPath.c_str(), true)) {
+            NoteIoFailure();
+            return false;
+        }
+    }
+    auto invalidateJournal = [this] {
+        const unsigned char zeros[kJournalMagicSize] = {};
+        journal.WriteAt(0, zeros, sizeof zeros);
+    };
+    std::vector<unsigned char> bytes = EncodeJournal(image);
+    // The folder too, where a new file's name is not durable with its data.
+    if (journal.WriteAt(0, bytes.data(), bytes.size()) != bytes.size() || !journal.Flush() ||
+        (madeJournal && !platform::FlushFolderOf(journalPath.c_str()))) {
+        NoteIoFailure();
+        // The database is untouched; even a journal that did reach the disk
+        // only holds the file as it still is.
+        invalidateJournal();
+        return false;
+    }
+    if (!WriteChanges()) {
+        NoteIoFailure();
+        if (RollBackJournal(file, image)) invalidateJournal();
+        else broken = true;  // the journal stays hot; the next open rolls it back
+        return false;
+    }
+    // Invalidating the journal commits. Should this write be lost, the
+    // journal's hash of the end state still shows the transaction finished.
+    invalidateJournal();
+    return true;
+}
+
+bool CxFile::WriteChanges() {
+    const auto size = static_cast<size_t>(header.pageSize);
+    // Neighbouring pages go out in one write.
+    std::vector<unsigned char> run;
+    int32_t runStart = kNone;
+    auto writeRun = [&] {
+        bool written = run.empty() || RawWrite(runStart, run.data(), static_cast<int32_t>(run.size())) ==
+                                          static_cast<int32_t>(run.size());
+        run.clear();
+        return written;
+    };
+    for (const auto& [offset, bytes] : changedPages) {
+        if (!run.empty() && runStart + static_cast<int64_t>(run.size()) != offset && !writeRun()) return false;
+        if (run.empty()) runStart = offset;
+        run.insert(run.end(), bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(size));
+    }
+    if (!writeRun()) return false;
+    if (!appended.empty() && RawWrite(originalSize, appended.data(), static_cast<int32_t>(appended.size())) !=
+                                 static_cast<int32_t>(appended.size())) {
+        return false;
+    }
+    return WriteHeader() && Flush();
+}
+
+void CxFile::DiscardChanges() {
+    depth = 0;
+    failed = false;
+    header = originalHeader;
+    writtenHeader = originalHeader;  // put back on disk, or never written
+    fileSize = originalSize;
+    changedPages.clear();
+    appended.clear();
+    readAhead.clear();
+    cursor = kNone;
+    haveFreeKeyHint = false;
+    std::fill(current.words.begin(), current.words.end(), 0);
+    if (!broken && header.firstIndexPage > 0) LoadIndexPage(header.firstIndexPage, current);
 }
 
 // ---- checks ------------------------------------------------------------------
@@ -119,14 +314,15 @@ bool CxFile::IsPageOffset(int32_t offset) const {
            static_cast<int64_t>(offset) + header.pageSize <= fileSize;
 }
 
-bool CxFile::Usable() { return IsOpen() && headerSound; }
+bool CxFile::Usable() { return IsOpen() && headerSound && !broken; }
 
-bool CxFile::Writable() { return Usable() && damage.empty() && !readOnly; }
+bool CxFile::Writable() { return Usable() && damage.empty() && !readOnly && !failed; }
 
 bool CxFile::CursorValid() { return cursor >= 0 && cursor < current.Count(); }
 
 void CxFile::ReportDamage(const std::string& what) {
     if (damage.empty()) damage = what;
+    if (depth > 0) failed = true;
 }
 
 bool CxFile::ReadPage(int32_t offset, std::vector<int32_t>& words) {
@@ -134,15 +330,13 @@ bool CxFile::ReadPage(int32_t offset, std::vector<int32_t>& words) {
         ReportDamage(At("a link to a page", offset) + " that is not a page of the file");
         return false;
     }
-    if (RawRead(offset, words.data(), header.pageSize) != header.pageSize) {
-        ReportDamage(At("the page", offset) + " cannot be read");
+    if (!ReadStored(offset, words.data(), header.pageSize)) {
+        // A failed read says nothing about the file's format: it is told
+        // through IoError, and the file stays writable once reads work again.
+        NoteIoFailure();
         return false;
     }
     return true;
-}
-
-bool CxFile::WritePage(int32_t offset, std::vector<int32_t>& words) {
-    return RawWrite(offset, words.data(), header.pageSize) == header.pageSize;
 }
 
 bool CxFile::LoadIndexPage(int32_t offset, IndexPage& page) {
@@ -222,6 +416,8 @@ bool CxFile::WriteDataChain(int32_t first, const unsigned char* data, int32_t le
         dataPage.PrevPage() = previous;
         dataPage.Count() = n;
         if (n > 0) std::memcpy(dataPage.Bytes(), data + done, static_cast<size_t>(n));
+        // The unused tail is zeroed: what the buffer held before stays out of the file.
+        std::memset(dataPage.Bytes() + n, 0, static_cast<size_t>(DataCapacity() - n));
         done += n;
         int32_t next = kNone;
         if (done < length) {
@@ -229,15 +425,18 @@ bool CxFile::WriteDataChain(int32_t first, const unsigned char* data, int32_t le
             if (next == kNone) return false;
         }
         dataPage.NextPage() = next;
-        if (!WritePage(page, dataPage.words)) return false;
+        if (!WritePage(page, dataPage.words.data())) return false;
         previous = page;
         page = next;
     } while (page != kNone);
     return true;
 }
 
-void CxFile::ReleaseChain(const std::vector<int32_t>& offsets) {
-    for (int32_t page : offsets) FreePage(page);
+bool CxFile::ReleaseChain(const std::vector<int32_t>& offsets) {
+    for (int32_t page : offsets) {
+        if (!FreePage(page)) return false;
+    }
+    return true;
 }
 
 void CxFile::CheckFreeList() {
@@ -262,6 +461,29 @@ void CxFile::CheckFreeList() {
 
 // ---- opening and closing -----------------------------------------------------
 
+namespace {
+
+// A reader cannot roll back through its own handle: it takes the writer's
+// access for that, which only works when no live writer holds it. A writer
+// that holds it and has a valid journal is in the middle of a transaction;
+// the reader waits for it a little, then gives up.
+int SettleJournalForReading(platform::File& database) {
+    constexpr int kWaitSteps = 40, kStepMilliseconds = 50;
+    const std::u16string journalPath = JournalPathFor(database.Path());
+    for (int step = 0;; ++step) {
+        JournalImage image;
+        if (!platform::FileExists(journalPath.c_str()) || !ReadJournal(journalPath, image)) return CxFile::kOpened;
+        platform::File writer;
+        if (writer.OpenShared(database.Path().c_str(), false)) {
+            return RecoverDatabase(writer) == Recovery::kFailed ? CxFile::kCannotOpen : CxFile::kOpened;
+        }
+        if (step == kWaitSteps) return CxFile::kBusy;
+        platform::SleepMilliseconds(kStepMilliseconds);
+    }
+}
+
+}  // namespace
+
 int CxFile::Open(const char16_t* path) { return OpenExisting(path, false); }
 
 int CxFile::OpenReadOnly(const char16_t* path) { return OpenExisting(path, true); }
@@ -271,6 +493,15 @@ int CxFile::OpenExisting(const char16_t* path, bool forReading) {
     bool opened = forReading ? file.OpenForRead(path, true) : OpenHandle(path, false);
     if (!opened) return kCannotOpen;
     readOnly = forReading;
+    // A transaction cut short leaves its journal; the file is read only
+    // after it has been rolled back.
+    int settled = kOpened;
+    if (forReading) settled = SettleJournalForReading(file);
+    else if (RecoverDatabase(file) == Recovery::kFailed) settled = kCannotOpen;
+    if (settled != kOpened) {
+        Close();
+        return settled;
+    }
     int64_t size = Seek(0, 2);
     if (size <= 35) {
         Close();
@@ -321,9 +552,13 @@ int CxFile::Create(const char16_t* path, int32_t requestedPageSize, int32_t firs
     header.firstIndexPage = kNone;
     header.freeListHead = kNone;
     headerSound = true;
-    RawWrite(0, &header, kHeaderSize);
+    // A journal beside a file that was missing belongs to no file of ours.
+    platform::RemoveFile(JournalPathFor(file.Path()).c_str());
+    if (RawWrite(0, &header, kHeaderSize) != kHeaderSize || !Flush()) {
+        Close();
+        return kCannotOpen;
+    }
     writtenHeader = header;
-    Flush();
     fileSize = std::max<int64_t>(file.Size(), kHeaderSize);
     current.words.assign(static_cast<size_t>(ps) / 4, 0);
     dataPage.words.assign(static_cast<size_t>(ps) / 4, 0);
@@ -338,10 +573,26 @@ void CxFile::GetUserValues(int32_t& first, int32_t& second) {
 }
 
 void CxFile::Close() {
+    if (depth > 0) {
+        failed = true;
+        depth = 1;
+        Commit();
+    }
+    if (journal.IsOpen()) {
+        std::u16string journalPath = journal.Path();
+        journal.Close();
+        // Every transaction was committed or undone; a broken one keeps its
+        // journal for the next open.
+        if (!broken) platform::RemoveFile(journalPath.c_str());
+    }
     if (IsOpen()) {
         Flush();
         file.Close();
     }
+    broken = false;
+    failed = false;
+    depth = 0;
+    ioError.clear();
     if (buffersAllocated) {
         current.words.clear();
         dataPage.words.clear();
@@ -508,12 +759,9 @@ bool CxFile::SplitPage(int32_t key) {
     int32_t neighbour = before ? p.PrevPage() : p.NextPage();
     // Read and check the neighbour first, so a broken link stops the split
     // before anything is written.
-    if (neighbour > 0) {
-        IndexPage check;
-        check.words.assign(p.words.size(), 0);
-        if (!LoadIndexPage(neighbour, check)) return false;
-        dataPage.words = check.words;
-    }
+    IndexPage linked;
+    linked.words.assign(p.words.size(), 0);
+    if (neighbour > 0 && !LoadIndexPage(neighbour, linked)) return false;
     int32_t n = AllocPage();
     if (n == kNone) return false;
 
@@ -523,8 +771,8 @@ bool CxFile::SplitPage(int32_t key) {
     fresh.Self() = n;
     if (before) {
         if (neighbour > 0) {
-            dataPage.words[3] = n;  // the neighbour's next link
-            WritePage(neighbour, dataPage.words);
+            linked.NextPage() = n;
+            if (!WriteIndexPage(linked)) return false;
         } else {
             header.firstIndexPage = n;
         }
@@ -558,8 +806,8 @@ bool CxFile::SplitPage(int32_t key) {
         }
     } else {
         if (neighbour > 0) {
-            dataPage.words[4] = n;  // the neighbour's previous link
-            WritePage(neighbour, dataPage.words);
+            linked.PrevPage() = n;
+            if (!WriteIndexPage(linked)) return false;
         }
         fresh.Low() = fresh.High() = p.High();
         fresh.NextPage() = p.NextPage();
@@ -577,8 +825,7 @@ bool CxFile::SplitPage(int32_t key) {
         p.Count() = keep;
         if (keep > 0) p.High() = p.Key(keep - 1);
     }
-    WritePage(p.Self(), p.words);
-    WritePage(n, fresh.words);
+    if (!WriteIndexPage(p) || !WriteIndexPage(fresh)) return false;
     if (key < p.Low() || key > p.High()) current.words.swap(fresh.words);
     return true;
 }
@@ -586,9 +833,20 @@ bool CxFile::SplitPage(int32_t key) {
 bool CxFile::Insert(int32_t key, const void* data, int32_t length) {
     cursor = kNone;
     if (length < 0 || (length > 0 && !data)) return false;
-    if (Find(key)) return false;
-    if (!Writable()) return false;
-    const auto* bytes = static_cast<const unsigned char*>(data);
+    if (!Writable()) {
+        Find(key);  // the cursor still goes to an existing entry
+        return false;
+    }
+    // The search belongs to the transaction: a read that fails in it fails the insert.
+    if (!Begin()) return false;
+    if (Find(key)) {
+        Commit();
+        return false;
+    }
+    return Finish(!failed && InsertEntry(key, static_cast<const unsigned char*>(data), length));
+}
+
+bool CxFile::InsertEntry(int32_t key, const unsigned char* bytes, int32_t length) {
     if (header.firstIndexPage < 1) {
         int32_t page = AllocPage();
         if (page == kNone) return false;
@@ -639,32 +897,38 @@ bool CxFile::Insert(int32_t key, const void* data, int32_t length) {
         current.Length(i) = length;
         current.Count() += 1;
     }
-    WritePage(current.Self(), current.words);
-    WriteHeader();
-    bool written = WriteDataChain(current.DataPage(cursor), bytes, length);
-    Flush();
-    return written;
+    return WriteIndexPage(current) && WriteDataChain(current.DataPage(cursor), bytes, length);
 }
 
 bool CxFile::Update(const void* data, int32_t length) {
     if (length < 0 || (length > 0 && !data)) return false;
     if (!Writable() || !CursorValid()) return false;
+    if (!Begin()) return false;
+    return Finish(UpdateEntry(data, length));
+}
+
+bool CxFile::UpdateEntry(const void* data, int32_t length) {
     std::vector<int32_t> old;
     if (!WalkDataChain(current.DataPage(cursor), current.Length(cursor), &old, nullptr)) return false;
-    ReleaseChain(old);
+    if (!ReleaseChain(old)) return false;
     int32_t dataStart = AllocPage();
     if (dataStart == kNone) return false;
     current.DataPage(cursor) = dataStart;
     current.Length(cursor) = length;
-    bool written = WriteDataChain(dataStart, static_cast<const unsigned char*>(data), length);
-    WritePage(current.Self(), current.words);
-    Flush();
-    return written;
+    return WriteDataChain(dataStart, static_cast<const unsigned char*>(data), length) && WriteIndexPage(current);
 }
 
 bool CxFile::Delete() {
     if (!Writable() || !CursorValid()) return false;
     int32_t key = current.Key(cursor);
+    if (!Begin()) return false;
+    if (!Finish(DeleteEntry())) return false;
+    if (haveFreeKeyHint && key >= freeKeyFrom && key < freeKeyHint) freeKeyHint = key;
+    First();
+    return true;
+}
+
+bool CxFile::DeleteEntry() {
     std::vector<int32_t> old;
     if (!WalkDataChain(current.DataPage(cursor), current.Length(cursor), &old, nullptr)) return false;
     IndexPage previous, following;
@@ -675,29 +939,25 @@ bool CxFile::Delete() {
     if (hasPrevious && !LoadIndexPage(current.PrevPage(), previous)) return false;
     if (hasFollowing && !LoadIndexPage(current.NextPage(), following)) return false;
 
-    ReleaseChain(old);
+    if (!ReleaseChain(old)) return false;
+    bool written = true;
     if (current.Count() == 1) {
         if (hasPrevious) {
             previous.NextPage() = current.NextPage();
-            WritePage(previous.Self(), previous.words);
+            written = WriteIndexPage(previous);
         } else {
             header.firstIndexPage = hasFollowing ? current.NextPage() : kNone;
-            WriteHeader();
         }
         if (hasFollowing) {
             following.PrevPage() = current.PrevPage();
-            WritePage(following.Self(), following.words);
+            written = written && WriteIndexPage(following);
         }
-        FreePage(current.Self());
+        written = written && FreePage(current.Self());
     } else {
         current.MoveEntries(cursor, cursor + 1, current.Count() - cursor - 1);
         current.Count() -= 1;
-        WritePage(current.Self(), current.words);
+        written = WriteIndexPage(current);
     }
     cursor = kNone;
-    WriteHeader();
-    Flush();
-    if (haveFreeKeyHint && key >= freeKeyFrom && key < freeKeyHint) freeKeyHint = key;
-    First();
-    return true;
+    return written;
 }

@@ -6,11 +6,20 @@
 // the format is reported through Damage() and is never written to again, and
 // every walk of a chain is bounded, so a damaged or hostile file cannot make
 // an operation loop, overflow a buffer or spread the damage.
+//
+// Every change is a transaction (see storage/Journal.h): pages changed are
+// kept in memory until the outermost Commit, which journals the originals,
+// writes the file and flushes it. Insert, Update and Delete are each one
+// transaction, or join the caller's when one is open. The first failure
+// inside a transaction refuses every further change and makes its Commit
+// answer false, with the file as it was before Begin.
 #pragma once
 
 #include "platform/Platform.h"
+#include "storage/Journal.h"
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -26,6 +35,8 @@ public:
     static constexpr int kOpened = 0;
     static constexpr int kCannotOpen = -2;
     static constexpr int kOtherFormat = -3;
+    // A reader found another process in the middle of writing the file.
+    static constexpr int kBusy = -4;
 
     explicit CxFile(const char* signature);
     CxFile(const CxFile&) = delete;
@@ -65,16 +76,29 @@ public:
     const std::string& Damage() const { return damage; }
     int32_t PageSize() const { return header.pageSize; }
 
+    // Transactions; a nested Begin joins the outer one, only the outermost
+    // Commit writes. Begin fails on a file that cannot be written.
+    bool Begin();
+    bool Commit();
+    void Rollback();
+    bool InTransaction() const { return depth > 0; }
+    // A change inside the transaction in progress failed (or an earlier
+    // commit could not be undone): everything since Begin will be discarded.
+    bool Failed() const { return failed || broken; }
+    // The system's reason for the first read, write or flush that failed
+    // since the file was opened or the latest outermost Begin, or empty.
+    const std::string& IoError() const { return ioError; }
+
 protected:
     virtual bool OpenHandle(const char16_t* path, bool create);
-    virtual void Flush();
+    virtual bool Flush();
     // Reads and writes at a position (a single system call where there is one).
     virtual int32_t RawRead(int64_t offset, void* buffer, int32_t count);
     virtual int32_t RawWrite(int64_t offset, const void* buffer, int32_t count);
     virtual int64_t Seek(int64_t offset, int origin);
-    virtual void WriteHeader();
+    virtual bool WriteHeader();
     virtual int32_t AllocPage();
-    virtual void FreePage(int32_t offset);
+    virtual bool FreePage(int32_t offset);
     virtual bool SplitPage(int32_t key);
 
 private:
@@ -123,14 +147,25 @@ private:
     void ReportDamage(const std::string& what);
 
     bool ReadPage(int32_t offset, std::vector<int32_t>& words);
-    bool WritePage(int32_t offset, std::vector<int32_t>& words);
+    // Reads within one page, from the transaction's pages where it holds it.
+    bool ReadStored(int32_t offset, void* buffer, int32_t count);
+    bool WritePage(int32_t offset, const void* bytes);
+    bool WriteIndexPage(IndexPage& page);
+    void NoteIoFailure();
+    bool Finish(bool done);
+    bool CommitChanges();
+    bool WriteChanges();
+    void DiscardChanges();
+    bool InsertEntry(int32_t key, const unsigned char* bytes, int32_t length);
+    bool UpdateEntry(const void* data, int32_t length);
+    bool DeleteEntry();
     bool LoadIndexPage(int32_t offset, IndexPage& page);
     bool LoadDataPage(int32_t offset);
     // Reads a payload's chain into the data page buffer page by page,
     // collecting its offsets; false (and damage) when it breaks the format.
     bool WalkDataChain(int32_t first, int32_t length, std::vector<int32_t>* offsets, unsigned char* out);
     bool WriteDataChain(int32_t first, const unsigned char* data, int32_t length);
-    void ReleaseChain(const std::vector<int32_t>& offsets);
+    bool ReleaseChain(const std::vector<int32_t>& offsets);
     void CheckFreeList();
     int OpenExisting(const char16_t* path, bool readOnly);
 
@@ -152,6 +187,42 @@ private:
     int32_t freeKeyHint = 0;
     bool haveFreeKeyHint = false;
     platform::File file;
+    std::string ioError;
+
+    // The transaction in progress.
+    int depth = 0;
+    bool failed = false;
+    // A commit failed after the file was touched and could not be undone
+    // here; the journal stays, and the next open rolls it back.
+    bool broken = false;
+    Header originalHeader{};
+    int64_t originalSize = 0;
+    std::map<int32_t, std::vector<unsigned char>> changedPages;  // inside the original size
+    std::vector<unsigned char> appended;                         // from the original size on
+    platform::File journal;
+
     std::vector<unsigned char> readAhead;  // file bytes from readAheadStart on
     int64_t readAheadStart = 0;
+};
+
+// One transaction for a scope: rolled back unless committed.
+class CxTransaction {
+public:
+    explicit CxTransaction(CxFile& recordFile) : file(recordFile), begun(recordFile.Begin()) {}
+    ~CxTransaction() {
+        if (begun && !finished) file.Rollback();
+    }
+    CxTransaction(const CxTransaction&) = delete;
+    CxTransaction& operator=(const CxTransaction&) = delete;
+
+    bool Begun() const { return begun; }
+    bool Commit() {
+        finished = true;
+        return begun && file.Commit();
+    }
+
+private:
+    CxFile& file;
+    bool begun;
+    bool finished = false;
 };

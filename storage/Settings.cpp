@@ -69,19 +69,25 @@ bool CSettings::ReadBlock(int32_t key, void* block, int32_t size) {
     return true;
 }
 
-void CSettings::WriteBlock(int32_t key, const void* block, int32_t size) {
-    if (!file.Insert(key, block, size)) file.Update(block, size);
+bool CSettings::WriteBlock(int32_t key, const void* block, int32_t size) {
+    return file.Insert(key, block, size) || file.Update(block, size);
 }
 
-void CSettings::LoadSettings() {
+bool CSettings::LoadSettings() {
     FillDefaults();
+    // Blocks a new database lacks are written in one transaction; on a file
+    // that cannot be written the transaction is refused and so are the writes.
+    CxTransaction transaction(file);
     if (!ReadBlock(kHeaderKey, &header, sizeof header)) WriteBlock(kHeaderKey, &header, sizeof header);
     if (!ReadBlock(kHandheldKey, &handheld, sizeof handheld)) WriteBlock(kHandheldKey, &handheld, sizeof handheld);
     if (!ReadBlock(kDesktopKey, &desktop, sizeof desktop)) WriteBlock(kDesktopKey, &desktop, sizeof desktop);
+    return !transaction.Begun() || transaction.Commit();
 }
 
-void CSettings::SaveSettings() {
-    WriteBlock(kHeaderKey, &header, sizeof header);
-    if (profile == kDesktopProfile) WriteBlock(kDesktopKey, &desktop, sizeof desktop);
-    else WriteBlock(kHandheldKey, &handheld, sizeof handheld);
+bool CSettings::SaveSettings() {
+    CxTransaction transaction(file);
+    if (!WriteBlock(kHeaderKey, &header, sizeof header)) return false;
+    bool saved = profile == kDesktopProfile ? WriteBlock(kDesktopKey, &desktop, sizeof desktop)
+                                             : WriteBlock(kHandheldKey, &handheld, sizeof handheld);
+    return saved && transaction.Commit();
 }

@@ -78,8 +78,9 @@ public:
     // Loads the settings at once; blocks the file lacks are written with their defaults.
     CSettings(CxFile& file, int profile);
 
-    void LoadSettings();
-    void SaveSettings();
+    // A new database gets its markers, default categories and settings in one transaction.
+    bool LoadSettings();
+    bool SaveSettings();
 
     // The block the preferences are read from and written to.
     ProfileSettings& Active();
@@ -95,7 +96,7 @@ private:
     void FillDefaults();
     // Reads the entry under key into block; writes the defaults when missing.
     bool ReadBlock(int32_t key, void* block, int32_t size);
-    void WriteBlock(int32_t key, const void* block, int32_t size);
+    bool WriteBlock(int32_t key, const void* block, int32_t size);
 
     CxFile& file;
 };

@@ -429,6 +429,6 @@ bool CRecList::DeleteSelected() {
     rows.erase(rows.begin() + row);
     ListView_SetItemCountEx(hwndList, static_cast<int>(rows.size()), 0);
     if (mainWindow.selectedRecord == record) mainWindow.selectedRecord = nullptr;
-    records.DeleteRecord(file, record);
+    if (!records.DeleteRecord(file, record)) ShowWriteFailure(hwndList, theApp.dataFolder->databasePath, file.IoError());
     return true;
 }

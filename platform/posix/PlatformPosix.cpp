@@ -36,6 +36,13 @@ int OpenNative(const char16_t* path, int flags) {
     return fd;
 }
 
+// An observer's refusal looks like a failed system call.
+bool Allowed(FileOp op, const std::u16string& path, int64_t offset, const void* data, size_t count) {
+    if (FileOpAllowed(op, path, offset, data, count)) return true;
+    errno = EIO;
+    return false;
+}
+
 locale_t TextLocale() {
     static locale_t loc = [] {
         locale_t l = newlocale(LC_ALL_MASK, "C.UTF-8", nullptr);
@@ -48,10 +55,11 @@ locale_t TextLocale() {
 
 File::~File() { Close(); }
 
-bool File::OpenShared(const char16_t* path, bool create) {
+bool File::OpenShared(const char16_t* name, bool create) {
     Close();
-    fd = OpenNative(path, O_RDWR | (create ? O_CREAT : 0));
+    fd = OpenNative(name, O_RDWR | (create ? O_CREAT : 0));
     if (fd < 0) return false;
+    path = name;
     // Stands in for the Windows share mode: a second writer is refused.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         Close();
@@ -60,21 +68,24 @@ bool File::OpenShared(const char16_t* path, bool create) {
     return true;
 }
 
-bool File::OpenForRead(const char16_t* path, bool) {
+bool File::OpenForRead(const char16_t* name, bool) {
     Close();
-    fd = OpenNative(path, O_RDONLY);
+    fd = OpenNative(name, O_RDONLY);
+    if (fd >= 0) path = name;
     return fd >= 0;
 }
 
-bool File::CreateForWrite(const char16_t* path) {
+bool File::CreateForWrite(const char16_t* name) {
     Close();
-    fd = OpenNative(path, O_WRONLY | O_CREAT | O_TRUNC);
+    fd = OpenNative(name, O_WRONLY | O_CREAT | O_TRUNC);
+    if (fd >= 0) path = name;
     return fd >= 0;
 }
 
 void File::Close() {
     if (fd >= 0) ::close(fd);
     fd = -1;
+    path.clear();
 }
 
 bool File::IsOpen() const { return fd >= 0; }
@@ -100,6 +111,7 @@ size_t File::Read(void* buffer, size_t count) {
 
 size_t File::Write(const void* buffer, size_t count) {
     if (fd < 0) return 0;
+    if (!Allowed(FileOp::Write, path, -1, buffer, count)) return 0;
     size_t done = 0;
     while (done < count) {
         ssize_t r = ::write(fd, static_cast<const char*>(buffer) + done, count - done);
@@ -112,6 +124,7 @@ size_t File::Write(const void* buffer, size_t count) {
 
 size_t File::ReadAt(int64_t offset, void* buffer, size_t count) {
     if (fd < 0) return 0;
+    if (!Allowed(FileOp::Read, path, offset, buffer, count)) return 0;
     size_t done = 0;
     while (done < count) {
         ssize_t r = ::pread(fd, static_cast<char*>(buffer) + done, count - done, static_cast<off_t>(offset + done));
@@ -124,6 +137,7 @@ size_t File::ReadAt(int64_t offset, void* buffer, size_t count) {
 
 size_t File::WriteAt(int64_t offset, const void* buffer, size_t count) {
     if (fd < 0) return 0;
+    if (!Allowed(FileOp::Write, path, offset, buffer, count)) return 0;
     size_t done = 0;
     while (done < count) {
         ssize_t r = ::pwrite(fd, static_cast<const char*>(buffer) + done, count - done, static_cast<off_t>(offset + done));
@@ -134,7 +148,53 @@ size_t File::WriteAt(int64_t offset, const void* buffer, size_t count) {
     return done;
 }
 
-bool File::Flush() { return fd >= 0 && ::fsync(fd) == 0; }
+bool File::Flush() { return fd >= 0 && Allowed(FileOp::Flush, path, 0, nullptr, 0) && ::fsync(fd) == 0; }
+
+bool File::Truncate(int64_t size) {
+    if (fd < 0 || !Allowed(FileOp::Truncate, path, size, nullptr, 0)) return false;
+    int r;
+    do {
+        r = ::ftruncate(fd, static_cast<off_t>(size));
+    } while (r != 0 && errno == EINTR);
+    return r == 0;
+}
+
+bool RemoveFile(const char16_t* path) {
+    if (!path) return false;
+    if (!Allowed(FileOp::Remove, path, 0, nullptr, 0)) return false;
+    return ::unlink(NativePath(path).c_str()) == 0 || errno == ENOENT;
+}
+
+bool FileExists(const char16_t* path) {
+    struct stat st;
+    return path && ::stat(NativePath(path).c_str(), &st) == 0;
+}
+
+bool RenameFile(const char16_t* from, const char16_t* to) {
+    return from && to && ::rename(NativePath(from).c_str(), NativePath(to).c_str()) == 0;
+}
+
+int64_t FileModifiedTime(const char16_t* path) {
+    struct stat st;
+    if (!path || ::stat(NativePath(path).c_str(), &st) != 0) return -1;
+    return static_cast<int64_t>(st.st_mtime);
+}
+
+bool FlushFolderOf(const char16_t* path) {
+    if (!path) return false;
+    std::string native = NativePath(path);
+    size_t slash = native.rfind('/');
+    std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : native.substr(0, slash);
+    int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0) return false;
+    bool flushed = Allowed(FileOp::Flush, Utf8ToUtf16(folder.data(), folder.size()), 0, nullptr, 0) && ::fsync(dir) == 0;
+    ::close(dir);
+    return flushed;
+}
+
+std::string LastErrorText() { return std::strerror(errno); }
+
+void SleepMilliseconds(int milliseconds) { ::usleep(static_cast<useconds_t>(milliseconds) * 1000); }
 
 int64_t File::Size() {
     struct stat st;

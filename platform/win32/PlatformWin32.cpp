@@ -22,32 +22,54 @@ void* OpenNative(const char16_t* path, DWORD access, DWORD share, DWORD disposit
     return CreateFileW(Wide(path), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
+// An observer's refusal looks like a failed system call.
+bool Allowed(FileOp op, const std::u16string& path, int64_t offset, const void* data, size_t count) {
+    if (FileOpAllowed(op, path, offset, data, count)) return true;
+    SetLastError(ERROR_WRITE_FAULT);
+    return false;
+}
+
+size_t WriteAll(HANDLE file, const void* buffer, size_t count) {
+    size_t done = 0;
+    while (done < count) {
+        DWORD chunk = static_cast<DWORD>(count - done > 0x40000000 ? 0x40000000 : count - done);
+        DWORD put = 0;
+        if (!WriteFile(file, static_cast<const char*>(buffer) + done, chunk, &put, nullptr) || put == 0) break;
+        done += put;
+    }
+    return done;
+}
+
 }  // namespace
 
 File::~File() { Close(); }
 
-bool File::OpenShared(const char16_t* path, bool create) {
+bool File::OpenShared(const char16_t* name, bool create) {
     Close();
-    handle = OpenNative(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, create ? OPEN_ALWAYS : OPEN_EXISTING);
+    handle = OpenNative(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, create ? OPEN_ALWAYS : OPEN_EXISTING);
+    if (IsOpen()) path = name;
     return IsOpen();
 }
 
-bool File::OpenForRead(const char16_t* path, bool allowWriters) {
+bool File::OpenForRead(const char16_t* name, bool allowWriters) {
     Close();
     DWORD share = FILE_SHARE_READ | (allowWriters ? FILE_SHARE_WRITE : 0);
-    handle = OpenNative(path, GENERIC_READ, share, OPEN_EXISTING);
+    handle = OpenNative(name, GENERIC_READ, share, OPEN_EXISTING);
+    if (IsOpen()) path = name;
     return IsOpen();
 }
 
-bool File::CreateForWrite(const char16_t* path) {
+bool File::CreateForWrite(const char16_t* name) {
     Close();
-    handle = OpenNative(path, GENERIC_WRITE, 0, CREATE_ALWAYS);
+    handle = OpenNative(name, GENERIC_WRITE, 0, CREATE_ALWAYS);
+    if (IsOpen()) path = name;
     return IsOpen();
 }
 
 void File::Close() {
     if (IsOpen()) CloseHandle(AsHandle(handle));
     handle = INVALID_HANDLE_VALUE;
+    path.clear();
 }
 
 bool File::IsOpen() const { return handle != INVALID_HANDLE_VALUE && handle != nullptr; }
@@ -75,28 +97,69 @@ size_t File::Read(void* buffer, size_t count) {
 }
 
 size_t File::Write(const void* buffer, size_t count) {
-    if (!IsOpen()) return 0;
-    size_t done = 0;
-    while (done < count) {
-        DWORD chunk = static_cast<DWORD>(count - done > 0x40000000 ? 0x40000000 : count - done);
-        DWORD put = 0;
-        if (!WriteFile(AsHandle(handle), static_cast<const char*>(buffer) + done, chunk, &put, nullptr) || put == 0) break;
-        done += put;
-    }
-    return done;
+    if (!IsOpen() || !Allowed(FileOp::Write, path, -1, buffer, count)) return 0;
+    return WriteAll(AsHandle(handle), buffer, count);
 }
 
 // A seek and a plain read: a positioned ReadFile (with an OVERLAPPED offset)
 // is many times slower under Wine.
 size_t File::ReadAt(int64_t offset, void* buffer, size_t count) {
+    if (!Allowed(FileOp::Read, path, offset, buffer, count)) return 0;
     return Seek(offset, 0) == offset ? Read(buffer, count) : 0;
 }
 
 size_t File::WriteAt(int64_t offset, const void* buffer, size_t count) {
-    return Seek(offset, 0) == offset ? Write(buffer, count) : 0;
+    if (!IsOpen() || !Allowed(FileOp::Write, path, offset, buffer, count)) return 0;
+    return Seek(offset, 0) == offset ? WriteAll(AsHandle(handle), buffer, count) : 0;
 }
 
-bool File::Flush() { return IsOpen() && FlushFileBuffers(AsHandle(handle)); }
+bool File::Flush() {
+    return IsOpen() && Allowed(FileOp::Flush, path, 0, nullptr, 0) && FlushFileBuffers(AsHandle(handle));
+}
+
+bool File::Truncate(int64_t size) {
+    if (!IsOpen() || !Allowed(FileOp::Truncate, path, size, nullptr, 0)) return false;
+    return Seek(size, 0) == size && SetEndOfFile(AsHandle(handle));
+}
+
+bool RemoveFile(const char16_t* path) {
+    if (!path || !Allowed(FileOp::Remove, path, 0, nullptr, 0)) return false;
+    return DeleteFileW(Wide(path)) || GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
+bool FileExists(const char16_t* path) { return path && GetFileAttributesW(Wide(path)) != INVALID_FILE_ATTRIBUTES; }
+
+bool RenameFile(const char16_t* from, const char16_t* to) {
+    return from && to && MoveFileExW(Wide(from), Wide(to), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+}
+
+int64_t FileModifiedTime(const char16_t* path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!path || !GetFileAttributesExW(Wide(path), GetFileExInfoStandard, &data)) return -1;
+    ULARGE_INTEGER t;
+    t.LowPart = data.ftLastWriteTime.dwLowDateTime;
+    t.HighPart = data.ftLastWriteTime.dwHighDateTime;
+    return static_cast<int64_t>(t.QuadPart / 10000000ull) - 11644473600ll;  // from 1601 to 1970
+}
+
+// NTFS makes a new folder entry durable with the file's own flush.
+bool FlushFolderOf(const char16_t*) { return true; }
+
+std::string LastErrorText() {
+    DWORD code = GetLastError();
+    wchar_t* text = nullptr;
+    DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                             nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::string reason;
+    if (n && text) {
+        while (n > 0 && (text[n - 1] == L'\r' || text[n - 1] == L'\n' || text[n - 1] == L'.')) --n;
+        reason = Utf16ToUtf8(reinterpret_cast<const char16_t*>(text), n);
+    }
+    if (text) LocalFree(text);
+    return reason.empty() ? "system error " + std::to_string(code) : reason;
+}
+
+void SleepMilliseconds(int milliseconds) { Sleep(static_cast<DWORD>(milliseconds)); }
 
 int64_t File::Size() {
     LARGE_INTEGER size;

@@ -3,6 +3,7 @@
 #include "model/Category.h"
 #include "model/Database.h"
 #include "model/Record.h"
+#include "platform/Platform.h"
 #include "security/PasswordGenerator.h"
 #include "storage/CxFile.h"
 #include "storage/Settings.h"
@@ -273,6 +274,96 @@ TEST(CliGen, EveryPoolCharacterIsEquallyLikely) {
         chiSquare += difference * difference / expected;
     }
     EXPECT_LT(chiSquare, 140.0);
+}
+
+}  // namespace
+
+namespace {
+
+// Fails the N-th read, write or flush of any file (counting from 1); 0 only counts.
+class FaultInjector : public platform::FileObserver {
+public:
+    explicit FaultInjector(int failAt) : failAt(failAt) {}
+    bool Allow(platform::FileOp kind, const std::u16string&, int64_t, const void*, size_t) override {
+        if (kind == platform::FileOp::Truncate || kind == platform::FileOp::Remove) return true;
+        return ++seen != failAt;
+    }
+    int failAt;
+    int seen = 0;
+};
+
+// Every read, write and flush of a changing command, failed in turn: the
+// command exits 1 with one line on standard error and the database is as it
+// was, or (a failure after the commit) it succeeds with the change made.
+TEST_F(CliExchangeTest, EveryFailedReadWriteOrFlushIsReportedAndChangesNothing) {
+    WriteText("new.txt", "new secret 77\n");
+    WriteText("more.csv", "Bank,Second Bank,55-66,1111\nTravel,Air,ABC123\n");
+    struct Case {
+        const char* what;
+        std::vector<std::string> args;
+        const char* success;
+    };
+    const Case cases[] = {
+        {"import", {"import", Db(), Path("more.csv")}, "2 records imported successfully.\n"},
+        {"passwd add", {"passwd", Db(), "--new-password-file", Path("new.txt")}, "master password added\n"},
+    };
+    const std::vector<unsigned char> before = DbBytes();
+    int reported = 0;
+    for (const Case& c : cases) {
+        int total = 0;
+        {
+            FaultInjector counter(0);
+            platform::SetFileObserver(&counter);
+            Result done = Cli(c.args);
+            platform::SetFileObserver(nullptr);
+            ASSERT_EQ(done.status, 0) << c.what << ": " << done.err;
+            total = counter.seen;
+        }
+        for (int n = 1; n <= total; ++n) {
+            WriteBytes(folder.Path("QuorrelDPC.qrb"), before);
+            FaultInjector injector(n);
+            platform::SetFileObserver(&injector);
+            Result r = Cli(c.args);
+            platform::SetFileObserver(nullptr);
+            ASSERT_EQ(Cli({"check", Db()}).out, "sound\n") << c.what << ", fault " << n;
+            if (r.status == 0) {
+                EXPECT_EQ(r.out, c.success) << c.what << ", fault " << n;
+                EXPECT_NE(DbBytes(), before) << c.what << ", fault " << n << " reported success but changed nothing";
+                continue;
+            }
+            ++reported;
+            EXPECT_EQ(r.status, 1) << c.what << ", fault " << n;
+            EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << c.what << ", fault " << n << ": " << r.err;
+            EXPECT_EQ(r.out, "") << c.what << ", fault " << n;
+            EXPECT_EQ(DbBytes(), before) << c.what << ", fault " << n << " changed the database";
+        }
+        std::printf("[ faults     ] quorrel-cli %s: %d reads, writes and flushes failed in turn\n", c.what, total);
+    }
+    EXPECT_GT(reported, 0);
+}
+
+}  // namespace
+
+namespace {
+
+// A chain broken after its first index page: check calls the file damaged,
+// and salvage brings every record back into a new, sound database.
+TEST_F(CliExchangeTest, SalvageRecoversWhatTheBrokenIndexNoLongerReaches) {
+    std::vector<unsigned char> bytes = DbBytes();
+    int32_t first = WordAt(bytes, 28);
+    SetWordAt(bytes, static_cast<size_t>(first) + 12, 0x7FFFFF00);
+    WriteBytes(folder.Path("QuorrelDPC.qrb"), bytes);
+    ASSERT_NE(Cli({"check", Db()}).out, "sound\n");
+
+    Result salvaged = Cli({"salvage", Db(), Path("rescued.qrb")});
+    ASSERT_EQ(salvaged.status, 0) << salvaged.err;
+    EXPECT_TRUE(Contains(salvaged.out, "recovered 3 settings blocks of 3, 13 categories, 3 records")) << salvaged.out;
+    EXPECT_EQ(Cli({"check", Path("rescued.qrb")}).out, "sound\n");
+    ASSERT_EQ(Cli({"export", Path("rescued.qrb"), Path("out.csv")}).status, 0);
+    EXPECT_EQ(ReadText("out.csv"), kClear);
+
+    EXPECT_EQ(Cli({"salvage", Db(), Path("rescued.qrb")}).status, 1);  // never over an existing file
+    EXPECT_EQ(Cli({"salvage", Path("missing.qrb"), Path("other.qrb")}).status, 1);
 }
 
 }  // namespace

@@ -18,6 +18,7 @@ constexpr const char* kUsageText =
     "                                add, change or remove the master password\n"
     "  gen [--length N] [--upper] [--lower] [--digits] [--punct]\n"
     "                                generate a password (default: 6 characters, upper, lower, digits)\n"
+    "  salvage DAMAGED NEW           copy what can still be read from a damaged database into a new one\n"
     "Passwords are asked for at the terminal without echo, or read from the first\n"
     "line of the FILE given; never from the command line.\n";
 
@@ -35,6 +36,7 @@ constexpr Command kCommands[] = {
     {"export", Export},
     {"passwd", Passwd},
     {"gen", Gen},
+    {"salvage", Salvage},
 };
 
 }  // namespace

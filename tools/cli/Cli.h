@@ -34,5 +34,6 @@ int Import(const std::vector<std::string>& args, CliIo& io);
 int Export(const std::vector<std::string>& args, CliIo& io);
 int Passwd(const std::vector<std::string>& args, CliIo& io);
 int Gen(const std::vector<std::string>& args, CliIo& io);
+int Salvage(const std::vector<std::string>& args, CliIo& io);
 
 }  // namespace cli

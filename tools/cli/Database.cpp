@@ -53,6 +53,10 @@ bool CliDatabase::OpenWith(const std::string& pathText, CliIo& io, bool forWriti
         cli::Fail(io, displayPath + ": cannot be opened (missing, unreadable, or in use by another program)");
         return false;
     }
+    if (opened == CxFile::kBusy) {
+        cli::Fail(io, displayPath + ": busy: another program is writing it; try again");
+        return false;
+    }
     if (opened == CxFile::kOtherFormat) {
         cli::Fail(io, displayPath + ": not a Quorrel database of this version");
         return false;
@@ -61,5 +65,15 @@ bool CliDatabase::OpenWith(const std::string& pathText, CliIo& io, bool forWriti
         cli::Fail(io, displayPath + ": the database is damaged (" + fault + "); nothing was changed");
         return false;
     }
+    // A read that failed is not a shorter list.
+    if (opened == CDatabase::kFailed) {
+        cli::Fail(io, displayPath + ": cannot be read or written: " + database.ioError);
+        return false;
+    }
     return true;
+}
+
+int CliDatabase::WriteFailed(CliIo& io, const std::string& what) {
+    std::string reason = file.IoError().empty() ? "the database cannot be written" : file.IoError();
+    return cli::Fail(io, displayPath + ": cannot be written (" + reason + "); " + what);
 }

@@ -22,6 +22,9 @@ public:
     bool OpenForReading(const std::string& path, CliIo& io);
     // Opens for changes: refused unless the full check finds the file sound.
     bool OpenForWriting(const std::string& path, CliIo& io);
+    // Reports a change that could not be written, with the system's reason;
+    // what says what was left as it was. Answers the failure status.
+    int WriteFailed(CliIo& io, const std::string& what);
 
     std::u16string path;
     std::string displayPath;

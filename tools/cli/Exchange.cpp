@@ -83,6 +83,7 @@ int Import(const std::vector<std::string>& args, CliIo& io) {
     if (result.error == ExchangeResult::kCannotOpen) {
         return Fail(io, csv + ": " + Narrow(LoadText(IDS_IMPORT_OPEN_FAILED)) + " Nothing was imported.");
     }
+    if (result.error == ExchangeResult::kWriteFailed) return db.WriteFailed(io, "nothing was imported");
     io.out << Narrow(ImportDoneText(result.count).c_str()) << "\n";
     if (result.skipped > 0) {
         return Fail(io, std::to_string(result.skipped) + (result.skipped == 1 ? " line was" : " lines were") +

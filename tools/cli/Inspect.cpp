@@ -141,7 +141,12 @@ int Init(const std::vector<std::string>& args, CliIo& io) {
     std::u16string path = Widen(args[0]);
     if (PathExists(path)) return Fail(io, args[0] + ": already exists; init makes only new databases");
     CDatabase database;
-    if (database.Create(path.c_str()) != CxFile::kOpened) return Fail(io, args[0] + ": cannot be created");
+    int created = database.Create(path.c_str());
+    if (created == CDatabase::kFailed) {
+        platform::RemoveFile(path.c_str());  // new and incomplete: nothing of the user's is lost
+        return Fail(io, args[0] + ": cannot be written (" + database.ioError + ")");
+    }
+    if (created != CxFile::kOpened) return Fail(io, args[0] + ": cannot be created");
     database.Close();
     io.out << "created " << args[0] << "\n";
     return kSuccess;

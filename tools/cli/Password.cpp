@@ -99,7 +99,9 @@ int Passwd(const std::vector<std::string>& args, CliIo& io) {
     }
 
     PasswordAction action = ActionFor(hadPassword, password.IsEmpty());
-    ApplyPasswordAction(action, password.c_str(), db.records, db.file, db.categories);
+    if (!ApplyPasswordAction(action, password.c_str(), db.records, db.file, db.categories)) {
+        return db.WriteFailed(io, "nothing was changed");
+    }
     switch (action) {
         case PasswordAction::None:
             io.out << "no master password is set and none was given: nothing changed\n";
