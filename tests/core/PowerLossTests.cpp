@@ -466,6 +466,42 @@ TEST_P(PowerLoss, EveryInjectedFaultIsReportedAndLeavesTheFileAsBefore) {
 
 INSTANTIATE_TEST_SUITE_P(Operations, PowerLoss, ::testing::Range<size_t>(0, 9));
 
+// A read that fails while the database opens is an error, never a shorter
+// list: for every read, write and flush of the open, in either access.
+TEST(DatabaseOpen, AFailedReadIsNeverAShorterList) {
+    ScratchFolder folder;
+    const std::u16string path = folder.Path("QuorrelDPC.qrb");
+    constexpr size_t kRecords = 400;  // several read-ahead blocks
+    {
+        Session made(path);
+        ASSERT_TRUE(made.Open(true));
+        for (int n = 0; n < static_cast<int>(kRecords); ++n) ASSERT_TRUE(made.AddRecord(u"Bank", u"secret", n));
+    }
+    for (CDatabase::Access access : {CDatabase::Access::Write, CDatabase::Access::Read}) {
+        FaultInjector counter(0);
+        {
+            Observing observing(counter);
+            CDatabase database;
+            ASSERT_EQ(database.Open(path.c_str(), access), CxFile::kOpened);
+        }
+        ASSERT_GT(counter.seen, 2);
+        for (int n = 1; n <= counter.seen; ++n) {
+            FaultInjector fault(n);
+            CDatabase database;
+            int opened;
+            {
+                Observing observing(fault);
+                opened = database.Open(path.c_str(), access);
+            }
+            if (opened == CxFile::kOpened) {
+                EXPECT_EQ(database.records.count, static_cast<int32_t>(kRecords)) << "fault at " << n;
+            } else {
+                EXPECT_FALSE(database.IsLoaded()) << "fault at " << n;
+            }
+        }
+    }
+}
+
 }  // namespace
 
 namespace {
