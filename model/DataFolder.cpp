@@ -2,6 +2,7 @@
 
 #include "app/Application.h"
 #include "model/Database.h"
+#include "model/DefaultIcons.h"
 #include "res/resource.h"
 
 #include <shlobj.h>
@@ -84,6 +85,7 @@ CDataFolder::CDataFolder(const wchar_t* folderOverride) {
 
     DefaultIconBitmap = LoadBitmapW(theApp.resources, MAKEINTRESOURCEW(IDB_MISSING_ICON));
 
+    if (fits) CopyMissingDefaultIcons(programFolder, folder);
     wchar_t pattern[kPathUnits];
     wcscpy(pattern, folder);
     if (!fits || !AppendBounded(pattern, L"icon_*.bmp")) return;
