@@ -4,6 +4,13 @@
 find_program(WIXL wixl REQUIRED)
 find_program(QUORREL_PYTHON3 python3 REQUIRED)
 
+# The packages carry the project's version; the program's version resource
+# must say the same.
+file(STRINGS ${CMAKE_SOURCE_DIR}/res/Product.h product_version REGEX "#define PRODUCT_VERSION_TEXT")
+if(NOT product_version MATCHES "\"${PROJECT_VERSION}\"")
+  message(FATAL_ERROR "res/Product.h says ${product_version}, the project ${PROJECT_VERSION}")
+endif()
+
 set(QUORREL_SHIPPED_FILES
   ${CMAKE_BINARY_DIR}/Quorrel.exe ${CMAKE_BINARY_DIR}/Quorrel.chm ${CMAKE_BINARY_DIR}/quorrel-cli.exe
   ${QUORREL_PROGRAM_ICONS})
@@ -60,6 +67,6 @@ target_link_options(installed_first_run PRIVATE -municode)
 add_test(NAME installer_msi COMMAND ${CMAKE_SOURCE_DIR}/tools/with-display.sh ${QUORREL_PYTHON3}
   ${CMAKE_SOURCE_DIR}/tests/installer/install_test.py
   --prefix ${CMAKE_BINARY_DIR}/install-test-prefix
-  --msi ${CMAKE_BINARY_DIR}/${QUORREL_PACKAGE_NAME}.msi --upgrade-msi ${upgrade_msi}
+  --msi ${CMAKE_BINARY_DIR}/${QUORREL_PACKAGE_NAME}.msi --version ${PROJECT_VERSION} --upgrade-msi ${upgrade_msi}
   --driver $<TARGET_FILE:installed_first_run> --built ${CMAKE_BINARY_DIR})
 set_tests_properties(installer_msi PROPERTIES RESOURCE_LOCK gui TIMEOUT 600)

@@ -4,7 +4,7 @@ the Start-menu shortcut and the Apps & Features entry in place; the installed
 program's first start fills the data folder; a later version replaces this
 one; a silent uninstall removes the program and leaves the user's data alone.
 
-Usage: install_test.py --prefix DIR --msi MSI --upgrade-msi MSI --driver EXE --built DIR
+Usage: install_test.py --prefix DIR --msi MSI --version VERSION --upgrade-msi MSI --driver EXE --built DIR
 """
 import argparse
 import filecmp
@@ -76,7 +76,7 @@ def find_shortcuts(prefix):
 
 def main():
     parser = argparse.ArgumentParser()
-    for option in ("--prefix", "--msi", "--upgrade-msi", "--driver", "--built"):
+    for option in ("--prefix", "--msi", "--version", "--upgrade-msi", "--driver", "--built"):
         parser.add_argument(option, required=True)
     args = parser.parse_args()
 
@@ -104,7 +104,7 @@ def main():
     entries = uninstall_entries(prefix)
     check(len(entries) == 1, f"one Apps & Features entry expected, found {len(entries)}")
     for entry in entries.values():
-        check(entry.get("DisplayVersion") == "2.3.1.0", f"DisplayVersion {entry.get('DisplayVersion')}")
+        check(entry.get("DisplayVersion") == args.version, f"DisplayVersion {entry.get('DisplayVersion')}")
         check(entry.get("Publisher") == "The Quorrel Developers", f"Publisher {entry.get('Publisher')}")
     icons = product_icons(prefix)
     check(len(icons) == 1 and os.path.isfile(host_path(prefix, icons[0])), f"product icon {icons}")
