@@ -23,22 +23,42 @@ add_library(quorrel_app STATIC
   views/CSplitter.cpp
   views/CWindow.cpp
   model/DataFolder.cpp
+  model/DefaultIcons.cpp
 )
 target_link_libraries(quorrel_app PUBLIC quorrel_core quorrel_layout comctl32 comdlg32 gdi32 user32 shell32 advapi32)
 
 add_executable(Quorrel WIN32 app/Main.cpp)
 target_link_libraries(Quorrel PRIVATE quorrel_app quorrel_resources)
 target_link_options(Quorrel PRIVATE -municode)
+quorrel_strip_into_debug_file(Quorrel)
+
+# The default category icons lie beside the program, as the installer puts
+# them; the program copies them into the data folder at start-up.
+file(GLOB QUORREL_ICON_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/icons/icon_*.bmp)
+set(QUORREL_PROGRAM_ICONS)
+foreach(icon ${QUORREL_ICON_FILES})
+  get_filename_component(name ${icon} NAME)
+  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/${name}
+    COMMAND ${CMAKE_COMMAND} -E copy ${icon} ${CMAKE_BINARY_DIR}/${name}
+    DEPENDS ${icon} VERBATIM)
+  list(APPEND QUORREL_PROGRAM_ICONS ${CMAKE_BINARY_DIR}/${name})
+endforeach()
+add_custom_target(program_icons ALL DEPENDS ${QUORREL_PROGRAM_ICONS})
+add_dependencies(Quorrel program_icons)
 
 # ---- end-to-end tests under Wine -------------------------------------------------
-# Wine shows the host's root as drive Z:.
-string(REPLACE "/" "\\\\" QUORREL_ICON_FOLDER_NATIVE "Z:${CMAKE_SOURCE_DIR}/res/icons")
-configure_file(tests/gui/TestPaths.h.in ${CMAKE_BINARY_DIR}/generated/tests/gui/TestPaths.h)
-
-add_executable(gui_tests tests/gui/Driver.cpp tests/gui/TestDatabase.cpp tests/gui/ProgramTests.cpp)
-target_include_directories(gui_tests PRIVATE ${CMAKE_BINARY_DIR}/generated)
-target_link_libraries(gui_tests PRIVATE quorrel_core ${GTEST_TARGETS})
-add_dependencies(gui_tests Quorrel)
+add_executable(gui_tests tests/gui/Driver.cpp tests/gui/TestDatabase.cpp tests/gui/ProgramTests.cpp
+  tests/gui/HelpViewerTests.cpp)
+target_link_libraries(gui_tests PRIVATE quorrel_core psapi ${GTEST_TARGETS})
+add_dependencies(gui_tests Quorrel planted_viewer)
+# A library named like the help viewer's, planted in a folder where the tests
+# put a copy of the program beside it.
+add_library(planted_viewer SHARED tests/gui/PlantedViewer.cpp)
+set_target_properties(planted_viewer PROPERTIES PREFIX "" OUTPUT_NAME hhctrl SUFFIX .ocx
+  RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/planted ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/planted)
+target_link_libraries(planted_viewer PRIVATE quorrel_warnings)
+target_compile_definitions(planted_viewer PRIVATE UNICODE _UNICODE)
+target_link_options(planted_viewer PRIVATE -static)
 # Run with the program's own display and prefix, one GUI test at a time.
 add_test(NAME gui_tests COMMAND ${CMAKE_SOURCE_DIR}/tools/with-display.sh ${CMAKE_CROSSCOMPILING_EMULATOR}
          $<TARGET_FILE:gui_tests>)
@@ -55,7 +75,6 @@ set_tests_properties(window_tests PROPERTIES RESOURCE_LOCK gui TIMEOUT 300)
 add_executable(screenshot_tour tests/gui/ScreenshotTour.cpp tests/gui/Driver.cpp tests/gui/TestDatabase.cpp)
 add_executable(startup_bench tests/gui/StartupBench.cpp tests/gui/Driver.cpp tests/gui/TestDatabase.cpp)
 foreach(tool screenshot_tour startup_bench)
-  target_include_directories(${tool} PRIVATE ${CMAKE_BINARY_DIR}/generated)
   target_link_libraries(${tool} PRIVATE quorrel_core)
   target_link_options(${tool} PRIVATE -municode)
   add_dependencies(${tool} Quorrel)

@@ -1,6 +1,7 @@
 #include "model/DataFolder.h"
 
 #include "model/Database.h"
+#include "model/DefaultIcons.h"
 #include "res/resource.h"
 
 #include <shlobj.h>
@@ -83,6 +84,7 @@ CDataFolder::CDataFolder(HINSTANCE resources, const wchar_t* folderOverride) {
 
     DefaultIconBitmap = LoadBitmapW(resources, MAKEINTRESOURCEW(IDB_MISSING_ICON));
 
+    if (fits) CopyMissingDefaultIcons(programFolder, folder);
     wchar_t pattern[kPathUnits];
     wcscpy(pattern, folder);
     if (!fits || !AppendBounded(pattern, L"icon_*.bmp")) return;

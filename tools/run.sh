@@ -9,12 +9,6 @@ cmake --build --preset windows -j "$(nproc)" --target Quorrel help_chm
 WINEPREFIX="$PWD/build/windows/run-prefix"
 . tools/wine-prefix.sh
 
-# The category icons go into the data folder, as the installer puts them there.
-appdata=$(wine cmd /c echo %APPDATA% 2>/dev/null | tr -d '\r')
-data="$(winepath -u "$appdata")/Quorrel"
-mkdir -p "$data"
-cp res/icons/icon_*.bmp "$data/"
-
 program=build/windows/Quorrel.exe
 if [ -n "$DISPLAY" ]; then
     exec wine "$program"

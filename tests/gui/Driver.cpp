@@ -1,7 +1,5 @@
 #include "tests/gui/Driver.h"
 
-#include "tests/gui/TestPaths.h"
-
 #include <shlobj.h>
 
 #include <atomic>
@@ -112,20 +110,9 @@ FreshDataFolder::~FreshDataFolder() {
     DeleteTree(root);
 }
 
-void FreshDataFolder::InstallIcons() const {
-    CreateDirectoryW(quorrelFolder.c_str(), nullptr);
-    std::wstring source = QUORREL_ICON_FOLDER;
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((source + L"\\icon_*.bmp").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return;
-    do {
-        CopyFileW((source + L"\\" + found.cFileName).c_str(), (quorrelFolder + found.cFileName).c_str(), FALSE);
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-}
-
 Program::Program(const wchar_t* exeName, int showCommand) {
-    std::wstring path = ProgramFolder() + exeName;
+    bool fullPath = exeName[0] && exeName[1] == L':';
+    std::wstring path = fullPath ? std::wstring(exeName) : ProgramFolder() + exeName;
     std::wstring commandLine = L"\"" + path + L"\"";
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;

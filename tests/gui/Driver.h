@@ -25,8 +25,6 @@ public:
     // The folder the program uses: ...\Quorrel\ (with the backslash).
     const std::wstring& Folder() const { return quorrelFolder; }
     std::wstring DatabasePath() const { return quorrelFolder + L"QuorrelDPC.qrb"; }
-    // Copies the category icon bitmaps in, as the installer does.
-    void InstallIcons() const;
 
 private:
     std::wstring root;
@@ -37,7 +35,8 @@ private:
 
 class Program {
 public:
-    // Starts Quorrel.exe (or another program beside the test) with the show command.
+    // Starts Quorrel.exe (or another program beside the test, or one given by
+    // its full path) with the show command.
     explicit Program(const wchar_t* exeName = L"Quorrel.exe", int showCommand = SW_SHOWNORMAL);
     ~Program();
     Program(const Program&) = delete;

@@ -2,6 +2,7 @@
 // its own, works its windows from this process and checks the database file.
 #include "app/Wide.h"
 #include "model/Database.h"
+#include "model/StringTable.h"
 #include "storage/CxFile.h"
 #include "storage/Settings.h"
 #include "tests/gui/Driver.h"
@@ -63,7 +64,6 @@ void CloseAndExpectExit(HWND mainWindow, Program& program) {
 
 TEST(Program, FirstStartCreatesTheDatabaseAndGreetsTheUser) {
     FreshDataFolder data;
-    data.InstallIcons();
     Program program;
     ASSERT_TRUE(program.Started());
     HWND notice = WaitForDialog(program.Id(), L"Initializing Quorrel for the first time!");
@@ -196,7 +196,6 @@ protected:
 
 TEST_F(ProgramWithRecords, RowsAreSortedAndThePaneFollowsTheSelection) {
     MakeDatabase(nullptr, false);
-    data.InstallIcons();
     Program program;
     HWND main = WaitForTopWindow(program.Id(), kMainClass, nullptr);
     ASSERT_NE(main, nullptr);
@@ -349,6 +348,28 @@ TEST_F(ProgramWithRecords, PlacementSplitterAndColumnWidthsSurviveARestart) {
     ASSERT_TRUE(WaitFor([&] { return SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 3; }));
     EXPECT_EQ(SendMessageW(list, LVM_GETCOLUMNWIDTH, 2, 0), width);
     CloseAndExpectExit(main, again);
+}
+
+// The default icons lie beside the program; a start copies those the data
+// folder lacks and leaves the user's own version of one alone.
+TEST(Program, StartCopiesMissingDefaultIconsAndKeepsTheUsersOwn) {
+    FreshDataFolder data;
+    {
+        TestDatabase db(data.DatabasePath());
+        db.Preferences().showNoPasswordWarning = 0;
+    }
+    ASSERT_TRUE(CopyFileW((ProgramFolder() + L"icon_world.bmp").c_str(), (data.Folder() + L"icon_dollar.bmp").c_str(),
+                          FALSE));
+    Program program;
+    HWND main = WaitForTopWindow(program.Id(), kMainClass, nullptr);
+    ASSERT_NE(main, nullptr);
+    for (int32_t id = IDS_DEFAULT_ICON_0; id <= IDS_DEFAULT_ICON_11; ++id) {
+        std::wstring file = std::wstring(W(LoadText(id))) + L".bmp";
+        auto shipped = FileBytes(ProgramFolder() + (file == L"icon_dollar.bmp" ? L"icon_world.bmp" : file));
+        ASSERT_FALSE(shipped.empty()) << "not beside the program: " << file;
+        EXPECT_EQ(FileBytes(data.Folder() + file), shipped) << file;
+    }
+    CloseAndExpectExit(main, program);
 }
 
 }  // namespace

@@ -89,7 +89,6 @@ HWND OpenDialogByCommand(HWND main, Program& program, int command, const wchar_t
 
 void NewDatabaseTour() {
     FreshDataFolder data;
-    data.InstallIcons();
     Program program;
     HWND notice = WaitForDialog(program.Id(), L"Initializing Quorrel for the first time!");
     Capture(notice, L"first-run-notice");
@@ -113,7 +112,6 @@ void NewDatabaseTour() {
 
 void RecordsWithoutPasswordTour() {
     FreshDataFolder data;
-    data.InstallIcons();
     MakeDatabase(data.DatabasePath(), nullptr, false);
     Program program;
     HWND warning = WaitForDialog(program.Id(), L"You have not set a password.");
@@ -127,7 +125,6 @@ void RecordsWithoutPasswordTour() {
 
 void RecordsWithPasswordTour() {
     FreshDataFolder data;
-    data.InstallIcons();
     MakeDatabase(data.DatabasePath(), u"open sesame", true);
     Program program;
     HWND prompt = WaitForDialog(program.Id(), L"Enter Password");

@@ -1,0 +1,143 @@
+// The help viewer's library is loaded by full path only: from the registered
+// value (expanded when it is of the expanding kind) or from the system folder,
+// never by bare name, which would find a library planted beside the program.
+#include "tests/gui/Driver.h"
+#include "tests/gui/TestDatabase.h"
+
+#include <gtest/gtest.h>
+#include <psapi.h>
+
+#include <optional>
+#include <vector>
+
+namespace {
+
+constexpr wchar_t kViewerKey[] = L"CLSID\\{ADB880A6-D8FF-11CF-9377-00AA003B7A11}\\InprocServer32";
+constexpr int kHelpContents = 412;
+
+// A registry value changed for as long as the object lives.
+class ScopedRegistryValue {
+public:
+    ScopedRegistryValue(HKEY root, const wchar_t* keyName, const wchar_t* valueName) : name(valueName) {
+        RegCreateKeyExW(root, keyName, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key, nullptr);
+        BYTE value[2048];
+        DWORD size = sizeof value;
+        if (RegQueryValueExW(key, name, nullptr, &savedType, value, &size) == ERROR_SUCCESS) {
+            saved.emplace(value, value + size);
+        }
+    }
+    ~ScopedRegistryValue() {
+        if (saved) {
+            RegSetValueExW(key, name, 0, savedType, saved->data(), static_cast<DWORD>(saved->size()));
+        } else {
+            RegDeleteValueW(key, name);
+        }
+        RegCloseKey(key);
+    }
+    ScopedRegistryValue(const ScopedRegistryValue&) = delete;
+    ScopedRegistryValue& operator=(const ScopedRegistryValue&) = delete;
+
+    void Set(DWORD type, const std::wstring& value) {
+        RegSetValueExW(key, name, 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
+                       static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    }
+    void Remove() { RegDeleteValueW(key, name); }
+
+private:
+    HKEY key = nullptr;
+    const wchar_t* name;
+    DWORD savedType = 0;
+    std::optional<std::vector<BYTE>> saved;
+};
+
+// The full path of the process's module with that file name; empty when none is loaded.
+std::wstring LoadedModulePath(DWORD processId, const wchar_t* fileName) {
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
+    if (!process) return {};
+    HMODULE modules[512];
+    DWORD bytes = 0;
+    std::wstring found;
+    if (EnumProcessModules(process, modules, sizeof modules, &bytes)) {
+        for (DWORD i = 0; i < bytes / sizeof(HMODULE) && i < 512; ++i) {
+            wchar_t path[MAX_PATH] = {};
+            GetModuleFileNameExW(process, modules[i], path, MAX_PATH);
+            std::wstring p = path;
+            std::wstring name = p.substr(p.find_last_of(L'\\') + 1);
+            if (lstrcmpiW(name.c_str(), fileName) == 0) found = p;
+        }
+    }
+    CloseHandle(process);
+    return found;
+}
+
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::wstring Expanded(const wchar_t* text) {
+    wchar_t out[MAX_PATH];
+    DWORD units = ExpandEnvironmentStringsW(text, out, MAX_PATH);
+    return units && units <= MAX_PATH ? out : L"";
+}
+
+std::wstring SystemViewer() {
+    wchar_t folder[MAX_PATH];
+    GetSystemDirectoryW(folder, MAX_PATH);
+    return std::wstring(folder) + L"\\hhctrl.ocx";
+}
+
+TEST(HelpViewer, LibraryPlantedBesideTheProgramIsNeverLoaded) {
+    // The build puts the planted library into planted\; the program joins it there.
+    const std::wstring planted = ProgramFolder() + L"planted\\";
+    ASSERT_TRUE(Exists(planted + L"hhctrl.ocx"));
+    ASSERT_TRUE(CopyFileW((ProgramFolder() + L"Quorrel.exe").c_str(), (planted + L"Quorrel.exe").c_str(), FALSE));
+    // A stand-in viewer elsewhere, named by an expanding registry value.
+    const wchar_t* standInValue = L"%TEMP%\\quorrel-viewer-stand-in\\hhctrl.ocx";
+    const std::wstring standIn = Expanded(standInValue);
+    CreateDirectoryW(Expanded(L"%TEMP%\\quorrel-viewer-stand-in").c_str(), nullptr);
+    ASSERT_TRUE(CopyFileW((planted + L"hhctrl.ocx").c_str(), standIn.c_str(), FALSE));
+
+    // Wine puts its own library in place of a native one named like a library
+    // it has built in; Windows would load the planted file itself, and so
+    // does Wine for Quorrel.exe with this setting.
+    ScopedRegistryValue nativeFirst(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\Quorrel.exe\\DllOverrides",
+                                    L"hhctrl.ocx");
+    nativeFirst.Set(REG_SZ, L"native,builtin");
+
+    struct Case {
+        const char* name;
+        bool registered;
+        DWORD type;
+        std::wstring value;
+        std::wstring expectedViewer;
+    };
+    const Case cases[] = {
+        {"no registered viewer", false, 0, L"", SystemViewer()},
+        {"registered by bare name", true, REG_SZ, L"hhctrl.ocx", SystemViewer()},
+        {"registered with environment strings", true, REG_EXPAND_SZ, standInValue, standIn},
+    };
+    for (const Case& c : cases) {
+        ScopedRegistryValue registration(HKEY_CLASSES_ROOT, kViewerKey, nullptr);
+        c.registered ? registration.Set(c.type, c.value) : registration.Remove();
+        DeleteFileW((planted + L"hhctrl.ocx.loaded").c_str());
+        FreshDataFolder data;
+        {
+            TestDatabase db(data.DatabasePath());
+            db.Preferences().showNoPasswordWarning = 0;
+        }
+        Program program(L"planted\\Quorrel.exe");
+        HWND main = WaitForTopWindow(program.Id(), L"DPC_QUORREL_WND_CLASS", nullptr);
+        ASSERT_NE(main, nullptr) << c.name;
+        PostMessageW(main, WM_COMMAND, kHelpContents, 0);
+        std::wstring viewer;
+        EXPECT_TRUE(WaitFor([&] { return !(viewer = LoadedModulePath(program.Id(), L"hhctrl.ocx")).empty(); }, 10s))
+            << c.name;
+        EXPECT_EQ(lstrcmpiW(viewer.c_str(), c.expectedViewer.c_str()), 0) << c.name << ": " << viewer;
+        PostMessageW(main, WM_CLOSE, 0, 0);
+        EXPECT_EQ(program.WaitForExit(), 0u) << c.name;
+        EXPECT_FALSE(Exists(planted + L"hhctrl.ocx.loaded")) << c.name;
+    }
+    DeleteFileW(standIn.c_str());
+    DeleteFileW((standIn + L".loaded").c_str());
+    RemoveDirectoryW(Expanded(L"%TEMP%\\quorrel-viewer-stand-in").c_str());
+}
+
+}  // namespace
