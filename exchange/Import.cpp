@@ -103,13 +103,22 @@ bool ImportRecord(ImportTarget& target, const char16_t* categoryName, bool prote
     return true;
 }
 
-ExchangeResult ImportFile(const char16_t* path, bool protectNew, ImportTarget& target) {
+ExchangeResult ImportFile(const char16_t* path, bool protectNew, ImportTarget& target,
+                          const ExchangeProgress& progress) {
     ExchangeResult result;
     TextFile input;
     if (!input.OpenForRead(path)) {
-        result.error = ExchangeResult::kCannotOpen;
+        switch (input.Problem()) {
+            case TextFile::kNotAFile: result.error = ExchangeResult::kNotAFile; break;
+            case TextFile::kTooLarge: result.error = ExchangeResult::kTooLarge; break;
+            case TextFile::kHoldsNul: result.error = ExchangeResult::kHoldsNul; break;
+            case TextFile::kReadable:
+            case TextFile::kCannotOpen: result.error = ExchangeResult::kCannotOpen; break;
+        }
         return result;
     }
+    const int32_t total = progress ? input.CountNonEmptyLines() : 0;
+    int32_t done = 0;
     CString columns[kExchangeColumns];
     while (char16_t* line = input.ReadLine()) {
         if (line[0] == 0) continue;
@@ -122,6 +131,10 @@ ExchangeResult ImportFile(const char16_t* path, bool protectNew, ImportTarget& t
         for (int i = 0; i < 7; ++i) values[i] = columns[i + 1].c_str();
         if (ImportRecord(target, columns[0].c_str(), protectNew, values)) ++result.count;
         else ++result.skipped;
+        if (progress && !progress(++done, total)) {
+            result.error = ExchangeResult::kStopped;
+            break;
+        }
     }
     return result;
 }

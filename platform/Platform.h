@@ -18,13 +18,25 @@ public:
     File& operator=(const File&) = delete;
 
     // Read and write access; other processes may read but not write.
-    // With create set the file is made when missing and opened when present.
+    // With create set the file is made when missing and opened when present;
+    // on POSIX a new file has mode 0600 and a symbolic link at path is not
+    // followed (a database holds secrets).
     bool OpenShared(const char16_t* path, bool create);
     // Read access only; the file must exist. Others may read it too, and with
     // allowWriters also keep or take write access (to inspect a file in use).
     bool OpenForRead(const char16_t* path, bool allowWriters = false);
     // Write access, no sharing; an existing file is replaced.
     bool CreateForWrite(const char16_t* path);
+    // For a file that is read whole (an import): read access like
+    // OpenForRead, but what is not a regular file (a folder, a pipe, a device)
+    // is refused at once instead of hanging or reading nothing.
+    enum class ReadOpen { kOpened, kCannotOpen, kNotRegular };
+    ReadOpen OpenRegularForRead(const char16_t* path);
+    // Write access to a new file with an unused name in the folder of target,
+    // no sharing; its path goes to temporaryPath. On POSIX the file has mode
+    // 0600 (it may hold secrets in clear); on Windows it takes the folder's
+    // permissions, as every document of the user does.
+    bool CreateTemporaryBeside(const char16_t* target, std::u16string& temporaryPath);
 
     void Close();
     bool IsOpen() const;
@@ -47,6 +59,17 @@ private:
     int fd = -1;
 #endif
 };
+
+// Moves the file at from over to, replacing an existing file in one step, so
+// that to is either the old file or the whole new one.
+bool ReplaceFile(const char16_t* from, const char16_t* to);
+bool RemoveFile(const char16_t* path);
+// True when path itself is a symbolic link (POSIX); a file written there is
+// refused rather than written through the link. Always false on Windows.
+bool IsSymbolicLink(const char16_t* path);
+// The system's reason for the last failed file operation of this thread, as
+// one line of text without a final full stop.
+std::u16string LastErrorText();
 
 // UTF-8 to UTF-16 and back. Invalid sequences become U+FFFD.
 std::u16string Utf8ToUtf16(const char* bytes, size_t count);
