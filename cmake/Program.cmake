@@ -14,6 +14,8 @@ add_library(quorrel_app STATIC
   dialogs/CdlgAbout.cpp
   dialogs/CdlgGetStarted.cpp
   dialogs/CdlgStartUpNotices.cpp
+  dialogs/CdlgProgress.cpp
+  exchange/ExchangeCommands.cpp
   security/CdlgPassword.cpp
   security/CdlgChgPassword.cpp
   security/CdlgPwdWarn.cpp
@@ -35,10 +37,11 @@ target_link_options(Quorrel PRIVATE -municode)
 string(REPLACE "/" "\\\\" QUORREL_ICON_FOLDER_NATIVE "Z:${CMAKE_SOURCE_DIR}/res/icons")
 configure_file(tests/gui/TestPaths.h.in ${CMAKE_BINARY_DIR}/generated/tests/gui/TestPaths.h)
 
-add_executable(gui_tests tests/gui/Driver.cpp tests/gui/TestDatabase.cpp tests/gui/ProgramTests.cpp)
+add_executable(gui_tests tests/gui/Driver.cpp tests/gui/TestDatabase.cpp tests/gui/ProgramTests.cpp
+               tests/gui/ImportExportTests.cpp)
 target_include_directories(gui_tests PRIVATE ${CMAKE_BINARY_DIR}/generated)
 target_link_libraries(gui_tests PRIVATE quorrel_core ${GTEST_TARGETS})
-add_dependencies(gui_tests Quorrel)
+add_dependencies(gui_tests Quorrel quorrel-cli)
 # Run with the program's own display and prefix, one GUI test at a time.
 add_test(NAME gui_tests COMMAND ${CMAKE_SOURCE_DIR}/tools/with-display.sh ${CMAKE_CROSSCOMPILING_EMULATOR}
          $<TARGET_FILE:gui_tests>)

@@ -172,7 +172,7 @@ bool TextFile::Commit() {
         return false;
     }
     handle.Close();
-    if (!platform::ReplaceFile(temporaryPath.c_str(), targetPath.c_str())) {
+    if (!platform::MoveFileOver(temporaryPath.c_str(), targetPath.c_str())) {
         Failed(platform::LastErrorText());
         return false;
     }

@@ -62,7 +62,7 @@ private:
 
 // Moves the file at from over to, replacing an existing file in one step, so
 // that to is either the old file or the whole new one.
-bool ReplaceFile(const char16_t* from, const char16_t* to);
+bool MoveFileOver(const char16_t* from, const char16_t* to);
 bool RemoveFile(const char16_t* path);
 // True when path itself is a symbolic link (POSIX); a file written there is
 // refused rather than written through the link. Always false on Windows.

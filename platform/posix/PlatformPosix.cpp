@@ -186,7 +186,7 @@ int64_t File::Size() {
     return static_cast<int64_t>(st.st_size);
 }
 
-bool ReplaceFile(const char16_t* from, const char16_t* to) {
+bool MoveFileOver(const char16_t* from, const char16_t* to) {
     return from && to && ::rename(NativePath(from).c_str(), NativePath(to).c_str()) == 0;
 }
 

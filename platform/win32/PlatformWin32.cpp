@@ -145,7 +145,7 @@ int64_t File::Size() {
     return size.QuadPart;
 }
 
-bool ReplaceFile(const char16_t* from, const char16_t* to) {
+bool MoveFileOver(const char16_t* from, const char16_t* to) {
     return from && to && MoveFileExW(Wide(from), Wide(to), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }
 
