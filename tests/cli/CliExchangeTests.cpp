@@ -192,14 +192,14 @@ TEST_F(CliExchangeTest, ImportWithThePasswordAddsProtectedRecords) {
 // reason, the database and any earlier export as they were.
 TEST_F(CliExchangeTest, RefusalsChangeNothing) {
     const auto before = DbBytes();
-    WriteText("nul.csv", std::string("Bank,a\nBank,b\0c\n", 17));
+    WriteText("zeros.csv", std::string("Bank,a\nBank,b\0c\n", 16));
     std::filesystem::create_directory(std::filesystem::path(folder.Path("folder.csv")));
     struct Case {
         std::vector<std::string> args;
         const char* message;
     };
     const Case cases[] = {
-        {{"import", Db(), Path("nul.csv")}, "NUL characters"},
+        {{"import", Db(), Path("zeros.csv")}, "NUL characters"},
         {{"import", Db(), Path("folder.csv")}, "not a regular file"},
         {{"import", Db(), Path("missing.csv")}, "Error opening"},
         {{"export", Db(), Path("folder.csv")}, "could not be written"},

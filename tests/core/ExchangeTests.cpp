@@ -282,15 +282,16 @@ TEST_F(ExchangeTest, ImportOfWhatIsNoTextFileChangesNothing) {
         std::u16string path;
         ExchangeResult::Error error;
     };
-    WriteBytes(folder.Path("nul.txt"), Bytes(std::string("Bank,a\nBank,b\0hidden\nBank,c\n", 29)));
-    WriteBytes(folder.Path("nul16.txt"), Bytes(std::string("\xFF\xFE" "a\0\0\0b\0", 8)));
+    // Not "nul.txt": Windows reads that name as the NUL device.
+    WriteBytes(folder.Path("zeros.txt"), Bytes(std::string("Bank,a\nBank,b\0hidden\nBank,c\n", 29)));
+    WriteBytes(folder.Path("zeros16.txt"), Bytes(std::string("\xFF\xFE" "a\0\0\0b\0", 8)));
     WriteBytes(folder.Path("huge.txt"), Bytes("Bank,a\n"));
     std::filesystem::resize_file(std::filesystem::path(folder.Path("huge.txt")), TextFile::kMaxReadBytes + 1);
     std::filesystem::create_directory(std::filesystem::path(folder.Path("folder.txt")));
     std::vector<Case> cases = {
         {"missing", folder.Path("no such file.txt"), ExchangeResult::kCannotOpen},
-        {"NUL byte", folder.Path("nul.txt"), ExchangeResult::kHoldsNul},
-        {"NUL in UTF-16", folder.Path("nul16.txt"), ExchangeResult::kHoldsNul},
+        {"NUL byte", folder.Path("zeros.txt"), ExchangeResult::kHoldsNul},
+        {"NUL in UTF-16", folder.Path("zeros16.txt"), ExchangeResult::kHoldsNul},
         {"too large", folder.Path("huge.txt"), ExchangeResult::kTooLarge},
         {"folder", folder.Path("folder.txt"), ExchangeResult::kNotAFile},
 #ifdef _WIN32
