@@ -289,4 +289,32 @@ TEST_F(ImportExport, FailedExportIsReportedAndKeepsTheEarlierFile) {
     Close(main);
 }
 
+// A chosen path that fits, but would not once ".txt" is appended, is refused
+// rather than cut into the name of another file.
+TEST_F(ImportExport, ExportRefusesAPathTooLongWithItsExtension) {
+    MakeDatabase(data.DatabasePath(), nullptr);
+    const std::wstring folder = data.Folder() + std::wstring(150, L'a');
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    const std::wstring chosen = folder + L"\\" + std::wstring(258 - folder.size() - 1, L'b');
+    ASSERT_EQ(chosen.size(), 258u);
+    ASSERT_EQ(chosen.find(L'.'), std::wstring::npos);
+    HWND main = Start();
+    ASSERT_NE(main, nullptr);
+    PostMessageW(main, WM_COMMAND, kExport, 0);
+    HWND save = FileDialog(L"Save As");
+    ASSERT_NE(save, nullptr);
+    ChooseInFileDialog(save, chosen);
+    Answer(L"The path of the chosen file is too long", IDOK);
+    Close(main);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    int files = 0;
+    if (search != INVALID_HANDLE_VALUE) {
+        do files += (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? 0 : 1;
+        while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    EXPECT_EQ(files, 0);
+}
+
 }  // namespace
