@@ -191,11 +191,22 @@ TEST_F(ImportExport, ImportIsRefusedWhileLockedAndFilesThatAreNoTextChangeNothin
     // Not "nul.txt": to Windows that names the NUL device.
     const std::wstring nul = other.Folder() + L"zeros.txt";
     WriteFileText(nul, std::string("Bank,a\nBank,b\0c\n", 16));
+    // Beyond what import reads into memory (a sparse file, nothing written).
+    const std::wstring huge = other.Folder() + L"huge.txt";
+    {
+        HANDLE file = CreateFileW(huge.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        LARGE_INTEGER size;
+        size.QuadPart = (int64_t{256} << 20) + 1;
+        SetFilePointerEx(file, size, nullptr, FILE_BEGIN);
+        SetEndOfFile(file);
+        CloseHandle(file);
+    }
     struct Case {
         std::wstring path;
         const wchar_t* message;
     };
     const Case cases[] = {
+        {huge, L"is too large to import: Quorrel reads files of up to 256 MB."},
         {nul, L"holds NUL characters"},
         {L"NUL", L"is not a regular file"},
         {other.Folder() + L"nul.txt", L"is not a regular file"},
