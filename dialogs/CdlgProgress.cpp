@@ -27,7 +27,7 @@ CdlgProgress::CdlgProgress(HWND ownerWindow, UINT caption, UINT text, bool cance
 
 CdlgProgress::~CdlgProgress() {
     Close();
-    SetCursor(previousCursor);
+    SetCursor(previousCursor ? previousCursor : LoadCursorW(nullptr, IDC_ARROW));
 }
 
 // The owner is enabled again before the window goes, so that the system
