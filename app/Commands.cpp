@@ -8,6 +8,7 @@
 #include "dialogs/CdlgAbout.h"
 #include "dialogs/CqrDialog.h"
 #include "dialogs/Messages.h"
+#include "exchange/ExchangeCommands.h"
 #include "model/DataFolder.h"
 #include "model/Protection.h"
 #include "model/StringTable.h"
@@ -94,6 +95,15 @@ void DeleteRecord(HWND) {
     if (List().DeleteSelected()) List().Refresh();
 }
 
+void ImportRecords(HWND hwnd) {
+    if (!ImportCommand(hwnd, List().file, List().categories, List().records)) return;
+    RedrawOff redraw;
+    FillCategoryFilter();
+    List().SetFilter(-1);
+}
+
+void ExportRecords(HWND hwnd) { ExportCommand(hwnd, List().categories, List().records); }
+
 void ShowAbout(HWND hwnd) {
     CdlgAbout about;
     about.Run(hwnd);
@@ -109,8 +119,8 @@ constexpr CommandRow kCommands[] = {
     {IDM_LOCK, LockOrUnlock, IDS_HELP_LOCK, IDS_HELP_UNLOCK, IDS_TIP_LOCK, IDS_TIP_UNLOCK, TOOLBAR_IMAGE_LOCKED,
      CommandNeeds::Password},
     {IDM_PASSWORD, AddOrChangePassword, IDS_HELP_PASSWORD, 0, 0, 0, -1, CommandNeeds::Nothing},
-    {IDM_IMPORT, nullptr, IDS_HELP_IMPORT, 0, 0, 0, -1, CommandNeeds::Nothing},
-    {IDM_EXPORT, nullptr, IDS_HELP_EXPORT, 0, 0, 0, -1, CommandNeeds::Nothing},
+    {IDM_IMPORT, ImportRecords, IDS_HELP_IMPORT, 0, 0, 0, -1, CommandNeeds::Nothing},
+    {IDM_EXPORT, ExportRecords, IDS_HELP_EXPORT, 0, 0, 0, -1, CommandNeeds::Nothing},
     // There is no handheld to synchronise with: the command exists and does nothing.
     {IDM_SYNCHRONIZE, nullptr, IDS_HELP_SYNCHRONIZE, 0, IDS_TIP_SYNCHRONIZE, 0, TOOLBAR_IMAGE_SYNCHRONIZE,
      CommandNeeds::Nothing},

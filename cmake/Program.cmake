@@ -14,6 +14,8 @@ add_library(quorrel_app STATIC
   dialogs/CdlgAbout.cpp
   dialogs/CdlgGetStarted.cpp
   dialogs/CdlgStartUpNotices.cpp
+  dialogs/CdlgProgress.cpp
+  exchange/ExchangeCommands.cpp
   security/CdlgPassword.cpp
   security/CdlgChgPassword.cpp
   security/CdlgPwdWarn.cpp
@@ -48,9 +50,9 @@ add_dependencies(Quorrel program_icons)
 
 # ---- end-to-end tests under Wine -------------------------------------------------
 add_executable(gui_tests tests/gui/Driver.cpp tests/gui/TestDatabase.cpp tests/gui/ProgramTests.cpp
-  tests/gui/HelpViewerTests.cpp)
+  tests/gui/HelpViewerTests.cpp tests/gui/ImportExportTests.cpp)
 target_link_libraries(gui_tests PRIVATE quorrel_core psapi ${GTEST_TARGETS})
-add_dependencies(gui_tests Quorrel planted_viewer)
+add_dependencies(gui_tests Quorrel quorrel-cli planted_viewer)
 # A library named like the help viewer's, planted in a folder where the tests
 # put a copy of the program beside it.
 add_library(planted_viewer SHARED tests/gui/PlantedViewer.cpp)
@@ -65,7 +67,7 @@ add_test(NAME gui_tests COMMAND ${CMAKE_SOURCE_DIR}/tools/with-display.sh ${CMAK
 set_tests_properties(gui_tests PROPERTIES RESOURCE_LOCK gui TIMEOUT 900)
 
 # The main window made inside the test's own process, where its menu can be read.
-add_executable(window_tests tests/gui/WindowTests.cpp tests/gui/TestDatabase.cpp)
+add_executable(window_tests tests/gui/WindowTests.cpp tests/gui/TestDatabase.cpp tests/gui/ProgressWindowTests.cpp)
 target_link_libraries(window_tests PRIVATE quorrel_app quorrel_resources ${GTEST_TARGETS})
 add_test(NAME window_tests COMMAND ${CMAKE_SOURCE_DIR}/tools/with-display.sh ${CMAKE_CROSSCOMPILING_EMULATOR}
          $<TARGET_FILE:window_tests>)
@@ -74,7 +76,8 @@ set_tests_properties(window_tests PROPERTIES RESOURCE_LOCK gui TIMEOUT 300)
 # Tools run by hand: pictures of every window, and the start-up benchmark.
 add_executable(screenshot_tour tests/gui/ScreenshotTour.cpp tests/gui/Driver.cpp tests/gui/TestDatabase.cpp)
 add_executable(startup_bench tests/gui/StartupBench.cpp tests/gui/Driver.cpp tests/gui/TestDatabase.cpp)
-foreach(tool screenshot_tour startup_bench)
+add_executable(exchange_bench tests/gui/ExchangeBench.cpp tests/gui/Driver.cpp tests/gui/TestDatabase.cpp)
+foreach(tool screenshot_tour startup_bench exchange_bench)
   target_link_libraries(${tool} PRIVATE quorrel_core)
   target_link_options(${tool} PRIVATE -municode)
   add_dependencies(${tool} Quorrel)

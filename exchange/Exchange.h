@@ -10,6 +10,8 @@
 #include "model/CString.h"
 
 #include <cstdint>
+#include <functional>
+#include <string>
 
 class CxFile;
 class CCategories;
@@ -24,10 +26,17 @@ inline constexpr int32_t kExchangeColumns = 8;
 struct ExchangeResult {
     enum Error {
         kNone,
-        kCannotOpen,  // the import file cannot be opened or read, or the export file cannot be created
-        kWriteFailed,  // the database could not be written (see the file's IoError); nothing was imported
+        kCannotOpen,   // the import file cannot be opened or read, or the export file cannot be created
+        kNotAFile,     // import: a folder, a pipe or a device; nothing was read
+        kTooLarge,     // import: too large to read into memory
+        kHoldsNul,     // import: NUL characters, so no text file; nothing was imported
+        kWriteFailed,  // import: the database could not be written (see the file's IoError), nothing was
+                       // imported; export: a write, the flush or the final move failed, the target is untouched
+        kStopped,      // the progress callback asked to stop; an import is then undone whole
     };
     Error error = kNone;
+    // Export: the system's reason for kCannotOpen or kWriteFailed.
+    std::u16string reason;
     // Records added by an import, lines written by an export.
     int32_t count = 0;
     // Import only: lines left out because their category would be new and the
@@ -58,18 +67,26 @@ int32_t ParseCsvField(const char16_t* line, int32_t position, CString& out);
 bool ImportRecord(ImportTarget& target, const char16_t* categoryName, bool protectNew,
                   const char16_t* const values[7]);
 
+// Told after each record how far an import or export has come (done of
+// total); answers false to stop it there.
+using ExchangeProgress = std::function<bool(int32_t done, int32_t total)>;
+
 // Adds a record for every non-empty line of the file, all in one transaction.
-// Nothing is changed when the file cannot be opened or the database cannot be
-// written; the records and categories in memory are then as before too.
-ExchangeResult ImportFile(const char16_t* path, bool protectNew, ImportTarget& target);
+// Nothing is changed when the file cannot be read as text, when the database
+// cannot be written, or when the progress callback stops the import; the
+// records and categories in memory are then as before too.
+ExchangeResult ImportFile(const char16_t* path, bool protectNew, ImportTarget& target,
+                          const ExchangeProgress& progress = {});
 
 // One export line: every column quoted, quotes doubled, CR and LF inside a
 // value turned into spaces, ended by CR LF. Protected values read as GetField
 // gives them ("******" while the data is locked).
 CString ExportLine(const char16_t* categoryName, const CString values[7]);
 
-// Writes every record in list order, replacing the file.
-ExchangeResult ExportFile(const char16_t* path, const CCategories& categories, const CRecords& records);
+// Writes every record in list order to a new file that replaces path only
+// once it is complete: after a failure or a stop, path holds what it held.
+ExchangeResult ExportFile(const char16_t* path, const CCategories& categories, const CRecords& records,
+                          const ExchangeProgress& progress = {});
 
 // The path the Export command writes: ".txt" appended when the chosen path
 // has no '.' anywhere (a dot in a folder name counts).

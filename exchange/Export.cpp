@@ -38,11 +38,13 @@ CString ExportLine(const char16_t* categoryName, const CString values[7]) {
     return text;
 }
 
-ExchangeResult ExportFile(const char16_t* path, const CCategories& categories, const CRecords& records) {
+ExchangeResult ExportFile(const char16_t* path, const CCategories& categories, const CRecords& records,
+                          const ExchangeProgress& progress) {
     ExchangeResult result;
     TextFile output;
     if (!output.OpenForWrite(path)) {
         result.error = ExchangeResult::kCannotOpen;
+        result.reason = output.FailureReason();
         return result;
     }
     CString values[7];
@@ -50,9 +52,22 @@ ExchangeResult ExportFile(const char16_t* path, const CCategories& categories, c
         const CCategory* category = categories.FindById(record->categoryId);
         for (int i = 0; i < 7; ++i) record->GetField(i, values[i]);
         CString line = ExportLine(category ? category->name : u"Category", values);
-        if (output.WriteText(line.c_str())) ++result.count;
+        // A line left out would make a file that looks complete and is not.
+        if (!output.WriteText(line.c_str())) {
+            result.error = ExchangeResult::kWriteFailed;
+            result.reason = output.FailureReason();
+            return result;
+        }
+        ++result.count;
+        if (progress && !progress(result.count, records.count)) {
+            result.error = ExchangeResult::kStopped;
+            return result;
+        }
     }
-    output.Close();
+    if (!output.Commit()) {
+        result.error = ExchangeResult::kWriteFailed;
+        result.reason = output.FailureReason();
+    }
     return result;
 }
 

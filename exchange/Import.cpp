@@ -111,11 +111,18 @@ bool ImportRecord(ImportTarget& target, const char16_t* categoryName, bool prote
     return true;
 }
 
-ExchangeResult ImportFile(const char16_t* path, bool protectNew, ImportTarget& target) {
+ExchangeResult ImportFile(const char16_t* path, bool protectNew, ImportTarget& target,
+                          const ExchangeProgress& progress) {
     ExchangeResult result;
     TextFile input;
     if (!input.OpenForRead(path)) {
-        result.error = ExchangeResult::kCannotOpen;
+        switch (input.Problem()) {
+            case TextFile::kNotAFile: result.error = ExchangeResult::kNotAFile; break;
+            case TextFile::kTooLarge: result.error = ExchangeResult::kTooLarge; break;
+            case TextFile::kHoldsNul: result.error = ExchangeResult::kHoldsNul; break;
+            case TextFile::kReadable:
+            case TextFile::kCannotOpen: result.error = ExchangeResult::kCannotOpen; break;
+        }
         return result;
     }
     CxTransaction transaction(target.file);
@@ -126,6 +133,8 @@ ExchangeResult ImportFile(const char16_t* path, bool protectNew, ImportTarget& t
     CDListNode* lastBefore = target.records.tail;
     std::vector<int32_t> categoriesBefore;
     for (CCategory* c : Nodes<CCategory>(target.categories)) categoriesBefore.push_back(c->id);
+    const int32_t total = progress ? input.CountNonEmptyLines() : 0;
+    int32_t done = 0;
     CString columns[kExchangeColumns];
     while (char16_t* line = input.ReadLine()) {
         if (line[0] == 0) continue;
@@ -139,9 +148,15 @@ ExchangeResult ImportFile(const char16_t* path, bool protectNew, ImportTarget& t
         if (ImportRecord(target, columns[0].c_str(), protectNew, values)) ++result.count;
         else if (target.file.Failed()) break;
         else ++result.skipped;
+        if (progress && !progress(++done, total)) {
+            result.error = ExchangeResult::kStopped;
+            break;
+        }
     }
-    if (!target.file.Failed() && transaction.Commit()) return result;
-    // Nothing was written: what was added in memory goes too.
+    bool stopped = result.error == ExchangeResult::kStopped;
+    if (!stopped && !target.file.Failed() && transaction.Commit()) return result;
+    // Nothing was written (a stop rolls the whole import back): what was
+    // added in memory goes too.
     while (target.records.tail != lastBefore) {
         target.records.Remove(target.records.tail);
     }
@@ -151,7 +166,7 @@ ExchangeResult ImportFile(const char16_t* path, bool protectNew, ImportTarget& t
     }
     for (CCategory* c : fresh) target.categories.Remove(c);
     result = ExchangeResult{};
-    result.error = ExchangeResult::kWriteFailed;
+    result.error = stopped ? ExchangeResult::kStopped : ExchangeResult::kWriteFailed;
     return result;
 }
 

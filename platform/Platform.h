@@ -18,13 +18,25 @@ public:
     File& operator=(const File&) = delete;
 
     // Read and write access; other processes may read but not write.
-    // With create set the file is made when missing and opened when present.
+    // With create set the file is made when missing and opened when present;
+    // on POSIX a new file has mode 0600 and a symbolic link at path is not
+    // followed (a database holds secrets).
     bool OpenShared(const char16_t* path, bool create);
     // Read access only; the file must exist. Others may read it too, and with
     // allowWriters also keep or take write access (to inspect a file in use).
     bool OpenForRead(const char16_t* path, bool allowWriters = false);
     // Write access, no sharing; an existing file is replaced.
     bool CreateForWrite(const char16_t* path);
+    // For a file that is read whole (an import): read access like
+    // OpenForRead, but what is not a regular file (a folder, a pipe, a device)
+    // is refused at once instead of hanging or reading nothing.
+    enum class ReadOpen { kOpened, kCannotOpen, kNotRegular };
+    ReadOpen OpenRegularForRead(const char16_t* path);
+    // Write access to a new file with an unused name in the folder of target,
+    // no sharing; its path goes to temporaryPath. On POSIX the file has mode
+    // 0600 (it may hold secrets in clear); on Windows it takes the folder's
+    // permissions, as every document of the user does.
+    bool CreateTemporaryBeside(const char16_t* target, std::u16string& temporaryPath);
 
     void Close();
     bool IsOpen() const;
@@ -55,8 +67,12 @@ private:
 // Deletes a file; true when it is gone (also when it was never there).
 bool RemoveFile(const char16_t* path);
 bool FileExists(const char16_t* path);
-// Replaces the target when it exists.
+// Moves the file at from over to, replacing an existing file in one step, so
+// that to is either the old file or the whole new one.
 bool RenameFile(const char16_t* from, const char16_t* to);
+// True when path itself is a symbolic link (POSIX); a file written there is
+// refused rather than written through the link. Always false on Windows.
+bool IsSymbolicLink(const char16_t* path);
 // Seconds since 1970-01-01 UTC of the file's last change, or -1.
 int64_t FileModifiedTime(const char16_t* path);
 // Makes the folder entries of the file's folder durable, where the system

@@ -62,6 +62,7 @@
 #define IDD_CATEGORY_SELECT 3200
 #define IDD_CATEGORY_EDIT 3300
 #define IDD_GENERATE_PASSWORD 3400
+#define IDD_PROGRESS 3500
 
 // ---- dialog controls -------------------------------------------------------------
 // Earlier-version notice
@@ -144,3 +145,6 @@
 #define IDC_INCLUDE_PUNCTUATION 3406
 #define IDC_GENERATE_NOW 3407
 #define IDC_GENERATED_PASSWORD 3408
+// Progress of an import or export
+#define IDC_PROGRESS_TEXT 3501
+#define IDC_PROGRESS_BAR 3502

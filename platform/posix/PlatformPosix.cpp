@@ -3,6 +3,7 @@
 #include "platform/Utf.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <clocale>
 #include <cstring>
 #include <ctime>
@@ -27,11 +28,13 @@ std::string NativePath(const char16_t* path) {
     return detail::EncodeUtf8(path, n);
 }
 
+// Files this program creates hold secrets, in clear when exported: only
+// their owner may read them.
 int OpenNative(const char16_t* path, int flags) {
     if (!path) return -1;
     int fd;
     do {
-        fd = ::open(NativePath(path).c_str(), flags | O_CLOEXEC, 0644);
+        fd = ::open(NativePath(path).c_str(), flags | O_CLOEXEC, 0600);
     } while (fd < 0 && errno == EINTR);
     return fd;
 }
@@ -57,7 +60,7 @@ File::~File() { Close(); }
 
 bool File::OpenShared(const char16_t* name, bool create) {
     Close();
-    fd = OpenNative(name, O_RDWR | (create ? O_CREAT : 0));
+    fd = OpenNative(name, O_RDWR | (create ? O_CREAT | O_NOFOLLOW : 0));
     if (fd < 0) return false;
     path = name;
     // Stands in for the Windows share mode: a second writer is refused.
@@ -80,6 +83,47 @@ bool File::CreateForWrite(const char16_t* name) {
     fd = OpenNative(name, O_WRONLY | O_CREAT | O_TRUNC);
     if (fd >= 0) path = name;
     return fd >= 0;
+}
+
+File::ReadOpen File::OpenRegularForRead(const char16_t* path) {
+    Close();
+    // Without O_NONBLOCK opening a pipe waits for a writer.
+    fd = OpenNative(path, O_RDONLY | O_NONBLOCK);
+    if (fd < 0) return ReadOpen::kCannotOpen;
+    struct stat st;
+    if (::fstat(fd, &st) != 0) {
+        Close();
+        return ReadOpen::kCannotOpen;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        Close();
+        return ReadOpen::kNotRegular;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return ReadOpen::kOpened;
+}
+
+bool File::CreateTemporaryBeside(const char16_t* target, std::u16string& temporaryPath) {
+    Close();
+    temporaryPath.clear();
+    if (!target) return false;
+    std::u16string folder = target;
+    size_t slash = folder.rfind(u'/');
+    folder.resize(slash == std::u16string::npos ? 0 : slash + 1);
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        uint32_t serial = 0;
+        if (!RandomBytes(&serial, sizeof serial)) return false;
+        char name[24];
+        std::snprintf(name, sizeof name, ".~qr%08x.tmp", serial);
+        std::u16string candidate = folder + detail::DecodeUtf8(name, std::strlen(name));
+        fd = OpenNative(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW);
+        if (fd >= 0) {
+            temporaryPath = candidate;
+            return true;
+        }
+        if (errno != EEXIST) return false;
+    }
+    return false;
 }
 
 void File::Close() {
@@ -200,6 +244,11 @@ int64_t File::Size() {
     struct stat st;
     if (fd < 0 || ::fstat(fd, &st) != 0) return -1;
     return static_cast<int64_t>(st.st_size);
+}
+
+bool IsSymbolicLink(const char16_t* path) {
+    struct stat st;
+    return path && ::lstat(NativePath(path).c_str(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
 std::u16string Utf8ToUtf16(const char* bytes, size_t count) { return detail::DecodeUtf8(bytes, count); }

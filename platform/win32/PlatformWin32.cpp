@@ -66,6 +66,47 @@ bool File::CreateForWrite(const char16_t* name) {
     return IsOpen();
 }
 
+File::ReadOpen File::OpenRegularForRead(const char16_t* path) {
+    Close();
+    if (!path) return ReadOpen::kCannotOpen;
+    // A folder cannot be opened as a file at all; say what it is.
+    DWORD attributes = GetFileAttributesW(Wide(path));
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        SetLastError(ERROR_DIRECTORY);
+        return ReadOpen::kNotRegular;
+    }
+    if (!OpenForRead(path)) return ReadOpen::kCannotOpen;
+    // Pipes, consoles and devices ("NUL", "COM1", "\\.\pipe\...") are no disk files.
+    if (GetFileType(AsHandle(handle)) != FILE_TYPE_DISK) {
+        Close();
+        return ReadOpen::kNotRegular;
+    }
+    return ReadOpen::kOpened;
+}
+
+bool File::CreateTemporaryBeside(const char16_t* target, std::u16string& temporaryPath) {
+    Close();
+    temporaryPath.clear();
+    if (!target) return false;
+    std::u16string folder = target;
+    size_t end = folder.find_last_of(u"\\/:");
+    folder.resize(end == std::u16string::npos ? 0 : end + 1);
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        uint32_t serial = 0;
+        if (!RandomBytes(&serial, sizeof serial)) return false;
+        wchar_t name[24];
+        wsprintfW(name, L"~qr%08x.tmp", serial);
+        std::u16string candidate = folder + reinterpret_cast<const char16_t*>(name);
+        handle = CreateFileW(Wide(candidate.c_str()), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (IsOpen()) {
+            temporaryPath = candidate;
+            return true;
+        }
+        if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) return false;
+    }
+    return false;
+}
+
 void File::Close() {
     if (IsOpen()) CloseHandle(AsHandle(handle));
     handle = INVALID_HANDLE_VALUE;
@@ -166,6 +207,8 @@ int64_t File::Size() {
     if (!IsOpen() || !GetFileSizeEx(AsHandle(handle), &size)) return -1;
     return size.QuadPart;
 }
+
+bool IsSymbolicLink(const char16_t*) { return false; }
 
 std::u16string Utf8ToUtf16(const char* bytes, size_t count) {
     std::u16string out;

@@ -189,6 +189,56 @@ TEST_F(CliExchangeTest, ImportWithThePasswordAddsProtectedRecords) {
     EXPECT_EQ(Cli({"import", Db(), Path("none.csv")}, {"open sesame"}).out, "0 records imported successfully.\n");
 }
 
+// Files that are no text, and exports that cannot finish: exit 1 with the
+// reason, the database and any earlier export as they were.
+TEST_F(CliExchangeTest, RefusalsChangeNothing) {
+    const auto before = DbBytes();
+    WriteText("zeros.csv", std::string("Bank,a\nBank,b\0c\n", 16));
+    std::filesystem::create_directory(std::filesystem::path(folder.Path("folder.csv")));
+    struct Case {
+        std::vector<std::string> args;
+        const char* message;
+    };
+    const Case cases[] = {
+        {{"import", Db(), Path("zeros.csv")}, "NUL characters"},
+        {{"import", Db(), Path("folder.csv")}, "not a regular file"},
+        {{"import", Db(), Path("missing.csv")}, "Error opening"},
+        {{"export", Db(), Path("folder.csv")}, "could not be written"},
+        {{"export", Db(), Path("no/such/folder/out.csv")}, "Error opening"},
+    };
+    for (const Case& c : cases) {
+        Result result = Cli(c.args);
+        EXPECT_EQ(result.status, 1) << c.args[0] << " " << c.args[2];
+        EXPECT_TRUE(Contains(result.err, c.message)) << result.err;
+        EXPECT_EQ(result.out, "") << c.args[2];
+    }
+    EXPECT_EQ(DbBytes(), before);
+    EXPECT_TRUE(std::filesystem::is_directory(std::filesystem::path(folder.Path("folder.csv"))));
+}
+
+#ifndef _WIN32
+// New databases and exports hold secrets: mode 0600, and a symbolic link at
+// the target is refused rather than followed.
+TEST_F(CliExchangeTest, NewFilesArePrivateAndLinksAreNotFollowed) {
+    ASSERT_EQ(Cli({"export", Db(), Path("out.csv")}).status, 0);
+    for (const char* name : {"QuorrelDPC.qrb", "out.csv"}) {
+        EXPECT_EQ(std::filesystem::status(std::filesystem::path(folder.Path(name))).permissions(),
+                  std::filesystem::perms::owner_read | std::filesystem::perms::owner_write)
+            << name;
+    }
+    WriteText("victim", "keep me");
+    std::filesystem::create_symlink(std::filesystem::path(folder.Path("victim")), std::filesystem::path(folder.Path("link.csv")));
+    std::filesystem::create_symlink(std::filesystem::path(folder.Path("nowhere")), std::filesystem::path(folder.Path("link.qrb")));
+    Result exported = Cli({"export", Db(), Path("link.csv")});
+    EXPECT_EQ(exported.status, 1);
+    EXPECT_TRUE(Contains(exported.err, "symbolic link")) << exported.err;
+    Result created = Cli({"init", Path("link.qrb")});
+    EXPECT_EQ(created.status, 1);
+    EXPECT_EQ(ReadText("victim"), "keep me");
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(folder.Path("nowhere"))));
+}
+#endif
+
 TEST(CliGen, UsageAndRefusals) {
     struct Case {
         std::vector<std::string> args;

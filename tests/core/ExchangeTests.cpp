@@ -4,6 +4,7 @@
 #include "model/Database.h"
 #include "model/Protection.h"
 #include "model/Record.h"
+#include "model/StringTable.h"
 #include "model/TextFormat.h"
 #include "security/Cipher.h"
 #include "storage/CxFile.h"
@@ -12,7 +13,16 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <csignal>
+#include <unistd.h>
+#endif
+
+#include <filesystem>
 #include <memory>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -80,9 +90,13 @@ TEST(TextFile, LinesEndAtCrLfAndCrLf) {
         {"a\n\rb", {u"a", u"", u"b"}},
         {"a\r\n\r\nb\r\n", {u"a", u"", u"b"}},
         {"\n", {u""}},
-        {"\xEF\xBB\xBF" "Bank,x", {u"\uFEFFBank,x"}},
+        {"\xEF\xBB\xBF" "Bank,x", {u"Bank,x"}},
+        {"\xEF\xBB\xBF", {}},
+        {"x\xEF\xBB\xBF", {u"x\uFEFF"}},  // only a leading mark is one
         {"caf\xC3\xA9,\xFF!", {u"caf\u00e9,\uFFFD!"}},
-        {std::string("a\nb\0c\nd", 7), {u"a", u"b"}},
+        {std::string("\xFF\xFE" "B\0a\0\r\0\n\0\xE9\0\x3D\xD8\x11\xDD", 16), {u"Ba", u"\u00e9\U0001F511"}},
+        {std::string("\xFE\xFF" "\0B\0a\0\n\0\xE9", 10), {u"Ba", u"\u00e9"}},
+        {std::string("\xFF\xFE" "a\0\x00\xDC" "b", 7), {u"a\uFFFD\uFFFD"}},  // lone surrogate, odd last byte
     };
     ScratchFolder folder;
     for (const Case& c : cases) {
@@ -95,7 +109,18 @@ TEST(TextFile, LinesEndAtCrLfAndCrLf) {
     }
     TextFile missing;
     EXPECT_FALSE(missing.OpenForRead(folder.Path("missing.txt").c_str()));
+    EXPECT_EQ(missing.Problem(), TextFile::kCannotOpen);
     EXPECT_EQ(missing.ReadLine(), nullptr);
+}
+
+TEST(TextFile, CountsTheLinesStillToCome) {
+    ScratchFolder folder;
+    WriteBytes(folder.Path("in.txt"), Bytes("a\r\n\r\nb\n\rc\r\n"));
+    TextFile file;
+    ASSERT_TRUE(file.OpenForRead(folder.Path("in.txt").c_str()));
+    EXPECT_EQ(file.CountNonEmptyLines(), 3);
+    file.ReadLine();
+    EXPECT_EQ(file.CountNonEmptyLines(), 2);
 }
 
 // A new database as the program's first start makes it, with its lists loaded.
@@ -164,11 +189,6 @@ TEST_F(ExchangeTest, ImportAddsARecordPerNonEmptyLine) {
         std::vector<Values> rows;  // category and seven values; missing values are empty
     };
     const std::string long40(40, 'c'), long100(100, 'v'), long300(300, 'n');
-    // The mark stays in the name (see TextFile), so the name differs from
-    // "Bank" wherever the platform's comparison gives the mark any weight; the
-    // Windows comparison gives it none, and there the line joins "Bank".
-    const std::u16string bomName =
-        platform::CompareNoCase(u"\uFEFFBank", u"Bank") == 0 ? u"Bank" : u"\uFEFFBank";
     const Case cases[] = {
         {"empty file", "", {}},
         {"blank lines only", "\r\n\n\r\n", {}},
@@ -182,7 +202,10 @@ TEST_F(ExchangeTest, ImportAddsARecordPerNonEmptyLine) {
         {"over-long columns are cut", long40 + "," + long100 + ",2,3,4,5,6," + long300 + "\n",
          {{std::u16string(31, u'c'), std::u16string(64, u'v'), u"2", u"3", u"4", u"5", u"6",
            std::u16string(256, u'n')}}},
-        {"byte-order mark", "\xEF\xBB\xBF" "Bank,x\n", {{bomName, u"x"}}},
+        // Without the mark skipped the name would differ from "Bank" by an
+        // invisible character (and only on some platforms).
+        {"UTF-8 byte-order mark", "\xEF\xBB\xBF" "Bank,x\n", {{u"Bank", u"x"}}},
+        {"UTF-16 file", std::string("\xFF\xFE" "B\0a\0n\0k\0,\0\xE9\0", 14), {{u"Bank", u"\u00e9"}}},
     };
     int serial = 0;
     for (const Case& c : cases) {
@@ -243,16 +266,67 @@ TEST_F(ExchangeTest, ImportWithAPasswordEnciphersProtectedRecords) {
     EXPECT_EQ(Contents()[1][2], u"code");
 }
 
-TEST_F(ExchangeTest, ImportOfAMissingFileChangesNothing) {
+// What cannot be read as text is refused whole, at once, and changes nothing.
+TEST_F(ExchangeTest, ImportOfWhatIsNoTextFileChangesNothing) {
+    struct Case {
+        const char* name;
+        std::u16string path;
+        ExchangeResult::Error error;
+    };
+    // Not "nul.txt": Windows reads that name as the NUL device.
+    WriteBytes(folder.Path("zeros.txt"), Bytes(std::string("Bank,a\nBank,b\0hidden\nBank,c\n", 29)));
+    WriteBytes(folder.Path("zeros16.txt"), Bytes(std::string("\xFF\xFE" "a\0\0\0b\0", 8)));
+    WriteBytes(folder.Path("huge.txt"), Bytes("Bank,a\n"));
+    std::filesystem::resize_file(std::filesystem::path(folder.Path("huge.txt")), TextFile::kMaxReadBytes + 1);
+    std::filesystem::create_directory(std::filesystem::path(folder.Path("folder.txt")));
+    std::vector<Case> cases = {
+        {"missing", folder.Path("no such file.txt"), ExchangeResult::kCannotOpen},
+        {"NUL byte", folder.Path("zeros.txt"), ExchangeResult::kHoldsNul},
+        {"NUL in UTF-16", folder.Path("zeros16.txt"), ExchangeResult::kHoldsNul},
+        {"too large", folder.Path("huge.txt"), ExchangeResult::kTooLarge},
+        {"folder", folder.Path("folder.txt"), ExchangeResult::kNotAFile},
+#ifdef _WIN32
+        {"device", u"NUL", ExchangeResult::kNotAFile},
+#else
+        {"device", u"/dev/null", ExchangeResult::kNotAFile},
+        // Opening a pipe without a writer would wait for ever.
+        {"pipe", folder.Path("pipe"), ExchangeResult::kNotAFile},
+#endif
+    };
+#ifndef _WIN32
+    ASSERT_EQ(mkfifo(folder.Utf8Path("pipe").c_str(), 0600), 0);
+#endif
     file.Close();
     auto before = ReadBytes(path);
     Open(path);
-    ImportTarget target{file, categories, records, nullptr};
-    ExchangeResult result = ImportFile(folder.Path("no such file.txt").c_str(), true, target);
-    EXPECT_EQ(result.error, ExchangeResult::kCannotOpen);
-    EXPECT_EQ(result.count, 0);
+    for (const Case& c : cases) {
+        ImportTarget target{file, categories, records, nullptr};
+        ExchangeResult result = ImportFile(c.path.c_str(), true, target);
+        EXPECT_EQ(result.error, c.error) << c.name;
+        EXPECT_EQ(result.count, 0) << c.name;
+        EXPECT_EQ(records.count, 0) << c.name;
+    }
     file.Close();
     EXPECT_EQ(ReadBytes(path), before);
+}
+
+// The progress hears of every record; the import is one transaction, so a
+// stop rolls back what was added before it, on disk and in memory.
+TEST_F(ExchangeTest, ImportReportsProgressAndStopsWhenAsked) {
+    std::vector<std::pair<int32_t, int32_t>> heard;
+    auto stopAtTwo = [&](int32_t done, int32_t total) {
+        heard.emplace_back(done, total);
+        return done < 2;
+    };
+    WriteBytes(folder.Path("import.txt"), Bytes("Bank,1\n\nBank,2\r\nBank,3\n"));
+    ImportTarget target{file, categories, records, nullptr};
+    ExchangeResult result = ImportFile(folder.Path("import.txt").c_str(), true, target, stopAtTwo);
+    EXPECT_EQ(result.error, ExchangeResult::kStopped);
+    EXPECT_EQ(result.count, 0);
+    EXPECT_EQ(records.count, 0);
+    EXPECT_EQ(heard, (std::vector<std::pair<int32_t, int32_t>>{{1, 3}, {2, 3}}));
+    Open(path);
+    EXPECT_EQ(records.count, 0);
 }
 
 // Category keys end below the record marker: a file with more new names than
@@ -320,6 +394,91 @@ TEST_F(ExchangeTest, ExportOfNothingAndToNowhere) {
     EXPECT_EQ(result.error, ExchangeResult::kCannotOpen);
     EXPECT_EQ(result.count, 0);
 }
+
+// The temporary files an export writes before it moves one over its target.
+int TemporaryFilesIn(const std::u16string& folder) {
+    int found = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(folder))) {
+        if (entry.path().filename().u16string().find(u"~qr") != std::u16string::npos) ++found;
+    }
+    return found;
+}
+
+// An export that does not finish leaves the file it would replace as it was
+// and no temporary file behind.
+TEST_F(ExchangeTest, ExportReplacesTheFileOnlyWhenComplete) {
+    AddRecord(u"Bank", {u"First", u"12"});
+    AddRecord(u"Email", {u"Mail"});
+    const std::u16string target = folder.Path("out.txt");
+    const std::vector<unsigned char> earlier = Bytes("earlier export\r\n");
+    WriteBytes(target, earlier);
+
+    ExchangeResult stopped = ExportFile(target.c_str(), categories, records, [](int32_t, int32_t) { return false; });
+    EXPECT_EQ(stopped.error, ExchangeResult::kStopped);
+    EXPECT_EQ(ReadBytes(target), earlier);
+    EXPECT_EQ(TemporaryFilesIn(folder.Path("")), 0);
+
+#ifdef _WIN32
+    // Another program holds the file open (as an editor does).
+    {
+        platform::File held;
+        ASSERT_TRUE(held.OpenShared(target.c_str(), false));
+        ExchangeResult failed = ExportFile(target.c_str(), categories, records);
+        EXPECT_EQ(failed.error, ExchangeResult::kWriteFailed);
+        EXPECT_FALSE(failed.reason.empty());
+    }
+#else
+    // A write fails half-way, as on a full disk.
+    {
+        struct rlimit saved;
+        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        struct rlimit small = saved;
+        small.rlim_cur = 40;
+        auto previous = std::signal(SIGXFSZ, SIG_IGN);
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+        ExchangeResult failed = ExportFile(target.c_str(), categories, records);
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, previous);
+        EXPECT_EQ(failed.error, ExchangeResult::kWriteFailed);
+        EXPECT_EQ(failed.reason, platform::Utf8ToUtf16("File too large", 14));
+    }
+#endif
+    EXPECT_EQ(ReadBytes(target), earlier);
+    EXPECT_EQ(TemporaryFilesIn(folder.Path("")), 0);
+
+    std::vector<std::pair<int32_t, int32_t>> heard;
+    ExchangeResult done = ExportFile(target.c_str(), categories, records, [&](int32_t n, int32_t total) {
+        heard.emplace_back(n, total);
+        return true;
+    });
+    EXPECT_EQ(done.error, ExchangeResult::kNone);
+    EXPECT_EQ(done.count, 2);
+    EXPECT_EQ(heard, (std::vector<std::pair<int32_t, int32_t>>{{1, 2}, {2, 2}}));
+    EXPECT_EQ(ReadBytes(target), Bytes("\"Bank\",\"First\",\"12\",\"\",\"\",\"\",\"\",\"\"\r\n"
+                                       "\"Email\",\"Mail\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n"));
+    EXPECT_EQ(TemporaryFilesIn(folder.Path("")), 0);
+}
+
+#ifndef _WIN32
+// Exported values are in clear: only the owner may read the file, and a link
+// planted at the target is not written through.
+TEST_F(ExchangeTest, ExportIsPrivateAndFollowsNoLink) {
+    AddRecord(u"Bank", {u"First", u"secret"});
+    const std::u16string target = folder.Path("out.txt");
+    ASSERT_EQ(ExportFile(target.c_str(), categories, records).error, ExchangeResult::kNone);
+    struct stat st;
+    ASSERT_EQ(stat(folder.Utf8Path("out.txt").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+
+    WriteBytes(folder.Path("victim"), Bytes("keep me"));
+    ASSERT_EQ(symlink(folder.Utf8Path("victim").c_str(), folder.Utf8Path("link.txt").c_str()), 0);
+    ExchangeResult linked = ExportFile(folder.Path("link.txt").c_str(), categories, records);
+    EXPECT_EQ(linked.error, ExchangeResult::kCannotOpen);
+    EXPECT_EQ(linked.reason, std::u16string(LoadText(IDS_PATH_IS_LINK)));
+    EXPECT_EQ(ReadBytes(folder.Path("victim")), Bytes("keep me"));
+    EXPECT_EQ(TemporaryFilesIn(folder.Path("")), 0);
+}
+#endif
 
 TEST_F(ExchangeTest, ExportThenImportGivesBackTheSameRecords) {
     const std::vector<Values> rows = {

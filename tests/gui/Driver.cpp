@@ -92,6 +92,24 @@ std::wstring ProgramFolder() {
     return folder.substr(0, folder.find_last_of(L'\\') + 1);
 }
 
+DWORD RunToEnd(const wchar_t* exeName, const std::wstring& arguments, std::chrono::milliseconds timeout) {
+    std::wstring path = ProgramFolder() + exeName;
+    std::wstring commandLine = L"\"" + path + L"\" " + arguments;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+        return STILL_ACTIVE;
+    }
+    CloseHandle(info.hThread);
+    WaitForSingleObject(info.hProcess, static_cast<DWORD>(timeout.count()));
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(info.hProcess, &code);
+    if (code == STILL_ACTIVE) TerminateProcess(info.hProcess, 99);
+    CloseHandle(info.hProcess);
+    return code;
+}
+
 FreshDataFolder::FreshDataFolder() {
     static std::atomic<int> serial{0};
     wchar_t temp[MAX_PATH];

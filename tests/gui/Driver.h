@@ -78,3 +78,8 @@ std::vector<std::wstring> ComboItems(HWND combo);
 
 // The folder of the test program (where Quorrel.exe is built).
 std::wstring ProgramFolder();
+
+// Runs a console program beside the test (quorrel-cli.exe) with the
+// arguments and waits for it: its exit code, or STILL_ACTIVE when it did not
+// end in time.
+DWORD RunToEnd(const wchar_t* exeName, const std::wstring& arguments, std::chrono::milliseconds timeout = 60s);

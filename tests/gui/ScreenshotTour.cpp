@@ -179,6 +179,42 @@ void RefusalTour() {
     }
 }
 
+// Import through the Open dialog with enough records for the progress window
+// to show, and the question before a locked export.
+void ImportExportTour() {
+    FreshDataFolder data;
+    MakeDatabase(data.DatabasePath(), u"open sesame", false);
+    const std::wstring csv = data.Folder() + L"records.csv";
+    {
+        std::ofstream out(csv.c_str(), std::ios::binary);
+        for (int i = 0; i < 20000; ++i) out << "Garden,Shed " << i << ",code " << i << "\r\n";
+    }
+    Program program;
+    HWND main = MainWindowOf(program);
+    HWND question = OpenDialogByCommand(main, program, 404, L"Do you still want to export?");
+    Capture(question, L"export-while-locked");
+    Press(question, IDNO);
+    WaitFor([&] { return !IsWindow(question); });
+    PostMessageW(main, WM_COMMAND, 401, 0);  // unlock
+    HWND prompt = WaitForDialog(program.Id(), L"Enter Password");
+    SetControlText(prompt, 2901, L"open sesame");
+    Click(prompt, IDOK);
+    WaitFor([&] { return !IsWindow(prompt); });
+    PostMessageW(main, WM_COMMAND, 403, 0);
+    HWND open = WaitForTopWindow(program.Id(), L"#32770", L"Open");
+    Capture(open, L"import-open-dialog");
+    SendMessageW(GetDlgItem(open, 0x47C), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(csv.c_str()));
+    Click(open, IDOK);
+    HWND progress = WaitForDialog(program.Id(), L"Importing records");
+    Capture(progress, L"import-progress");
+    HWND done = WaitForDialog(program.Id(), L"records imported successfully.", std::chrono::minutes(5));
+    Capture(done, L"import-done");
+    Press(done, IDOK);
+    WaitFor([&] { return !IsWindow(done); });
+    Capture(main, L"main-after-import");
+    Close(main, program);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -188,5 +224,6 @@ int wmain(int argc, wchar_t** argv) {
     RecordsWithoutPasswordTour();
     RecordsWithPasswordTour();
     RefusalTour();
+    ImportExportTour();
     return 0;
 }

@@ -1,6 +1,7 @@
 // import and export: records from and to comma-separated UTF-8 text, as the
 // program's Import and Export commands exchange them.
 #include "exchange/Exchange.h"
+#include "exchange/TextFile.h"
 #include "model/StringTable.h"
 #include "platform/Platform.h"
 #include "security/Cipher.h"
@@ -80,8 +81,20 @@ int Import(const std::vector<std::string>& args, CliIo& io) {
     std::u16string icon = FirstIconName(db.path);
     ImportTarget target{db.file, db.categories, db.records, icon.empty() ? nullptr : icon.c_str()};
     ExchangeResult result = ImportFile(Widen(csv).c_str(), true, target);
-    if (result.error == ExchangeResult::kCannotOpen) {
-        return Fail(io, csv + ": " + Narrow(LoadText(IDS_IMPORT_OPEN_FAILED)) + " Nothing was imported.");
+    switch (result.error) {
+        case ExchangeResult::kCannotOpen:
+            return Fail(io, csv + ": " + Narrow(LoadText(IDS_IMPORT_OPEN_FAILED)) + " Nothing was imported.");
+        case ExchangeResult::kNotAFile:
+            return Fail(io, csv + ": not a regular file (a folder, a device or a pipe); nothing was imported");
+        case ExchangeResult::kTooLarge:
+            return Fail(io, csv + ": too large to import (at most " + std::to_string(TextFile::kMaxReadBytes >> 20) +
+                                " MB); nothing was imported");
+        case ExchangeResult::kHoldsNul:
+            return Fail(io, csv + ": holds NUL characters, so it is not a text file; nothing was imported");
+        case ExchangeResult::kNone:
+        case ExchangeResult::kWriteFailed:
+        case ExchangeResult::kStopped:
+            break;
     }
     if (result.error == ExchangeResult::kWriteFailed) return db.WriteFailed(io, "nothing was imported");
     io.out << Narrow(ImportDoneText(result.count).c_str()) << "\n";
@@ -115,15 +128,16 @@ int Export(const std::vector<std::string>& args, CliIo& io) {
     CString path = ExportPathFor(Widen(parsed.positional[1]).c_str());
     ExchangeResult result = ExportFile(path.c_str(), db.categories, db.records);
     if (result.error == ExchangeResult::kCannotOpen) {
-        return Fail(io, Narrow(path.c_str()) + ": " + Narrow(LoadText(IDS_EXPORT_OPEN_FAILED)));
+        return Fail(io, Narrow(path.c_str()) + ": " + Narrow(LoadText(IDS_EXPORT_OPEN_FAILED)) + " " +
+                            Narrow(result.reason.c_str()));
+    }
+    if (result.error != ExchangeResult::kNone) {
+        return Fail(io, Narrow(path.c_str()) + ": the records could not be written (" + Narrow(result.reason.c_str()) +
+                            "); any earlier file of that name was left as it was");
     }
     io.out << Narrow(ExportDoneText(result.count, path.c_str()).c_str()) << "\n";
     if (!db.fault.empty()) {
         return Fail(io, parsed.positional[0] + ": damaged, only the readable records were exported: " + db.fault);
-    }
-    if (result.count != db.records.count) {
-        return Fail(io, Narrow(path.c_str()) + ": " + std::to_string(db.records.count - result.count) +
-                            " records could not be written");
     }
     return kSuccess;
 }

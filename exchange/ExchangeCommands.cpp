@@ -1,0 +1,130 @@
+#include "exchange/ExchangeCommands.h"
+
+#include "app/Application.h"
+#include "app/Wide.h"
+#include "dialogs/CdlgProgress.h"
+#include "dialogs/Messages.h"
+#include "exchange/Exchange.h"
+#include "exchange/TextFile.h"
+#include "model/DataFolder.h"
+#include "model/StringTable.h"
+#include "security/Cipher.h"
+#include "storage/Settings.h"
+
+#include <cderr.h>
+#include <commdlg.h>
+
+namespace {
+
+constexpr wchar_t kFilter[] = L"Text Files (*.txt)\0*.txt\0All Files (*.*)\0*.*\0";
+
+bool LockedWithPassword() { return theSettings && theSettings->locked && HasPassword(); }
+
+// Asks for a path with the Open or Save As dialog; false when the user
+// cancelled or the path does not fit. A longer path is refused with a
+// message: cut to the buffer it would name another file.
+bool ChooseFile(HWND owner, bool forSaving, UINT captionId, wchar_t (&path)[MAX_PATH]) {
+    path[0] = 0;
+    OPENFILENAMEW dialog = {};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = owner;
+    dialog.lpstrFilter = kFilter;
+    dialog.nFilterIndex = 1;
+    dialog.lpstrFile = path;
+    dialog.nMaxFile = MAX_PATH;
+    dialog.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | (forSaving ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
+    if (forSaving ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog)) return true;
+    if (CommDlgExtendedError() == FNERR_BUFFERTOOSMALL) ShowMessage(owner, captionId, IDS_PATH_TOO_LONG, kErrorBox);
+    return false;
+}
+
+const char16_t* FirstIconName() {
+    const CIcon* icon = theApp.dataFolder ? theApp.dataFolder->icons.First() : nullptr;
+    return icon ? U(icon->name) : nullptr;
+}
+
+void ShowImportProblem(HWND owner, const ExchangeResult& result, const wchar_t* path) {
+    switch (result.error) {
+        case ExchangeResult::kNotAFile:
+            ShowLongMessage(owner, IDS_IMPORT, IDS_IMPORT_NOT_A_FILE, kErrorBox, path);
+            break;
+        case ExchangeResult::kTooLarge:
+            ShowLongMessage(owner, IDS_IMPORT, IDS_IMPORT_TOO_LARGE, kErrorBox, path,
+                            static_cast<int>(TextFile::kMaxReadBytes >> 20));
+            break;
+        case ExchangeResult::kHoldsNul:
+            ShowLongMessage(owner, IDS_IMPORT, IDS_IMPORT_HOLDS_NUL, kErrorBox, path);
+            break;
+        default:
+            ShowMessage(owner, IDS_IMPORT, IDS_IMPORT_OPEN_FAILED, kErrorBox);
+            break;
+    }
+}
+
+}  // namespace
+
+bool ImportCommand(HWND mainWindow, CxFile& file, CCategories& categories, CRecords& records) {
+    if (LockedWithPassword()) {
+        ShowMessage(mainWindow, IDS_IMPORT, IDS_IMPORT_LOCKED, kErrorBox);
+        return false;
+    }
+    wchar_t path[MAX_PATH];
+    if (!ChooseFile(mainWindow, false, IDS_IMPORT, path)) return false;
+    ImportTarget target{file, categories, records, FirstIconName()};
+    ExchangeResult result;
+    {
+        // The import is one transaction: Cancel rolls the whole of it back.
+        CdlgProgress progress(mainWindow, IDS_IMPORT, IDS_IMPORTING, true);
+        result = ImportFile(U(path), true, target, [&](int32_t done, int32_t total) { return progress.Step(done, total); });
+    }
+    if (result.error == ExchangeResult::kStopped) return false;  // the user's Cancel: nothing was added
+    if (result.error == ExchangeResult::kWriteFailed) {
+        ShowWriteFailure(mainWindow, theApp.dataFolder->databasePath, file.IoError());
+        return false;
+    }
+    if (result.error != ExchangeResult::kNone) {
+        ShowImportProblem(mainWindow, result, path);
+        return false;
+    }
+    ShowMessage(mainWindow, IDS_IMPORT, result.count == 1 ? IDS_IMPORTED_ONE : IDS_IMPORTED_MANY, MB_OK, result.count);
+    if (result.skipped > 0) ShowMessage(mainWindow, IDS_IMPORT, IDS_IMPORT_LINES_LEFT_OUT, kErrorBox, result.skipped);
+    return result.count >= 1;
+}
+
+void ExportCommand(HWND mainWindow, const CCategories& categories, const CRecords& records) {
+    if (LockedWithPassword() && ShowMessage(mainWindow, IDS_EXPORT, IDS_EXPORT_LOCKED, kQuestionBox) != IDYES) return;
+    wchar_t chosen[MAX_PATH];
+    if (!ChooseFile(mainWindow, true, IDS_EXPORT, chosen)) return;
+    CString path = ExportPathFor(U(chosen));
+    const wchar_t* written = W(path.c_str());
+    if (path.Length() >= MAX_PATH) {
+        ShowMessage(mainWindow, IDS_EXPORT, IDS_PATH_TOO_LONG, kErrorBox);
+        return;
+    }
+    // The dialog asked about the name as typed, not about the one with ".txt".
+    if (lstrcmpW(written, chosen) != 0 && GetFileAttributesW(written) != INVALID_FILE_ATTRIBUTES &&
+        ShowLongMessage(mainWindow, IDS_EXPORT, IDS_EXPORT_REPLACE, kQuestionBox, written) != IDYES) {
+        return;
+    }
+    ExchangeResult result;
+    {
+        // Cancel undoes the whole export: the file it would replace stays.
+        CdlgProgress progress(mainWindow, IDS_EXPORT, IDS_EXPORTING, true);
+        result = ExportFile(path.c_str(), categories, records,
+                            [&](int32_t done, int32_t total) { return progress.Step(done, total); });
+    }
+    switch (result.error) {
+        case ExchangeResult::kNone:
+            ShowLongMessage(mainWindow, IDS_EXPORT, result.count == 1 ? IDS_EXPORTED_ONE : IDS_EXPORTED_MANY, MB_OK,
+                            result.count, written);
+            break;
+        case ExchangeResult::kCannotOpen:
+            ShowMessage(mainWindow, IDS_EXPORT, IDS_EXPORT_OPEN_FAILED, kErrorBox);
+            break;
+        case ExchangeResult::kStopped:
+            break;
+        default:
+            ShowLongMessage(mainWindow, IDS_EXPORT, IDS_EXPORT_WRITE_FAILED, kErrorBox, written, W(result.reason.c_str()));
+            break;
+    }
+}

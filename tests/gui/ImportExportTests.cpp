@@ -1,0 +1,330 @@
+// Import and Export of Quorrel.exe end to end: the commands through the
+// common file dialogs, their messages, and what the files and the database
+// hold afterwards, compared with what quorrel-cli makes of the same input.
+#include "app/Wide.h"
+#include "model/Category.h"
+#include "model/Database.h"
+#include "model/Record.h"
+#include "storage/CxFile.h"
+#include "storage/Settings.h"
+#include "tests/gui/Driver.h"
+#include "tests/gui/TestDatabase.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr wchar_t kMainClass[] = L"DPC_QUORREL_WND_CLASS";
+constexpr int kImport = 403;
+constexpr int kExport = 404;
+constexpr int kFileNameBox = 0x47C;  // the file dialogs' "File name" combo box
+
+std::string FileText(const std::wstring& path, HANDLE held = nullptr) {
+    if (held) {
+        std::string bytes(GetFileSize(held, nullptr), '\0');
+        DWORD read = 0;
+        SetFilePointer(held, 0, nullptr, FILE_BEGIN);
+        ReadFile(held, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+        bytes.resize(read);
+        return bytes;
+    }
+    std::ifstream in(path.c_str(), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteFileText(const std::wstring& path, const std::string& text) {
+    std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
+    out << text;
+}
+
+// Every category (name, protection, icon, labels) and every record (category
+// name and the seven values), as a new start would load them.
+std::vector<std::wstring> Contents(const std::wstring& path) {
+    CxFile file(kDatabaseSignature);
+    file.OpenReadOnly(U(path.c_str()));
+    CSettings settings(file, CSettings::kDesktopProfile);
+    theSettings = &settings;
+    CCategories categories;
+    CRecords records;
+    categories.Load(file);
+    records.Load(file, categories);
+    std::vector<std::wstring> lines;
+    for (const CCategory* c : Nodes<CCategory>(categories)) {
+        std::wstring line = std::wstring(W(c->name)) + L"|" + (c->isProtected ? L"protected" : L"open") + L"|" +
+                            W(c->iconName);
+        for (const auto& label : c->fieldLabel) line += std::wstring(L"|") + W(label);
+        lines.push_back(line);
+    }
+    for (const CRecord* r : Nodes<CRecord>(records)) {
+        std::wstring line = W(categories.FindById(r->categoryId)->name);
+        for (int i = 0; i < CRecord::kValueCount; ++i) line += std::wstring(L"|") + W(r->GetField(i).c_str());
+        lines.push_back(line);
+    }
+    theSettings = nullptr;
+    return lines;
+}
+
+std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
+
+HWND FilterBox(HWND mainWindow) { return GetDlgItem(GetDlgItem(mainWindow, 1001), 1002); }
+
+std::wstring SelectedFilter(HWND mainWindow) {
+    HWND box = FilterBox(mainWindow);
+    auto selected = SendMessageW(box, CB_GETCURSEL, 0, 0);
+    wchar_t text[256] = {};
+    if (selected >= 0) SendMessageW(box, CB_GETLBTEXT, static_cast<WPARAM>(selected), reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+// Types a path into an Open or Save As dialog and presses its OK button.
+void ChooseInFileDialog(HWND dialog, const std::wstring& path) {
+    HWND name = GetDlgItem(dialog, kFileNameBox);
+    SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    Click(dialog, IDOK);
+}
+
+// The temporary files an export leaves in a folder (there should be none).
+int TemporaryFilesIn(const std::wstring& folder) {
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"~qr*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return 0;
+    int count = 0;
+    do ++count;
+    while (FindNextFileW(search, &found));
+    FindClose(search);
+    return count;
+}
+
+class ImportExport : public ::testing::Test {
+protected:
+    void MakeDatabase(const std::wstring& path, const char16_t* password) {
+        TestDatabase db(path);
+        db.Add(u"Bank", {u"Alpha Bank", u"111-222", u"1234", nullptr, nullptr, nullptr, u"branch \"main\""});
+        db.Add(u"Web Login", {u"Zeta site", u"https://zeta.example/?a=1,b=2", u"zed", u"pw-z"});
+        if (password) db.AddPassword(password);
+        db.Preferences().promptPasswordOnOpen = 0;
+        db.Preferences().showNoPasswordWarning = 0;
+    }
+
+    HWND Start() {
+        program = std::make_unique<Program>();
+        HWND main = WaitForTopWindow(program->Id(), kMainClass, nullptr);
+        if (main) WaitFor([&] { return SendMessageW(GetDlgItem(main, 1004), LVM_GETITEMCOUNT, 0, 0) > 0; });
+        return main;
+    }
+
+    void Close(HWND main) {
+        PostMessageW(main, WM_CLOSE, 0, 0);
+        EXPECT_EQ(program->WaitForExit(), 0u);
+    }
+
+    // The message box that holds the text; pressed with the button.
+    void Answer(const wchar_t* text, int button) {
+        HWND box = WaitForDialog(program->Id(), text);
+        ASSERT_NE(box, nullptr) << "no message with: " << std::string(text, text + wcslen(text));
+        Press(box, button);
+        ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }));
+    }
+
+    HWND FileDialog(const wchar_t* caption) { return WaitForTopWindow(program->Id(), L"#32770", caption, 10s); }
+
+    FreshDataFolder data;
+    std::unique_ptr<Program> program;
+};
+
+TEST_F(ImportExport, ImportThroughTheOpenDialogAddsWhatTheCliAdds) {
+    MakeDatabase(data.DatabasePath(), nullptr);
+    const std::wstring cliDatabase = data.Folder() + L"cli.qrb";
+    MakeDatabase(cliDatabase, nullptr);
+    const std::wstring csv = data.Folder() + L"records.csv";
+    // A mark at the start, a name in other case, a new category, quotes.
+    WriteFileText(csv,
+                  "\xEF\xBB\xBF" "Bank,Second Bank,333,\"4,5\"\r\n"
+                  "bank,\"\"\"Quoted\"\"\",x\n"
+                  "Garden Shed,Lock,4321,,,,,caf\xC3\xA9\n");
+    HWND main = Start();
+    ASSERT_NE(main, nullptr);
+    SendMessageW(FilterBox(main), CB_SETCURSEL, 1, 0);  // any filter but "All"
+    PostMessageW(main, WM_COMMAND, kImport, 0);
+    HWND open = FileDialog(L"Open");
+    ASSERT_NE(open, nullptr);
+    ChooseInFileDialog(open, csv);
+    Answer(L"3 records imported successfully.", IDOK);
+    std::vector<std::wstring> items = ComboItems(FilterBox(main));
+    EXPECT_NE(std::find(items.begin(), items.end(), L"Garden Shed"), items.end());
+    EXPECT_EQ(items.size(), 14u);  // "All", twelve defaults and the new one
+    EXPECT_EQ(SelectedFilter(main), L"All");
+    EXPECT_EQ(SendMessageW(GetDlgItem(main, 1004), LVM_GETITEMCOUNT, 0, 0), 5);
+    Close(main);
+
+    ASSERT_EQ(RunToEnd(L"quorrel-cli.exe", L"import " + Quoted(cliDatabase) + L" " + Quoted(csv)), 0u);
+    std::vector<std::wstring> imported = Contents(data.DatabasePath());
+    EXPECT_EQ(imported, Contents(cliDatabase));
+    EXPECT_EQ(imported.back(), L"Garden Shed|Lock|4321|||||caf\u00e9");
+    EXPECT_EQ(imported[imported.size() - 3], L"Bank|Second Bank|333|4,5||||");
+    EXPECT_EQ(CheckDatabase(U(data.DatabasePath().c_str())), "");
+}
+
+TEST_F(ImportExport, ImportIsRefusedWhileLockedAndFilesThatAreNoTextChangeNothing) {
+    MakeDatabase(data.DatabasePath(), u"right password");
+    HWND main = Start();
+    ASSERT_NE(main, nullptr);
+    PostMessageW(main, WM_COMMAND, kImport, 0);
+    Answer(L"Unable to import while the data is locked.", IDOK);
+    Sleep(500);
+    EXPECT_EQ(FindTopWindow(program->Id(), L"#32770", nullptr), nullptr);  // no Open dialog
+    Close(main);
+
+    // Without a password: a folder and a file with a NUL character.
+    FreshDataFolder other;
+    MakeDatabase(other.DatabasePath(), nullptr);
+    const std::vector<std::wstring> before = Contents(other.DatabasePath());
+    // Not "nul.txt": to Windows that names the NUL device.
+    const std::wstring nul = other.Folder() + L"zeros.txt";
+    WriteFileText(nul, std::string("Bank,a\nBank,b\0c\n", 16));
+    // Beyond what import reads into memory (a sparse file, nothing written).
+    const std::wstring huge = other.Folder() + L"huge.txt";
+    {
+        HANDLE file = CreateFileW(huge.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        LARGE_INTEGER size;
+        size.QuadPart = (int64_t{256} << 20) + 1;
+        SetFilePointerEx(file, size, nullptr, FILE_BEGIN);
+        SetEndOfFile(file);
+        CloseHandle(file);
+    }
+    struct Case {
+        std::wstring path;
+        const wchar_t* message;
+    };
+    const Case cases[] = {
+        {huge, L"is too large to import: Quorrel reads files of up to 256 MB."},
+        {nul, L"holds NUL characters"},
+        {L"NUL", L"is not a regular file"},
+        {other.Folder() + L"nul.txt", L"is not a regular file"},
+    };
+    main = Start();
+    ASSERT_NE(main, nullptr);
+    for (const Case& c : cases) {
+        PostMessageW(main, WM_COMMAND, kImport, 0);
+        HWND open = FileDialog(L"Open");
+        ASSERT_NE(open, nullptr);
+        ChooseInFileDialog(open, c.path);
+        HWND box = WaitForDialog(program->Id(), c.message);
+        ASSERT_NE(box, nullptr) << std::string(c.message, c.message + wcslen(c.message));
+        EXPECT_NE(DialogTexts(box).find(c.path), std::wstring::npos);
+        Press(box, IDOK);
+        ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }));
+    }
+    Close(main);
+    EXPECT_TRUE(Contents(other.DatabasePath()) == before);
+}
+
+TEST_F(ImportExport, ExportToAPathWithoutADotWritesWhatTheCliWrites) {
+    MakeDatabase(data.DatabasePath(), nullptr);
+    const std::wstring chosen = data.Folder() + L"exported";
+    HWND main = Start();
+    ASSERT_NE(main, nullptr);
+    PostMessageW(main, WM_COMMAND, kExport, 0);
+    HWND save = FileDialog(L"Save As");
+    ASSERT_NE(save, nullptr);
+    ChooseInFileDialog(save, chosen);
+    Answer((L"2 records exported to:\n" + chosen + L".txt").c_str(), IDOK);
+    Close(main);
+    EXPECT_EQ(GetFileAttributesW(chosen.c_str()), INVALID_FILE_ATTRIBUTES);
+    const std::wstring cliExport = data.Folder() + L"cli.txt";
+    ASSERT_EQ(RunToEnd(L"quorrel-cli.exe", L"export " + Quoted(data.DatabasePath()) + L" " + Quoted(cliExport)), 0u);
+    EXPECT_EQ(FileText(chosen + L".txt"), FileText(cliExport));
+    EXPECT_EQ(FileText(cliExport),
+              "\"Bank\",\"Alpha Bank\",\"111-222\",\"1234\",\"\",\"\",\"\",\"branch \"\"main\"\"\"\r\n"
+              "\"Web Login\",\"Zeta site\",\"https://zeta.example/?a=1,b=2\",\"zed\",\"pw-z\",\"\",\"\",\"\"\r\n");
+    EXPECT_EQ(TemporaryFilesIn(data.Folder()), 0);
+}
+
+TEST_F(ImportExport, LockedExportAsksFirstAndNoOpensNoDialog) {
+    MakeDatabase(data.DatabasePath(), u"right password");
+    HWND main = Start();
+    ASSERT_NE(main, nullptr);
+    PostMessageW(main, WM_COMMAND, kExport, 0);
+    Answer(L"Encrypted records will not be exported correctly.", IDNO);
+    Sleep(500);
+    EXPECT_EQ(FindTopWindow(program->Id(), L"#32770", nullptr), nullptr);
+
+    // Yes goes on; the protected values are written masked.
+    PostMessageW(main, WM_COMMAND, kExport, 0);
+    Answer(L"Encrypted records will not be exported correctly.", IDYES);
+    HWND save = FileDialog(L"Save As");
+    ASSERT_NE(save, nullptr);
+    const std::wstring path = data.Folder() + L"masked.csv";
+    ChooseInFileDialog(save, path);
+    Answer(L"2 records exported to:", IDOK);
+    EXPECT_EQ(FileText(path),
+              "\"Bank\",\"Alpha Bank\",\"******\",\"******\",\"\",\"\",\"\",\"******\"\r\n"
+              "\"Web Login\",\"Zeta site\",\"******\",\"******\",\"******\",\"\",\"\",\"\"\r\n");
+    Close(main);
+}
+
+// Another program holds the earlier export open: the export is reported as
+// failed, with the path and the reason, and the earlier file is whole.
+TEST_F(ImportExport, FailedExportIsReportedAndKeepsTheEarlierFile) {
+    MakeDatabase(data.DatabasePath(), nullptr);
+    const std::wstring path = data.Folder() + L"earlier.txt";
+    WriteFileText(path, "the earlier export\r\n");
+    HANDLE held = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    HWND main = Start();
+    ASSERT_NE(main, nullptr);
+    PostMessageW(main, WM_COMMAND, kExport, 0);
+    HWND save = FileDialog(L"Save As");
+    ASSERT_NE(save, nullptr);
+    ChooseInFileDialog(save, path);
+    Answer(L"already exists", IDYES);  // the dialog's own overwrite question
+    HWND failed = WaitForDialog(program->Id(), L"The records could not be written to:");
+    ASSERT_NE(failed, nullptr);
+    std::wstring texts = DialogTexts(failed);
+    EXPECT_NE(texts.find(path), std::wstring::npos);
+    EXPECT_EQ(texts.find(L"records exported"), std::wstring::npos);
+    Press(failed, IDOK);
+    EXPECT_EQ(FileText(path, held), "the earlier export\r\n");
+    CloseHandle(held);
+    EXPECT_EQ(FileText(path), "the earlier export\r\n");
+    EXPECT_EQ(TemporaryFilesIn(data.Folder()), 0);
+    Close(main);
+}
+
+// A chosen path that fits, but would not once ".txt" is appended, is refused
+// rather than cut into the name of another file.
+TEST_F(ImportExport, ExportRefusesAPathTooLongWithItsExtension) {
+    MakeDatabase(data.DatabasePath(), nullptr);
+    const std::wstring folder = data.Folder() + std::wstring(150, L'a');
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    const std::wstring chosen = folder + L"\\" + std::wstring(258 - folder.size() - 1, L'b');
+    ASSERT_EQ(chosen.size(), 258u);
+    ASSERT_EQ(chosen.find(L'.'), std::wstring::npos);
+    HWND main = Start();
+    ASSERT_NE(main, nullptr);
+    PostMessageW(main, WM_COMMAND, kExport, 0);
+    HWND save = FileDialog(L"Save As");
+    ASSERT_NE(save, nullptr);
+    ChooseInFileDialog(save, chosen);
+    Answer(L"The path of the chosen file is too long", IDOK);
+    Close(main);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    int files = 0;
+    if (search != INVALID_HANDLE_VALUE) {
+        do files += (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? 0 : 1;
+        while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    EXPECT_EQ(files, 0);
+}
+
+}  // namespace
