@@ -97,7 +97,10 @@ bool ImportRecord(ImportTarget& target, const char16_t* categoryName, bool prote
     auto* record = new CRecord;
     record->categoryId = category->id;
     record->isEnciphered = category->isProtected && HasPassword();
-    record->SetFields(values);
+    if (!record->SetFields(values)) {  // protected, but no verified key to encipher with
+        delete record;
+        return false;
+    }
     record->Save(target.file, false);
     target.records.Append(record);
     return true;

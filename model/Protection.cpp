@@ -48,7 +48,7 @@ void OnPasswordRemoved(CRecords& records, CxFile& file, const CCategories& categ
 void ProtectCategory(CRecords& records, CxFile& file, const CCategories& categories, const CCategory& category) {
     for (CRecord* r : Nodes<CRecord>(records)) {
         if (r->isEnciphered || categories.FindById(r->categoryId) != &category) continue;
-        EncipherBuffer(r->fieldBlock, 2 * r->blockLength);
+        if (!EncipherBuffer(r->fieldBlock, 2 * r->blockLength)) continue;  // no verified key: stays clear
         r->isEnciphered = true;
         r->Save(file, true);
     }
