@@ -14,9 +14,11 @@ add_library(quorrel_app STATIC
   dialogs/CdlgAbout.cpp
   dialogs/CdlgGetStarted.cpp
   dialogs/CdlgStartUpNotices.cpp
+  dialogs/CDlgRecEdit.cpp
   security/CdlgPassword.cpp
   security/CdlgChgPassword.cpp
   security/CdlgPwdWarn.cpp
+  security/CdlgPwdGenerate.cpp
   security/SecretText.cpp
   views/CRecList.cpp
   views/CRecView.cpp
@@ -35,7 +37,8 @@ target_link_options(Quorrel PRIVATE -municode)
 string(REPLACE "/" "\\\\" QUORREL_ICON_FOLDER_NATIVE "Z:${CMAKE_SOURCE_DIR}/res/icons")
 configure_file(tests/gui/TestPaths.h.in ${CMAKE_BINARY_DIR}/generated/tests/gui/TestPaths.h)
 
-add_executable(gui_tests tests/gui/Driver.cpp tests/gui/TestDatabase.cpp tests/gui/ProgramTests.cpp)
+add_executable(gui_tests tests/gui/Driver.cpp tests/gui/TestDatabase.cpp tests/gui/ProgramTests.cpp
+               tests/gui/RecordTests.cpp)
 target_include_directories(gui_tests PRIVATE ${CMAKE_BINARY_DIR}/generated)
 target_link_libraries(gui_tests PRIVATE quorrel_core ${GTEST_TARGETS})
 add_dependencies(gui_tests Quorrel)

@@ -69,4 +69,5 @@ private:
     void DrawHeaderItem(const DRAWITEMSTRUCT& item);
     int SelectedRow() const;
     void SortBy(int column);
+    void OnKeyDown(WORD key);
 };
