@@ -230,6 +230,24 @@ void OnFilterChanged() {
     mainWindow.recordList->SetFilter(data > 999 ? -1 : static_cast<int>(data));
 }
 
+// The focus comes back to where it was (the list at first) when the window is
+// active again, after a dialog or another program: by default the frame
+// itself would take it, and the list's keys would reach nothing.
+bool OnActivate(HWND hwnd, WPARAM wParam) {
+    HWND focus = GetFocus();
+    if (LOWORD(wParam) == WA_INACTIVE) {
+        if (focus && IsChild(hwnd, focus)) mainWindow.focusBeforeDeactivate = focus;
+        return false;
+    }
+    if (HIWORD(wParam)) return false;  // minimised
+    HWND target = mainWindow.focusBeforeDeactivate;
+    if (!target || !IsWindow(target) || !IsChild(hwnd, target) || !IsWindowVisible(target))
+        target = mainWindow.recordList ? mainWindow.recordList->hwndList : nullptr;
+    if (!target) return false;
+    SetFocus(target);
+    return true;
+}
+
 void OnMenuSelect(WPARAM wParam, LPARAM lParam) {
     HWND status = mainWindow.hwndStatus;
     UINT flags = HIWORD(wParam);
@@ -422,6 +440,9 @@ LRESULT MainWindowState::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
         case WM_MENUSELECT:
             OnMenuSelect(wParam, lParam);
             return 0;
+        case WM_ACTIVATE:
+            if (OnActivate(hwnd, wParam)) return 0;
+            break;
         case WM_HELP:
             ShowHelp(CurrentHelpTopic);
             DrawMenuBar(hwnd);

@@ -47,6 +47,7 @@ public:
     ImageList toolbarImages;
     ImageList toolbarDisabledImages;
     HACCEL accelerators = nullptr;  // from the resources; the system frees it
+    HWND focusBeforeDeactivate = nullptr;
 
 private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -119,6 +119,12 @@ LRESULT CRecView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_SIZE:
             Layout();
             return 0;
+        case WM_MOVE:
+            // A move of the main window's left edge moves the pane within it
+            // without a size change; its boxes' frames (the note's scroll
+            // bar) were not painted again, and the pane's frames with them.
+            RepaintBoxes();
+            return 0;
         case WM_PAINT: {
             PAINTSTRUCT paint;
             HDC dc = BeginPaint(hwnd, &paint);
@@ -184,8 +190,6 @@ void CRecView::OnCreate() {
 }
 
 void CRecView::Layout() {
-    // The frames around the boxes are the pane's own painting.
-    InvalidateRect(hwnd, nullptr, TRUE);
     const CRecord* record = mainWindow.selectedRecord;
     if (!record) {
         for (int i = 0; i < kRows; ++i) {
@@ -232,11 +236,11 @@ void CRecView::Layout() {
         y += lineHeight + rowGap;
     }
     if (moves) EndDeferWindowPos(moves);
-    // A font change alone does not repaint a box, and a move of the main
-    // window's edge may leave a box's frame (the note's scroll bar) unpainted.
-    for (HWND box : values) {
-        if (box) RedrawWindow(box, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE);
-    }
+    RepaintBoxes();  // a font change alone does not repaint a box
+}
+
+void CRecView::RepaintBoxes() {
+    RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 void CRecView::Paint(HDC dc) {

@@ -41,6 +41,15 @@ DWORD Selection(HWND edit) {
     return static_cast<DWORD>(SendMessageW(edit, EM_GETSEL, 0, 0));
 }
 
+// The value boxes of the record view pane, in order.
+std::vector<HWND> PaneBoxes(HWND main) {
+    std::vector<HWND> boxes;
+    HWND pane = FindWindowExW(main, nullptr, L"RecViewWndClass", nullptr);
+    for (HWND box = FindWindowExW(pane, nullptr, L"Edit", nullptr); box; box = FindWindowExW(pane, box, L"Edit", nullptr))
+        boxes.push_back(box);
+    return boxes;
+}
+
 class RecordCommands : public ::testing::Test {
 protected:
     // Three records; with a password the data starts locked, or unlocked
@@ -471,6 +480,17 @@ TEST_F(RecordCommands, EnterDeleteAndInsertInTheList) {
         Press(dialog, c.close);
         ASSERT_TRUE(Gone(dialog)) << c.key;
         ASSERT_TRUE(WaitFor([&] { return FindTopWindow(program->Id(), L"#32770", nullptr) == nullptr; }));
+        // The keyboard is back in the list, not on the frame.
+        EXPECT_TRUE(WaitFor([&] { return FocusedWindow(main) == list; }, 5s)) << c.key;
+    }
+    // Tab and F6 go round the filter box, the list and the pane.
+    HWND filter = GetDlgItem(GetDlgItem(main, IDC_TOOLBAR), IDC_FILTER);
+    HWND firstBox = PaneBoxes(main).front();
+    const std::pair<WPARAM, HWND> moves[] = {{VK_TAB, firstBox}, {VK_TAB, filter}, {VK_TAB, list},
+                                             {VK_F6, firstBox}, {VK_F6, filter}, {VK_F6, list}};
+    for (const auto& [key, expected] : moves) {
+        PressKey(FocusedWindow(main), key);
+        EXPECT_TRUE(WaitFor([&, expected = expected] { return FocusedWindow(main) == expected; }, 5s)) << key;
     }
     // Double-clicking a row edits that row, selected or not.
     POINT third = RowPoint(2);
@@ -499,6 +519,77 @@ TEST_F(RecordCommands, NewRecordFollowsItsCategoryInTheFilter) {
     ASSERT_TRUE(Gone(dialog));
     EXPECT_TRUE(WaitFor([&] { return WindowText(filter) == L"Bank"; }));
     EXPECT_TRUE(WaitFor([&] { return Rows() == 2; }));  // the two banks
+    Close();
+}
+
+// Whether the box shows its link highlighted after the pointer moved to x
+// (box client coordinates) on its middle line.
+bool HighlightedWithPointerAt(HWND box, int x) {
+    RECT r;
+    GetWindowRect(box, &r);
+    POINT at = {r.left + x, (r.top + r.bottom) / 2};
+    SetCursorPos(at.x, at.y);
+    PostMessageW(box, WM_MOUSEMOVE, 0, MAKELPARAM(x, (r.bottom - r.top) / 2));
+    Sleep(100);  // within the highlight's 200 ms
+    return GetPropW(box, L"_HyperHighLt_") != nullptr;
+}
+
+TEST_F(RecordCommands, LinkIsHotExactlyAlongItsDrawnText) {
+    Start();
+    PressKey(list, VK_END);  // "Zeta site" with its web address
+    std::vector<HWND> boxes;
+    ASSERT_TRUE(WaitFor([&] { return (boxes = PaneBoxes(main)).size() == 7 && WindowText(boxes[0]) == L"Zeta site"; }));
+    HWND link = boxes[1];
+    ASSERT_NE(GetPropW(link, L"_HyperLink_"), nullptr);
+    // The drawn width in the pane's underlined link font.
+    LOGFONTW description;
+    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof description, &description);
+    description.lfUnderline = TRUE;
+    HFONT font = CreateFontIndirectW(&description);
+    HDC dc = GetDC(link);
+    HGDIOBJ previous = SelectObject(dc, font);
+    std::wstring text = WindowText(link);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(dc, previous);
+    ReleaseDC(link, dc);
+    DeleteObject(font);
+    int start = static_cast<short>(LOWORD(SendMessageW(link, EM_POSFROMCHAR, 0, 0)));
+    int end = start + size.cx;
+
+    EXPECT_TRUE(HighlightedWithPointerAt(link, start + 2));
+    EXPECT_TRUE(HighlightedWithPointerAt(link, end - 2));  // the last characters are part of the link
+    EXPECT_FALSE(HighlightedWithPointerAt(link, end + 3));
+    Close();
+}
+
+// After the main window's left edge moves, every box of the pane is whole:
+// the note keeps its scroll bar.
+TEST_F(RecordCommands, PaneBoxesRepaintTheirFramesAfterALeftEdgeResize) {
+    Start();
+    HWND note = PaneBoxes(main).back();
+    RECT window;
+    GetWindowRect(main, &window);
+    SetWindowPos(main, nullptr, window.left + 60, window.top, window.right - window.left - 60,
+                 window.bottom - window.top, SWP_NOZORDER);
+    Sleep(500);
+    // Read back through the main window's own picture on the screen.
+    RECT box;
+    GetWindowRect(note, &box);
+    POINT corner = {box.left, box.top};
+    ScreenToClient(main, &corner);
+    int width = box.right - box.left, height = box.bottom - box.top;
+    int scrollWidth = GetSystemMetrics(SM_CXVSCROLL);
+    // Not clipped to the main window's own area: the note is a grandchild.
+    HDC dc = GetDCEx(main, nullptr, DCX_CACHE);
+    // The middle of the scroll bar's track is not the white of the main
+    // window's background painted over it.
+    COLORREF track = GetPixel(dc, corner.x + width - scrollWidth / 2, corner.y + height / 2);
+    COLORREF frame = GetPixel(dc, corner.x - 3, corner.y + height / 2);  // the pane's grey frame
+    ReleaseDC(main, dc);
+    EXPECT_EQ(frame, RGB(192, 192, 192));
+    EXPECT_NE(track, RGB(255, 255, 255));
+    EXPECT_NE(track, CLR_INVALID);
     Close();
 }
 
