@@ -450,6 +450,23 @@ TEST_F(RecordCommands, InactivityLockCancelsAnOpenRecordDialog) {
     Sleep(300);
     EXPECT_EQ(FindTopWindow(program->Id(), L"#32770", nullptr), nullptr);
     EXPECT_EQ(Rows(), 3);
+
+    // The empty-record question open over an edit: both go, nothing is stored.
+    PostMessageW(main, WM_COMMAND, IDM_LOCK, 0);
+    prompt = WaitForDialog(program->Id(), L"Enter Password");
+    ASSERT_NE(prompt, nullptr);
+    SetControlText(prompt, 2901, W(kPassword));
+    Click(prompt, IDOK);
+    ASSERT_TRUE(Gone(prompt));
+    dialog = Command(IDM_EDIT_RECORD, L"Edit Record");
+    ASSERT_NE(dialog, nullptr);
+    for (int id : kFieldEdits) SetControlText(dialog, id, L"");
+    Click(dialog, IDOK);
+    HWND question = WaitForDialog(program->Id(), L"You have not entered any data.");
+    ASSERT_NE(question, nullptr);
+    PostMessageW(main, WM_TIMER, kLockTimer, 0);
+    EXPECT_TRUE(Gone(question));
+    EXPECT_TRUE(Gone(dialog));
     Close();
 
     StoredRecords stored(data.DatabasePath(), kPassword);
@@ -591,6 +608,31 @@ TEST_F(RecordCommands, PaneBoxesRepaintTheirFramesAfterALeftEdgeResize) {
     EXPECT_NE(track, RGB(255, 255, 255));
     EXPECT_NE(track, CLR_INVALID);
     Close();
+}
+
+TEST(RecordsWithoutCategories, NewRecordCreatesNothing) {
+    UnmanagedWindows noWindowManagerWait;
+    FreshDataFolder data;
+    {
+        TestDatabase db(data.DatabasePath());
+        db.Preferences().showNoPasswordWarning = 0;
+        for (CCategory* category : Nodes<CCategory>(db.categories)) {
+            if (db.file.Find(category->id + CCategory::kFirstKey)) db.file.Delete();
+        }
+    }
+    Program program;
+    HWND main = WaitForTopWindow(program.Id(), kMainClass, nullptr);
+    ASSERT_NE(main, nullptr);
+    PostMessageW(main, WM_COMMAND, IDM_NEW_RECORD, 0);
+    HWND dialog = WaitForDialog(program.Id(), L"New Record");
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(ComboItems(GetDlgItem(dialog, IDC_CATEGORY)).empty());
+    SetControlText(dialog, IDC_FIELD1, L"Nowhere to go");
+    Click(dialog, IDOK);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(dialog); }));
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(program.WaitForExit(), 0u);
+    EXPECT_EQ(StoredRecords(data.DatabasePath()).Count(), 0);
 }
 
 // From OK to the list showing the new record, with 10,000 records stored.
