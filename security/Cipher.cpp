@@ -88,3 +88,8 @@ void ClearPassword() {
     std::memset(keyVerifier, 0, sizeof keyVerifier);
     theSettings->SaveSettings();
 }
+
+void ForgetKey() {
+    platform::Wipe(&masterCipher, sizeof masterCipher);
+    std::memset(keyVerifier, 0, sizeof keyVerifier);
+}

@@ -30,3 +30,6 @@ bool VerifyPassword(const char16_t* password);
 void SetPassword(const char16_t* password);
 // Clears the verifier and saves the settings (after every record was deciphered).
 void ClearPassword();
+// Wipes the key in use: enciphering refuses, and deciphered values are
+// garbage, until the next VerifyPassword or SetPassword.
+void ForgetKey();
