@@ -47,10 +47,7 @@ void RestartLockTimer(HWND mainWindowHandle) {
 
 void OnLockTimer() {
     if (!theSettings || theSettings->locked) return;
-    if (RecordEditDialogHandle) {
-        EndDialog(RecordEditDialogHandle, IDCANCEL);
-        RecordEditDialogHandle = nullptr;
-    }
+    CancelRecordEditDialog();
     LockData();
     if (mainWindow.recordList) mainWindow.recordList->Refresh();
 }

@@ -48,6 +48,7 @@ bool CreateMainWindow(int showCommand) {
 int RunMessageLoop() {
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (TranslateMainWindowKeys(message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }

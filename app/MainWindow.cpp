@@ -120,6 +120,7 @@ void CreateToolbar(HWND hwnd) {
 
 LRESULT OnCreate(HWND hwnd) {
     CurrentHelpTopic = nullptr;
+    mainWindow.accelerators = LoadAcceleratorsW(theApp.resources, MAKEINTRESOURCEW(IDA_MAIN));
     CreateToolbar(hwnd);
     mainWindow.hwndStatus = CreateWindowExW(0, STATUSCLASSNAMEW, nullptr, WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0,
                                             0, 0, hwnd, reinterpret_cast<HMENU>(IDC_STATUS), theApp.instance, nullptr);
@@ -229,6 +230,24 @@ void OnFilterChanged() {
     mainWindow.recordList->SetFilter(data > 999 ? -1 : static_cast<int>(data));
 }
 
+// The focus comes back to where it was (the list at first) when the window is
+// active again, after a dialog or another program: by default the frame
+// itself would take it, and the list's keys would reach nothing.
+bool OnActivate(HWND hwnd, WPARAM wParam) {
+    HWND focus = GetFocus();
+    if (LOWORD(wParam) == WA_INACTIVE) {
+        if (focus && IsChild(hwnd, focus)) mainWindow.focusBeforeDeactivate = focus;
+        return false;
+    }
+    if (HIWORD(wParam)) return false;  // minimised
+    HWND target = mainWindow.focusBeforeDeactivate;
+    if (!target || !IsWindow(target) || !IsChild(hwnd, target) || !IsWindowVisible(target))
+        target = mainWindow.recordList ? mainWindow.recordList->hwndList : nullptr;
+    if (!target) return false;
+    SetFocus(target);
+    return true;
+}
+
 void OnMenuSelect(WPARAM wParam, LPARAM lParam) {
     HWND status = mainWindow.hwndStatus;
     UINT flags = HIWORD(wParam);
@@ -283,7 +302,47 @@ void UpdateRecordCount() {
     SendMessageW(mainWindow.hwndStatus, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text));
 }
 
+// The pane takes the focus in its first box, when it shows a record.
+HWND PaneFocusTarget() {
+    if (!mainWindow.recordView) return nullptr;
+    for (HWND box : mainWindow.recordView->values) {
+        if (box && IsWindowVisible(box)) return box;
+    }
+    return nullptr;
+}
+
+void MoveFocusBetweenPanes(bool backwards) {
+    HWND list = mainWindow.recordList ? mainWindow.recordList->hwndList : nullptr;
+    HWND pane = mainWindow.recordView ? mainWindow.recordView->hwnd : nullptr;
+    HWND areas[] = {FilterBox(), list, pane};
+    constexpr int kAreas = 3;
+    HWND focus = GetFocus();
+    int current = 1;  // from anywhere else, as if from the list
+    for (int i = 0; i < kAreas; ++i) {
+        if (areas[i] && (focus == areas[i] || IsChild(areas[i], focus))) current = i;
+    }
+    for (int step = 1; step < kAreas; ++step) {
+        int next = (current + (backwards ? kAreas - step : step)) % kAreas;
+        HWND target = next == 2 ? PaneFocusTarget() : areas[next];
+        if (!target || !IsWindowVisible(target) || !IsWindowEnabled(target)) continue;
+        SetFocus(target);
+        if (next == 2) SendMessageW(target, EM_SETSEL, 0, -1);
+        return;
+    }
+}
+
 }  // namespace
+
+bool TranslateMainWindowKeys(MSG& message) {
+    HWND main = mainWindow.hwnd;
+    if (!main || (message.hwnd != main && !IsChild(main, message.hwnd))) return false;
+    bool plain = GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0;
+    if (message.message == WM_KEYDOWN && plain && (message.wParam == VK_TAB || message.wParam == VK_F6)) {
+        MoveFocusBetweenPanes(GetKeyState(VK_SHIFT) < 0);
+        return true;
+    }
+    return mainWindow.accelerators && TranslateAcceleratorW(main, mainWindow.accelerators, &message);
+}
 
 void UpdateLockState() {
     bool locked = Locked();
@@ -381,6 +440,9 @@ LRESULT MainWindowState::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
         case WM_MENUSELECT:
             OnMenuSelect(wParam, lParam);
             return 0;
+        case WM_ACTIVATE:
+            if (OnActivate(hwnd, wParam)) return 0;
+            break;
         case WM_HELP:
             ShowHelp(CurrentHelpTopic);
             DrawMenuBar(hwnd);

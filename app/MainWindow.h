@@ -46,6 +46,8 @@ public:
     HHOOK hooks[2] = {};
     ImageList toolbarImages;
     ImageList toolbarDisabledImages;
+    HACCEL accelerators = nullptr;  // from the resources; the system frees it
+    HWND focusBeforeDeactivate = nullptr;
 
 private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -56,5 +58,9 @@ extern MainWindowState mainWindow;
 // Brings the lock button and the File menu in step with the lock state, and
 // every other command's state with it.
 void UpdateLockState();
+// The main window's keys before they are dispatched: its shortcuts (Ctrl+N,
+// Ctrl+L), and Tab or F6 (Shift reverses) moving the focus between the filter
+// box, the record list and the record view pane. True when the key was used.
+bool TranslateMainWindowKeys(MSG& message);
 // Refills the toolbar's category filter box ("All" and every category).
 void FillCategoryFilter();

@@ -14,11 +14,13 @@ add_library(quorrel_app STATIC
   dialogs/CdlgAbout.cpp
   dialogs/CdlgGetStarted.cpp
   dialogs/CdlgStartUpNotices.cpp
+  dialogs/CDlgRecEdit.cpp
   dialogs/CdlgProgress.cpp
   exchange/ExchangeCommands.cpp
   security/CdlgPassword.cpp
   security/CdlgChgPassword.cpp
   security/CdlgPwdWarn.cpp
+  security/CdlgPwdGenerate.cpp
   security/SecretText.cpp
   views/CRecList.cpp
   views/CRecView.cpp
@@ -50,7 +52,7 @@ add_dependencies(Quorrel program_icons)
 
 # ---- end-to-end tests under Wine -------------------------------------------------
 add_executable(gui_tests tests/gui/Driver.cpp tests/gui/TestDatabase.cpp tests/gui/ProgramTests.cpp
-  tests/gui/HelpViewerTests.cpp tests/gui/ImportExportTests.cpp)
+  tests/gui/HelpViewerTests.cpp tests/gui/ImportExportTests.cpp tests/gui/RecordTests.cpp)
 target_link_libraries(gui_tests PRIVATE quorrel_core psapi ${GTEST_TARGETS})
 add_dependencies(gui_tests Quorrel quorrel-cli planted_viewer)
 # A library named like the help viewer's, planted in a folder where the tests

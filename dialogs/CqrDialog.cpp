@@ -10,7 +10,29 @@ namespace {
 
 PlacementRect Convert(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
+void EndWithOwnedDialogs(HWND dialog);
+
+BOOL CALLBACK EndIfOwnedBy(HWND window, LPARAM owner) {
+    wchar_t className[8] = {};
+    GetClassNameW(window, className, 8);
+    if (GetWindow(window, GW_OWNER) == reinterpret_cast<HWND>(owner) && lstrcmpW(className, L"#32770") == 0)
+        EndWithOwnedDialogs(window);
+    return TRUE;
+}
+
+// The innermost dialog ends first; each modal loop then returns in turn.
+void EndWithOwnedDialogs(HWND dialog) {
+    EnumThreadWindows(GetCurrentThreadId(), EndIfOwnedBy, reinterpret_cast<LPARAM>(dialog));
+    EndDialog(dialog, IDCANCEL);
+}
+
 }  // namespace
+
+void CancelRecordEditDialog() {
+    if (!RecordEditDialogHandle) return;
+    EndWithOwnedDialogs(RecordEditDialogHandle);
+    RecordEditDialogHandle = nullptr;
+}
 
 RECT WorkArea() {
     RECT area;

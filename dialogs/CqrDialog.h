@@ -20,6 +20,11 @@ extern const wchar_t* CurrentHelpTopic;
 // none is open. Only the dialog base writes it.
 extern HWND RecordEditDialogHandle;
 
+// Ends the open record edit dialog as cancelled, and first every dialog or
+// message box it has open over it, so nothing of the record stays on screen;
+// clears the slot.
+void CancelRecordEditDialog();
+
 class CqrDialog {
 public:
     CqrDialog(WORD templateId, const wchar_t* helpTopic);

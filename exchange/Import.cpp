@@ -102,9 +102,8 @@ bool ImportRecord(ImportTarget& target, const char16_t* categoryName, bool prote
     auto* record = new CRecord;
     record->categoryId = category->id;
     record->isEnciphered = category->isProtected && HasPassword();
-    record->SetFields(values);
-    if (!record->Save(target.file, false)) {
-        delete record;
+    if (!record->SetFields(values) || !record->Save(target.file, false)) {
+        delete record;  // protected but no verified key to encipher with, or the write failed
         return false;
     }
     target.records.Append(record);

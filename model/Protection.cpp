@@ -158,7 +158,11 @@ bool ProtectCategory(CRecords& records, CxFile& file, const CCategories& categor
     for (CRecord* r : Nodes<CRecord>(records)) {
         if (r->isEnciphered || categories.FindById(r->categoryId) != &category) continue;
         before.Keep(*r);
-        EncipherBuffer(r->fieldBlock, 2 * r->blockLength);
+        // Without a verified key nothing may be enciphered: the switch is refused whole.
+        if (!EncipherBuffer(r->fieldBlock, 2 * r->blockLength)) {
+            before.Restore();
+            return false;
+        }
         r->isEnciphered = true;
     }
     if (SaveAll(transaction, file, before.Records(), true)) return true;

@@ -36,30 +36,40 @@ void CRecord::FreeBuffers() {
     FreeUnits(firstField, firstFieldLength);
 }
 
-void CRecord::SetFields(const char16_t* first, const char16_t* f2, const char16_t* f3, const char16_t* f4,
+bool CRecord::SetFields(const char16_t* first, const char16_t* f2, const char16_t* f3, const char16_t* f4,
                         const char16_t* f5, const char16_t* f6, const char16_t* note) {
     const char16_t* values[kValueCount] = {first, f2, f3, f4, f5, f6, note};
-    SetFields(values);
+    return SetFields(values);
 }
 
-void CRecord::SetFields(const char16_t* const values[kValueCount]) {
+bool CRecord::SetFields(const char16_t* const values[kValueCount]) {
+    int32_t lengths[6];
+    int32_t total = 0;
+    for (int i = 0; i < 6; ++i) {
+        lengths[i] = TextLength(values[i + 1]);
+        total += lengths[i];
+    }
+    int32_t newBlockLength = BlockLengthFor(total);
+    char16_t* block = NewUnits(newBlockLength);
+    int32_t at = 0;
+    for (int i = 0; i < 6; ++i) {
+        if (lengths[i]) std::memcpy(block + at, values[i + 1], static_cast<size_t>(lengths[i]) * 2);
+        at += lengths[i];
+    }
+    // The new block is enciphered before anything of the record changes, so
+    // a refusal leaves the record as it was.
+    if (isEnciphered && !EncipherBuffer(block, 2 * newBlockLength)) {
+        FreeUnits(block, newBlockLength);
+        return false;
+    }
     FreeBuffers();
     firstFieldLength = TextLength(values[0]);
     firstField = NewUnits(firstFieldLength);
     if (firstFieldLength) std::memcpy(firstField, values[0], static_cast<size_t>(firstFieldLength) * 2);
-    int32_t total = 0;
-    for (int i = 0; i < 6; ++i) {
-        partLength[i] = TextLength(values[i + 1]);
-        total += partLength[i];
-    }
-    blockLength = BlockLengthFor(total);
-    fieldBlock = NewUnits(blockLength);
-    int32_t at = 0;
-    for (int i = 0; i < 6; ++i) {
-        if (partLength[i]) std::memcpy(fieldBlock + at, values[i + 1], static_cast<size_t>(partLength[i]) * 2);
-        at += partLength[i];
-    }
-    if (isEnciphered) EncipherBuffer(fieldBlock, 2 * blockLength);
+    std::memcpy(partLength, lengths, sizeof lengths);
+    blockLength = newBlockLength;
+    fieldBlock = block;
+    return true;
 }
 
 void CRecord::GetField(int32_t index, CString& out) const {
@@ -166,8 +176,7 @@ bool CRecord::EncipherBlock(const CCategories* categories) {
     if (!categories) return false;
     const CCategory* category = categories->FindById(categoryId);
     if (!category || !category->isProtected) return false;
-    EncipherBuffer(fieldBlock, 2 * blockLength);
-    return true;
+    return EncipherBuffer(fieldBlock, 2 * blockLength);
 }
 
 bool CRecord::DecipherBlock(const CCategories* categories) {

@@ -26,6 +26,7 @@
 #define IDM_HELP_CONTENTS 412
 #define IDM_ABOUT 413
 #define IDM_FILTER_PLACEHOLDER 415  // toolbar separator that holds the filter box
+#define IDA_MAIN 416                // the main window's keyboard shortcuts
 
 // Toolbar picture order in IDB_TOOLBAR and IDB_TOOLBAR_DISABLED.
 #define TOOLBAR_IMAGE_NEW 0

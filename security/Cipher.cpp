@@ -10,6 +10,9 @@ BlowfishContext masterCipher{};
 
 namespace {
 
+// The verifier masterCipher was keyed for; all zero (no password) until then.
+uint8_t keyVerifier[32] = {};
+
 constexpr char16_t kVerifierText[] = u"_ORVAN_QRP_DUMMY";
 static_assert(sizeof kVerifierText - sizeof(char16_t) == 32);
 
@@ -24,8 +27,10 @@ void MakeVerifier(const char16_t* password, BlowfishContext& context, uint8_t ou
 
 }  // namespace
 
-void EncipherBuffer(void* buffer, int32_t byteCount) {
+bool EncipherBuffer(void* buffer, int32_t byteCount) {
+    if (!HasVerifiedKey()) return false;
     if (buffer && byteCount > 0) BlowfishEncipherBlocks(masterCipher, buffer, static_cast<size_t>(byteCount));
+    return true;
 }
 
 void DecipherBuffer(void* buffer, int32_t byteCount) {
@@ -40,6 +45,10 @@ bool HasPassword() {
     return false;
 }
 
+bool HasVerifiedKey() {
+    return HasPassword() && std::memcmp(keyVerifier, theSettings->Active().verifier, sizeof keyVerifier) == 0;
+}
+
 bool VerifyPassword(const char16_t* password) {
     if (!theSettings) return false;
     auto* scratch = new BlowfishContext;
@@ -51,7 +60,10 @@ bool VerifyPassword(const char16_t* password) {
     uint8_t difference = keyLength == active.verifierLength ? 0 : 1;
     for (int i = 0; i < 32; ++i) difference |= static_cast<uint8_t>(candidate[i] ^ active.verifier[i]);
     bool right = difference == 0;
-    if (right) masterCipher = *scratch;
+    if (right) {
+        masterCipher = *scratch;
+        std::memcpy(keyVerifier, active.verifier, sizeof keyVerifier);
+    }
     platform::Wipe(scratch, sizeof *scratch);
     platform::Wipe(candidate, sizeof candidate);
     delete scratch;
@@ -64,6 +76,7 @@ bool SetPassword(const char16_t* password) {
     int32_t keyLength = 0;
     MakeVerifier(password, masterCipher, active.verifier, keyLength);
     active.verifierLength = keyLength;
+    std::memcpy(keyVerifier, active.verifier, sizeof keyVerifier);
     return theSettings->SaveSettings();
 }
 
@@ -72,5 +85,11 @@ bool ClearPassword() {
     ProfileSettings& active = theSettings->Active();
     std::memset(active.verifier, 0, sizeof active.verifier);
     active.verifierLength = 0;
+    std::memset(keyVerifier, 0, sizeof keyVerifier);
     return theSettings->SaveSettings();
+}
+
+void ForgetKey() {
+    platform::Wipe(&masterCipher, sizeof masterCipher);
+    std::memset(keyVerifier, 0, sizeof keyVerifier);
 }

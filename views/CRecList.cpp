@@ -4,6 +4,7 @@
 #include "app/Commands.h"
 #include "app/MainWindow.h"
 #include "app/Wide.h"
+#include "dialogs/CDlgRecEdit.h"
 #include "dialogs/Drawing.h"
 #include "dialogs/Gdi.h"
 #include "dialogs/Messages.h"
@@ -142,6 +143,10 @@ LRESULT CRecList::OnNotify(HWND mainWindowHandle, WPARAM wParam, LPARAM lParam) 
         // while the password prompt or the edit dialog is open.
         auto* activate = reinterpret_cast<const NMITEMACTIVATE*>(lParam);
         if (EditRecord(activate->iItem)) Refresh();
+    } else if (header->code == NM_RETURN) {
+        RunCommand(parent, IDM_EDIT_RECORD);
+    } else if (header->code == LVN_KEYDOWN) {
+        OnKeyDown(reinterpret_cast<const NMLVKEYDOWN*>(lParam)->wVKey);
     } else if (header->code == LVN_ITEMCHANGED) {
         auto* change = reinterpret_cast<const NMLISTVIEW*>(lParam);
         if (change->uChanged & LVIF_STATE) {
@@ -155,6 +160,16 @@ LRESULT CRecList::OnNotify(HWND mainWindowHandle, WPARAM wParam, LPARAM lParam) 
         }
     }
     return DefWindowProcW(mainWindowHandle, WM_NOTIFY, wParam, lParam);
+}
+
+// The record commands at the keyboard, as in other Windows lists: Enter
+// (NM_RETURN) edits, Delete deletes, Insert makes a new record; Ctrl+N is
+// one of the main window's accelerators.
+void CRecList::OnKeyDown(WORD key) {
+    bool plain = GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0 && GetKeyState(VK_SHIFT) >= 0;
+    if (!plain) return;
+    if (key == VK_DELETE) RunCommand(parent, IDM_DELETE_RECORD);
+    if (key == VK_INSERT) RunCommand(parent, IDM_NEW_RECORD);
 }
 
 void CRecList::Refresh() {
@@ -393,8 +408,11 @@ int CRecList::SelectedRow() const {
 }
 
 bool CRecList::NewRecord() {
-    // The record edit dialog is not part of the program yet.
-    return false;
+    CDlgRecEdit dialog(file, categories, records, filterCategoryId, nullptr);
+    dialog.Run(parent);
+    // A list that shows one category moves to the new record's.
+    if (dialog.saved && filterCategoryId != -1) filterCategoryId = dialog.record->categoryId;
+    return dialog.saved;
 }
 
 bool CRecList::EditRecord(int row) {
@@ -407,9 +425,10 @@ bool CRecList::EditRecord(int row) {
         if (!AskForPassword(parent, IDS_UNLOCK_TO_EDIT, false)) return false;
         unlocked = true;
     }
-    // The record edit dialog is not part of the program yet; after an unlock
-    // the whole list must be drawn again without the masks.
-    return unlocked;
+    CDlgRecEdit dialog(file, categories, records, filterCategoryId, record);
+    dialog.Run(parent);
+    // After an unlock the whole list must be drawn again without the masks.
+    return unlocked || dialog.saved;
 }
 
 bool CRecList::DeleteSelected() {

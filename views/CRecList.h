@@ -70,4 +70,5 @@ private:
     void DrawHeaderItem(const DRAWITEMSTRUCT& item);
     int SelectedRow() const;
     void SortBy(int column);
+    void OnKeyDown(WORD key);
 };

@@ -16,6 +16,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -47,8 +48,8 @@ std::wstring BoxText(HWND box) {
 }
 
 // Whether the pointer is over the text of a box: from the first character
-// in view to the end of the text. The width is that of the box's plain
-// device context, scaled from its resolution to points.
+// in view to the end of the text, measured in the font the box draws it with
+// (the underlined link font), so the hot area is exactly the drawn link.
 bool PointerOverText(HWND box) {
     std::wstring text = BoxText(box);
     if (text.empty()) return false;
@@ -70,12 +71,13 @@ bool PointerOverText(HWND box) {
     if (!GetWindowRect(box, &hot)) return false;
     WindowDC dc(box);
     if (!dc.Get()) return false;
+    Selection font(dc.Get(), reinterpret_cast<HFONT>(SendMessageW(box, WM_GETFONT, 0, 0)));
     SIZE size{};
     GetTextExtentPoint32W(dc.Get(), text.c_str() + first, static_cast<int>(text.size()) - first, &size);
-    int dpi = GetDeviceCaps(dc.Get(), LOGPIXELSX);
-    int width = dpi > 0 ? MulDiv(size.cx, 72, dpi) : size.cx;
+    // Text scrolled past the right edge is not drawn, so it is not hot either.
+    LONG boxRight = hot.right;
     hot.left += firstX;
-    hot.right = hot.left + width;
+    hot.right = std::min<LONG>(hot.left + size.cx, boxRight);
 
     POINT pointer;
     return GetCursorPos(&pointer) && PtInRect(&hot, pointer);
@@ -116,6 +118,12 @@ LRESULT CRecView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_SIZE:
             Layout();
+            return 0;
+        case WM_MOVE:
+            // A move of the main window's left edge moves the pane within it
+            // without a size change; its boxes' frames (the note's scroll
+            // bar) were not painted again, and the pane's frames with them.
+            RepaintBoxes();
             return 0;
         case WM_PAINT: {
             PAINTSTRUCT paint;
@@ -182,8 +190,6 @@ void CRecView::OnCreate() {
 }
 
 void CRecView::Layout() {
-    // The frames around the boxes are the pane's own painting.
-    InvalidateRect(hwnd, nullptr, TRUE);
     const CRecord* record = mainWindow.selectedRecord;
     if (!record) {
         for (int i = 0; i < kRows; ++i) {
@@ -226,11 +232,15 @@ void CRecView::Layout() {
         int left = 11 * marginUnit + 2;
         int height = i == kNoteRow ? 5 * lineHeight : lineHeight;
         if (moves) moves = DeferWindowPos(moves, values[i], nullptr, left, y, right - left, height, kPlace);
-        InvalidateRect(values[i], nullptr, TRUE);  // a font change alone does not repaint
 
         y += lineHeight + rowGap;
     }
     if (moves) EndDeferWindowPos(moves);
+    RepaintBoxes();  // a font change alone does not repaint a box
+}
+
+void CRecView::RepaintBoxes() {
+    RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 void CRecView::Paint(HDC dc) {

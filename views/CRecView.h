@@ -33,6 +33,8 @@ private:
                                      DWORD_PTR view);
     void OnCreate();
     void Layout();
+    // The pane, its frames and every box with its own frame and scroll bar.
+    void RepaintBoxes();
     void Paint(HDC dc);
 };
 

@@ -116,6 +116,23 @@ TEST_F(CipherTest, WrongPasswordKeepsTheKeyInUse) {
     EXPECT_EQ(std::memcmp(enciphered, block, 16), 0);
 }
 
+TEST_F(CipherTest, ForgottenKeyEnciphersNothingUntilTheNextUnlock) {
+    SetPassword(u"first");
+    ASSERT_TRUE(HasVerifiedKey());
+    ForgetKey();
+    EXPECT_FALSE(HasVerifiedKey());
+    unsigned char block[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+    unsigned char copy[8];
+    std::memcpy(copy, block, 8);
+    EXPECT_FALSE(EncipherBuffer(copy, 8));
+    EXPECT_EQ(std::memcmp(copy, block, 8), 0);
+    EXPECT_FALSE(VerifyPassword(u"other"));
+    EXPECT_FALSE(HasVerifiedKey());
+    ASSERT_TRUE(VerifyPassword(u"first"));
+    EXPECT_TRUE(EncipherBuffer(copy, 8));
+    EXPECT_NE(std::memcmp(copy, block, 8), 0);
+}
+
 TEST(PasswordRules, NewPasswordsAreCheckedAsTheDialogDoes) {
     struct Case {
         const char16_t *password, *confirmation;

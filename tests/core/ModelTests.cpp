@@ -279,6 +279,39 @@ TEST_F(DatabaseTest, SwitchingProtectionRewritesTheCategorysRecords) {
     EXPECT_EQ(Values(*r)[1], u"acct");
 }
 
+// A caller that skipped the unlock must not encipher under a key that is not
+// the password's: such values could never be read again.
+TEST_F(DatabaseTest, NothingIsEncipheredWithoutAVerifiedKey) {
+    SetPassword(u"known");
+    settings->locked = 0;
+    CRecord* stored = AddRecord(u"Bank", {u"B", u"acct"});
+    ASSERT_TRUE(stored->isEnciphered);
+    CCategory* open = categories.FindByName(u"Software");
+    open->isProtected = false;
+    CRecord* clear = AddRecord(u"Software", {u"S", u"1.0"});
+    open->isProtected = true;
+    // The verifier now names a password that was never typed in this process.
+    settings->Active().verifier[0] ^= 1;
+    ASSERT_TRUE(HasPassword());
+    ASSERT_FALSE(HasVerifiedKey());
+
+    CRecord fresh;
+    fresh.isEnciphered = true;
+    const char16_t* values[7] = {u"N", u"new", nullptr, nullptr, nullptr, nullptr, nullptr};
+    EXPECT_FALSE(fresh.SetFields(values));
+    EXPECT_EQ(fresh.blockLength, 0);
+    EXPECT_FALSE(stored->SetFields(values));  // an edit leaves the record as it was
+    ProtectCategory(records, file, categories, *open);
+    EXPECT_FALSE(clear->isEnciphered);
+
+    settings->Active().verifier[0] ^= 1;
+    ASSERT_TRUE(HasVerifiedKey());
+    EXPECT_EQ(Values(*stored)[1], u"acct");
+    EXPECT_EQ(Values(*clear)[1], u"1.0");
+    EXPECT_TRUE(fresh.SetFields(values));
+    EXPECT_EQ(Values(fresh)[1], u"new");
+}
+
 TEST_F(DatabaseTest, CategoryInUseCannotBeDeleted) {
     CCategory* bank = categories.FindByName(u"Bank");
     CRecord* r = AddRecord(u"Bank", {u"B"});

@@ -7,6 +7,7 @@
 
 namespace {
 
+constexpr wchar_t kWineX11[] = L"Software\\Wine\\X11 Driver";
 constexpr wchar_t kShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 
 std::wstring ReadAppDataSetting(bool& found) {
@@ -128,6 +129,33 @@ FreshDataFolder::~FreshDataFolder() {
     DeleteTree(root);
 }
 
+UnmanagedWindows::UnmanagedWindows() {
+    HKEY key;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kWineX11, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS) {
+        return;
+    }
+    wchar_t value[16] = {};
+    DWORD size = sizeof value - sizeof(wchar_t);
+    hadPrevious = RegQueryValueExW(key, L"Managed", nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size) ==
+                  ERROR_SUCCESS;
+    previous = value;
+    RegSetValueExW(key, L"Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"N"), 2 * sizeof(wchar_t));
+    RegCloseKey(key);
+}
+
+UnmanagedWindows::~UnmanagedWindows() {
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kWineX11, 0, KEY_WRITE, &key) != ERROR_SUCCESS) return;
+    if (hadPrevious) {
+        RegSetValueExW(key, L"Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>(previous.c_str()),
+                       static_cast<DWORD>((previous.size() + 1) * sizeof(wchar_t)));
+    } else {
+        RegDeleteValueW(key, L"Managed");
+    }
+    RegCloseKey(key);
+}
+
 Program::Program(const wchar_t* exeName, int showCommand) {
     bool fullPath = exeName[0] && exeName[1] == L':';
     std::wstring path = fullPath ? std::wstring(exeName) : ProgramFolder() + exeName;
@@ -234,4 +262,27 @@ std::vector<std::wstring> ComboItems(HWND combo) {
         items.push_back(text);
     }
     return items;
+}
+
+void SelectComboItem(HWND dialog, int id, const wchar_t* text) {
+    HWND combo = GetDlgItem(dialog, id);
+    SendMessageW(combo, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text));
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+}
+
+HWND FocusedWindow(HWND anyWindowOfThread) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    DWORD thread = GetWindowThreadProcessId(anyWindowOfThread, nullptr);
+    return GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
+}
+
+bool FocusControl(HWND control) {
+    SendMessageW(GetParent(control), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+    return WaitFor([&] { return FocusedWindow(control) == control; }, 5s);
+}
+
+void PressKey(HWND window, WPARAM key) {
+    PostMessageW(window, WM_KEYDOWN, key, 1);
+    PostMessageW(window, WM_KEYUP, key, 1u | 0xC0000000u);
 }

@@ -33,6 +33,22 @@ private:
     bool hadPreviousAppData = false;
 };
 
+// While it lives, programs started under Wine leave their windows to Wine
+// instead of a window manager. Without a window manager (a bare Xvfb) Wine
+// waits up to two seconds for one whenever a managed window is hidden, so
+// timings of what follows a dialog's closing need this.
+class UnmanagedWindows {
+public:
+    UnmanagedWindows();
+    ~UnmanagedWindows();
+    UnmanagedWindows(const UnmanagedWindows&) = delete;
+    UnmanagedWindows& operator=(const UnmanagedWindows&) = delete;
+
+private:
+    std::wstring previous;
+    bool hadPrevious = false;
+};
+
 class Program {
 public:
     // Starts Quorrel.exe (or another program beside the test, or one given by
@@ -75,6 +91,17 @@ void Press(HWND messageBox, int buttonId);
 
 // Combo box items (standard controls answer across processes).
 std::vector<std::wstring> ComboItems(HWND combo);
+// Selects the item with this text in a dialog's combo box and tells the
+// dialog, as a user's choice does.
+void SelectComboItem(HWND dialog, int id, const wchar_t* text);
+
+// Gives a dialog's control the focus as the dialog's own keys do (SetFocus
+// does not work across processes); answers whether it has it then.
+bool FocusControl(HWND control);
+// The window with the keyboard focus in the thread that owns this window.
+HWND FocusedWindow(HWND anyWindowOfThread);
+// Posts a key press and release to a window.
+void PressKey(HWND window, WPARAM key);
 
 // The folder of the test program (where Quorrel.exe is built).
 std::wstring ProgramFolder();

@@ -7,6 +7,8 @@
 #include "tests/gui/Driver.h"
 #include "tests/gui/TestDatabase.h"
 
+#include <commctrl.h>
+
 #include <cstdio>
 #include <fstream>
 
@@ -151,6 +153,59 @@ void RecordsWithPasswordTour() {
     Close(main, program);
 }
 
+// The record edit dialog, new and editing, in a protected category and in
+// one without protection, and the password generator over it.
+void RecordEditTour() {
+    FreshDataFolder data;
+    {
+        TestDatabase db(data.DatabasePath());
+        CCategory* software = db.categories.FindByName(u"Software");
+        software->isProtected = false;
+        software->Save(db.file, false);
+        db.Add(u"Bank", {u"First National Bank", u"0123-456789", u"4711", nullptr, nullptr, nullptr,
+                         u"Branch: High Street"});
+        db.Add(u"Software", {u"Photo Editor", u"5.2", u"PE-5521-XK", u"Alice", u"AAAA-BBBB-CCCC"});
+        db.AddPassword(u"open sesame");
+        db.Preferences().promptPasswordOnOpen = true;
+    }
+    Program program;
+    HWND prompt = WaitForDialog(program.Id(), L"Enter Password");
+    SetControlText(prompt, 2901, L"open sesame");
+    Click(prompt, IDOK);
+    WaitFor([&] { return !IsWindow(prompt); });
+    HWND main = MainWindowOf(program);
+    HWND list = GetDlgItem(main, 1004);
+    WaitFor([&] { return SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 2; });
+
+    HWND dialog = OpenDialogByCommand(main, program, 407, L"New Record");
+    Capture(dialog, L"record-new-protected");
+    SelectComboItem(dialog, 2516, L"Software");
+    SetControlText(dialog, 2509, L"Office Suite");
+    SetControlText(dialog, 2510, L"2024");
+    FocusControl(GetDlgItem(dialog, 2511));
+    Capture(dialog, L"record-new-unprotected");
+    Click(dialog, 2517);
+    HWND generator = WaitForDialog(program.Id(), L"Generate Password");
+    Capture(generator, L"generate-password");
+    Click(generator, IDCANCEL);
+    WaitFor([&] { return !IsWindow(generator); });
+    Click(dialog, IDCANCEL);
+    WaitFor([&] { return !IsWindow(dialog); });
+
+    dialog = OpenDialogByCommand(main, program, 408, L"Edit Record");  // row 0: the bank
+    Capture(dialog, L"record-edit-protected");
+    Click(dialog, IDCANCEL);
+    WaitFor([&] { return !IsWindow(dialog); });
+    PostMessageW(list, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageW(list, WM_KEYUP, VK_DOWN, 0);
+    Sleep(300);
+    dialog = OpenDialogByCommand(main, program, 408, L"Edit Record");
+    Capture(dialog, L"record-edit-unprotected");
+    Click(dialog, IDCANCEL);
+    WaitFor([&] { return !IsWindow(dialog); });
+    Close(main, program);
+}
+
 void RefusalTour() {
     {
         FreshDataFolder data;
@@ -223,6 +278,7 @@ int wmain(int argc, wchar_t** argv) {
     NewDatabaseTour();
     RecordsWithoutPasswordTour();
     RecordsWithPasswordTour();
+    RecordEditTour();
     RefusalTour();
     ImportExportTour();
     return 0;

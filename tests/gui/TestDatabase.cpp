@@ -28,3 +28,44 @@ void TestDatabase::Add(const char16_t* category, std::vector<const char16_t*> va
 }
 
 void TestDatabase::AddPassword(const char16_t* password) { OnPasswordAdded(records, file, password, categories); }
+
+StoredRecords::StoredRecords(const std::wstring& path, const char16_t* password) : file(kDatabaseSignature) {
+    file.OpenReadOnly(U(path.c_str()));
+    settings = std::make_unique<CSettings>(file, CSettings::kDesktopProfile);
+    theSettings = settings.get();
+    categories.Load(file);
+    records.Load(file, categories);
+    if (password && VerifyPassword(password)) settings->locked = 0;
+}
+
+StoredRecords::~StoredRecords() {
+    theSettings = nullptr;
+    file.Close();
+}
+
+CRecord* StoredRecords::Find(const std::u16string& title) const {
+    for (CRecord* record : Nodes<CRecord>(records)) {
+        if (record->GetField(0).c_str() == title) return record;
+    }
+    return nullptr;
+}
+
+std::vector<std::u16string> StoredRecords::Values(const CRecord& record) const {
+    std::vector<std::u16string> values;
+    for (int i = 0; i < CRecord::kValueCount; ++i) values.emplace_back(record.GetField(i).c_str());
+    return values;
+}
+
+std::u16string StoredRecords::CategoryName(const CRecord& record) const {
+    const CCategory* category = categories.FindById(record.categoryId);
+    return category ? category->name : u"";
+}
+
+int StoredRecords::Count() const {
+    int count = 0;
+    for (CRecord* record : Nodes<CRecord>(records)) {
+        (void)record;
+        ++count;
+    }
+    return count;
+}

@@ -29,3 +29,26 @@ public:
     CCategories& categories = database.categories;
     CRecords& records = database.records;
 };
+
+// The records a database holds, read through the core as a new start of the
+// program would (after the program has closed it).
+class StoredRecords {
+public:
+    // A password unlocks the protected values; without one they read "******".
+    explicit StoredRecords(const std::wstring& path, const char16_t* password = nullptr);
+    ~StoredRecords();
+    StoredRecords(const StoredRecords&) = delete;
+    StoredRecords& operator=(const StoredRecords&) = delete;
+
+    // The first record with this first field, or null.
+    CRecord* Find(const std::u16string& title) const;
+    // The seven values of a record, as text.
+    std::vector<std::u16string> Values(const CRecord& record) const;
+    std::u16string CategoryName(const CRecord& record) const;
+    int Count() const;
+
+    CxFile file;
+    std::unique_ptr<CSettings> settings;
+    CCategories categories;
+    CRecords records;
+};

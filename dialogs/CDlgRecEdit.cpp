@@ -1,0 +1,238 @@
+#include "dialogs/CDlgRecEdit.h"
+
+#include "app/Application.h"
+#include "app/Wide.h"
+#include "dialogs/Messages.h"
+#include "model/Category.h"
+#include "model/Record.h"
+#include "model/StringTable.h"
+#include "platform/Platform.h"
+#include "res/resource.h"
+#include "security/CdlgPwdGenerate.h"
+#include "security/Cipher.h"
+#include "security/PasswordDialogs.h"
+#include "storage/CxFile.h"
+#include "storage/Settings.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The seven edits in value order: fields 1 to 6, then the note.
+constexpr int kEdits[CRecord::kValueCount] = {IDC_FIELD1, IDC_FIELD2, IDC_FIELD3, IDC_FIELD4,
+                                              IDC_FIELD5, IDC_FIELD6, IDC_NOTE};
+constexpr int kLabels[6] = {IDC_FIELD1_LABEL, IDC_FIELD2_LABEL, IDC_FIELD3_LABEL,
+                            IDC_FIELD4_LABEL, IDC_FIELD5_LABEL, IDC_FIELD6_LABEL};
+constexpr int kFieldLimit = 64;
+constexpr int kNoteLimit = 256;
+
+int LimitOf(int index) { return index == CRecord::kNoteIndex ? kNoteLimit : kFieldLimit; }
+
+bool IsValueEdit(int id) {
+    for (int edit : kEdits) {
+        if (edit == id) return true;
+    }
+    return false;
+}
+
+// The seven texts of the edits, each cut to its limit (a text set from
+// outside may be longer than the edit lets the user type); wiped at the end,
+// since protected values pass through here in clear.
+class EditTexts {
+public:
+    explicit EditTexts(HWND dialog) {
+        for (int i = 0; i < CRecord::kValueCount; ++i) {
+            wchar_t buffer[kNoteLimit + 1];
+            int n = GetDlgItemTextW(dialog, kEdits[i], buffer, LimitOf(i) + 1);
+            texts[i].assign(buffer, n > 0 ? static_cast<size_t>(n) : 0);
+            platform::Wipe(buffer, sizeof buffer);
+            values[i] = U(texts[i].c_str());
+        }
+    }
+    EditTexts(const EditTexts&) = delete;
+    EditTexts& operator=(const EditTexts&) = delete;
+    ~EditTexts() {
+        for (std::wstring& text : texts) platform::Wipe(text.data(), text.size() * sizeof(wchar_t));
+    }
+
+    const char16_t* values[CRecord::kValueCount] = {};
+
+private:
+    std::wstring texts[CRecord::kValueCount];
+};
+
+bool HasAnyText(HWND dialog) {
+    for (int id : kEdits) {
+        if (GetWindowTextLengthW(GetDlgItem(dialog, id)) > 0) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+CDlgRecEdit::CDlgRecEdit(CxFile& recordFile, CCategories& allCategories, CRecords& allRecords, int defaultCategory,
+                         CRecord* edited)
+    : CqrDialog(IDD_RECORD_EDIT, L"Records.html"),
+      file(recordFile),
+      categories(&allCategories),
+      records(&allRecords),
+      record(edited),
+      defaultCategoryId(defaultCategory) {
+    cancelledByLock = true;
+}
+
+INT_PTR CDlgRecEdit::OnInitDialog(HWND window, UINT, WPARAM, LPARAM) {
+    SetWindowTextW(window, CResString(record ? IDS_EDIT_RECORD : IDS_NEW_RECORD).Text());
+    for (int i = 0; i < CRecord::kValueCount; ++i)
+        SendDlgItemMessageW(window, kEdits[i], EM_LIMITTEXT, static_cast<WPARAM>(LimitOf(i)), 0);
+    if (record) {
+        CString value;
+        for (int i = 0; i < CRecord::kValueCount; ++i) {
+            record->GetField(i, value);
+            SetDlgItemTextW(window, kEdits[i], W(value.c_str()));
+        }
+    }
+    // The category of an existing record is not changed here.
+    FillCategoryCombo(record == nullptr);
+    EnableWindow(GetDlgItem(window, IDC_GENERATE), FALSE);
+    return 1;
+}
+
+void CDlgRecEdit::FillCategoryCombo(bool enable) {
+    HWND combo = GetDlgItem(hwnd, IDC_CATEGORY);
+    SendMessageW(combo, CB_RESETCONTENT, 0, 0);
+    currentCategory = categories->First();
+    int wanted = record ? record->categoryId : defaultCategoryId;
+    CCategory* matched = nullptr;
+    for (CCategory* category : Nodes<CCategory>(*categories)) {
+        LRESULT item = SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(category->name)));
+        if (item >= 0) SendMessageW(combo, CB_SETITEMDATA, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(category));
+        if (!matched && category->id == wanted) matched = category;
+    }
+    // The box sorts its entries, so an entry's place is known only at the end.
+    LRESULT selection = 0;
+    if (matched) {
+        currentCategory = matched;
+        auto count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+        for (LRESULT i = 0; i < count; ++i) {
+            if (SendMessageW(combo, CB_GETITEMDATA, static_cast<WPARAM>(i), 0) == reinterpret_cast<LRESULT>(matched))
+                selection = i;
+        }
+    }
+    SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(selection), 0);
+    UpdateFieldLabels();
+    EnableWindow(combo, enable ? TRUE : FALSE);
+}
+
+CCategory* CDlgRecEdit::SelectedCategory() const {
+    HWND combo = GetDlgItem(hwnd, IDC_CATEGORY);
+    LRESULT selection = SendMessageW(combo, CB_GETCURSEL, 0, 0);
+    if (selection == CB_ERR) return nullptr;
+    LRESULT data = SendMessageW(combo, CB_GETITEMDATA, static_cast<WPARAM>(selection), 0);
+    return data == CB_ERR ? nullptr : reinterpret_cast<CCategory*>(data);
+}
+
+void CDlgRecEdit::UpdateFieldLabels() {
+    CCategory* category = SelectedCategory();
+    if (!category) return;
+    for (int i = 0; i < 6; ++i) {
+        std::wstring label = W(category->fieldLabel[i]);
+        // An empty label stays empty rather than showing a lone colon.
+        if (!label.empty()) label += L":";
+        SetDlgItemTextW(hwnd, kLabels[i], label.c_str());
+    }
+}
+
+int CDlgRecEdit::OnSelChange(HWND, HWND, int id) {
+    if (id != IDC_CATEGORY) return 0;
+    UpdateFieldLabels();
+    return 1;
+}
+
+int CDlgRecEdit::OnFocusChange(HWND window, int gained, HWND control, int id) {
+    if (!IsValueEdit(id)) return 0;
+    HWND button = GetDlgItem(window, IDC_GENERATE);
+    if (gained) {
+        generateTarget = control;
+        EnableWindow(button, TRUE);
+        return 1;
+    }
+    DWORD start = 0, end = 0;
+    SendMessageW(control, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    generateSelStart = start;
+    generateSelEnd = end;
+    // Going to the button keeps the target: the button is about to use it.
+    if (GetFocus() != button) {
+        generateTarget = nullptr;
+        EnableWindow(button, FALSE);
+    }
+    return 1;
+}
+
+int CDlgRecEdit::OnCommand(HWND, int id) {
+    if (id == IDC_GENERATE) {
+        InsertGeneratedPassword();
+        return 1;
+    }
+    if (id == IDOK) return SaveRecord() ? 0 : 1;  // 0: the framework ends the dialog with OK
+    return 0;
+}
+
+void CDlgRecEdit::InsertGeneratedPassword() {
+    CdlgPwdGenerate generator;
+    bool accepted = generator.Run(hwnd) == IDOK;
+    if (!generateTarget || EndedByLock()) return;
+    SetFocus(generateTarget);
+    SendMessageW(generateTarget, EM_SETSEL, generateSelStart, generateSelEnd);
+    if (accepted) {
+        SendMessageW(generateTarget, EM_REPLACESEL, TRUE,
+                     reinterpret_cast<LPARAM>(W(generator.generatedPassword.c_str())));
+    }
+}
+
+bool CDlgRecEdit::SaveRecord() {
+    saved = false;
+    if (!HasAnyText(hwnd)) {
+        if (ShowMessage(hwnd, IDS_EMPTY_RECORD_CAPTION, IDS_CONFIRM_EMPTY_RECORD, kQuestionBox) != IDYES) return false;
+    }
+    // The lock may have ended the dialog while the question was open: a
+    // record being edited then is not saved.
+    if (EndedByLock()) return false;
+    EditTexts texts(hwnd);
+
+    if (record) {
+        // Protected values need the key of the master password.
+        if (!record->SetFields(texts.values)) {
+            if (!AskForPassword(hwnd, IDS_UNLOCK_TO_EDIT, false) || !record->SetFields(texts.values)) return false;
+        }
+        if (!record->Save(file, true)) {
+            // The file still holds the record as it was; so does the list again.
+            std::vector<unsigned char> stored;
+            if (file.Find(record->fileKey) && file.ReadEntry(stored))
+                record->Decode(stored.data(), static_cast<int32_t>(stored.size()));
+            ShowWriteFailure(hwnd, theApp.dataFolder->databasePath, file.IoError());
+            return false;  // the dialog stays, with the user's texts
+        }
+        saved = true;
+        return true;
+    }
+
+    CCategory* category = SelectedCategory();
+    if (!category) return true;  // no categories at all: nothing to create
+    bool protect = category->isProtected && HasPassword();
+    if (protect && theSettings->locked && !AskForPassword(hwnd, IDS_UNLOCK_TO_ADD, false)) return false;
+    auto created = std::make_unique<CRecord>();
+    created->categoryId = category->id;
+    created->isEnciphered = protect;
+    if (!created->SetFields(texts.values)) return false;
+    if (!created->Save(file, false)) {
+        ShowWriteFailure(hwnd, theApp.dataFolder->databasePath, file.IoError());
+        return false;  // the dialog stays, with the user's texts
+    }
+    record = created.release();
+    records->Append(record);
+    saved = true;
+    return true;
+}
