@@ -32,33 +32,41 @@ void OnPasswordAdded(CRecords& records, CxFile& file, const char16_t* newPasswor
     EncipherProtected(records, file, categories);
 }
 
-void OnPasswordChanged(CRecords& records, CxFile& file, const char16_t* newPassword, const CCategories& categories) {
+bool OnPasswordChanged(CRecords& records, CxFile& file, const char16_t* newPassword, const CCategories& categories) {
+    if (!KeyInstalled()) return false;
     DecipherProtected(records, file, categories);
     SetPassword(newPassword);
     EncipherProtected(records, file, categories);
+    return true;
 }
 
-void OnPasswordRemoved(CRecords& records, CxFile& file, const CCategories& categories) {
+bool OnPasswordRemoved(CRecords& records, CxFile& file, const CCategories& categories) {
+    if (!KeyInstalled()) return false;
     DecipherProtected(records, file, categories);
+    return true;
 }
 
 // A record belongs to the category FindById gives for it, so records whose
 // category is missing follow the first category, as they do at load; and a
 // block is never enciphered or deciphered twice.
-void ProtectCategory(CRecords& records, CxFile& file, const CCategories& categories, const CCategory& category) {
+bool ProtectCategory(CRecords& records, CxFile& file, const CCategories& categories, const CCategory& category) {
+    if (!KeyInstalled()) return false;
     for (CRecord* r : Nodes<CRecord>(records)) {
         if (r->isEnciphered || categories.FindById(r->categoryId) != &category) continue;
         EncipherBuffer(r->fieldBlock, 2 * r->blockLength);
         r->isEnciphered = true;
         r->Save(file, true);
     }
+    return true;
 }
 
-void UnprotectCategory(CRecords& records, CxFile& file, const CCategories& categories, const CCategory& category) {
+bool UnprotectCategory(CRecords& records, CxFile& file, const CCategories& categories, const CCategory& category) {
+    if (!KeyInstalled()) return false;
     for (CRecord* r : Nodes<CRecord>(records)) {
         if (!r->isEnciphered || categories.FindById(r->categoryId) != &category) continue;
         DecipherBuffer(r->fieldBlock, 2 * r->blockLength);
         r->isEnciphered = false;
         r->Save(file, true);
     }
+    return true;
 }

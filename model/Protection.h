@@ -8,9 +8,11 @@ class CCategories;
 class CCategory;
 
 void OnPasswordAdded(CRecords& records, CxFile& file, const char16_t* newPassword, const CCategories& categories);
-// masterCipher must hold the old password's key (a successful VerifyPassword).
-void OnPasswordChanged(CRecords& records, CxFile& file, const char16_t* newPassword, const CCategories& categories);
+// The operations below need the key of the password in use (a successful
+// VerifyPassword); without one (KeyInstalled false) they refuse, answer
+// false and touch nothing.
+bool OnPasswordChanged(CRecords& records, CxFile& file, const char16_t* newPassword, const CCategories& categories);
 // The caller then clears the verifier (ClearPassword).
-void OnPasswordRemoved(CRecords& records, CxFile& file, const CCategories& categories);
-void ProtectCategory(CRecords& records, CxFile& file, const CCategories& categories, const CCategory& category);
-void UnprotectCategory(CRecords& records, CxFile& file, const CCategories& categories, const CCategory& category);
+bool OnPasswordRemoved(CRecords& records, CxFile& file, const CCategories& categories);
+bool ProtectCategory(CRecords& records, CxFile& file, const CCategories& categories, const CCategory& category);
+bool UnprotectCategory(CRecords& records, CxFile& file, const CCategories& categories, const CCategory& category);

@@ -36,13 +36,15 @@ void CRecord::FreeBuffers() {
     FreeUnits(firstField, firstFieldLength);
 }
 
-void CRecord::SetFields(const char16_t* first, const char16_t* f2, const char16_t* f3, const char16_t* f4,
+bool CRecord::SetFields(const char16_t* first, const char16_t* f2, const char16_t* f3, const char16_t* f4,
                         const char16_t* f5, const char16_t* f6, const char16_t* note) {
     const char16_t* values[kValueCount] = {first, f2, f3, f4, f5, f6, note};
-    SetFields(values);
+    return SetFields(values);
 }
 
-void CRecord::SetFields(const char16_t* const values[kValueCount]) {
+bool CRecord::SetFields(const char16_t* const values[kValueCount]) {
+    // Values of a protected record never stand in clear where a save would find them.
+    if (isEnciphered && !KeyInstalled()) return false;
     FreeBuffers();
     firstFieldLength = TextLength(values[0]);
     firstField = NewUnits(firstFieldLength);
@@ -60,6 +62,7 @@ void CRecord::SetFields(const char16_t* const values[kValueCount]) {
         at += partLength[i];
     }
     if (isEnciphered) EncipherBuffer(fieldBlock, 2 * blockLength);
+    return true;
 }
 
 void CRecord::GetField(int32_t index, CString& out) const {
@@ -81,8 +84,11 @@ void CRecord::GetField(int32_t index, CString& out) const {
         // The stored block stays enciphered; the deciphered copy is wiped.
         char16_t* copy = NewUnits(blockLength);
         std::memcpy(copy, fieldBlock, static_cast<size_t>(blockLength) * 2);
-        DecipherBuffer(copy, 2 * blockLength);
-        out.AssignUnits(copy + start, n);
+        if (DecipherBuffer(copy, 2 * blockLength)) {
+            out.AssignUnits(copy + start, n);
+        } else {
+            out.Assign(kMaskedText);  // no key: nothing to show but the mask
+        }
         FreeUnits(copy, blockLength);
     }
 }
@@ -164,16 +170,14 @@ bool CRecord::EncipherBlock(const CCategories* categories) {
     if (!categories) return false;
     const CCategory* category = categories->FindById(categoryId);
     if (!category || !category->isProtected) return false;
-    EncipherBuffer(fieldBlock, 2 * blockLength);
-    return true;
+    return EncipherBuffer(fieldBlock, 2 * blockLength);
 }
 
 bool CRecord::DecipherBlock(const CCategories* categories) {
     if (!categories) return false;
     const CCategory* category = categories->FindById(categoryId);
     if (!category || !category->isProtected) return false;
-    DecipherBuffer(fieldBlock, 2 * blockLength);
-    return true;
+    return DecipherBuffer(fieldBlock, 2 * blockLength);
 }
 
 bool CRecords::Load(CxFile& file, const CCategories& categories) {

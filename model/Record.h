@@ -24,11 +24,12 @@ public:
     ~CRecord() override;
 
     // Replaces all seven values (null meaning empty); enciphers the new block
-    // when isEnciphered is set.
-    void SetFields(const char16_t* first, const char16_t* f2, const char16_t* f3, const char16_t* f4,
+    // when isEnciphered is set. False, with the record unchanged, when it is
+    // set and no verified key is installed (KeyInstalled).
+    bool SetFields(const char16_t* first, const char16_t* f2, const char16_t* f3, const char16_t* f4,
                    const char16_t* f5, const char16_t* f6, const char16_t* note);
     // Sets the values from an array of seven texts.
-    void SetFields(const char16_t* const values[kValueCount]);
+    bool SetFields(const char16_t* const values[kValueCount]);
     // Value index (0 to 6) as text; "******" for a protected value while locked.
     void GetField(int32_t index, CString& out) const;
     CString GetField(int32_t index) const;

@@ -10,6 +10,13 @@ BlowfishContext masterCipher{};
 
 namespace {
 
+bool keyInstalled = false;
+
+// No key outlives the process in its memory, whichever program ends.
+struct WipeKeyAtExit {
+    ~WipeKeyAtExit() { WipeKey(); }
+} wipeKeyAtExit;
+
 constexpr char16_t kVerifierText[] = u"_ORVAN_QRP_DUMMY";
 static_assert(sizeof kVerifierText - sizeof(char16_t) == 32);
 
@@ -24,12 +31,35 @@ void MakeVerifier(const char16_t* password, BlowfishContext& context, uint8_t ou
 
 }  // namespace
 
-void EncipherBuffer(void* buffer, int32_t byteCount) {
+bool EncipherBuffer(void* buffer, int32_t byteCount) {
+    if (!keyInstalled) return false;
     if (buffer && byteCount > 0) BlowfishEncipherBlocks(masterCipher, buffer, static_cast<size_t>(byteCount));
+    return true;
 }
 
-void DecipherBuffer(void* buffer, int32_t byteCount) {
+bool DecipherBuffer(void* buffer, int32_t byteCount) {
+    if (!keyInstalled) return false;
     if (buffer && byteCount > 0) BlowfishDecipherBlocks(masterCipher, buffer, static_cast<size_t>(byteCount));
+    return true;
+}
+
+bool KeyInstalled() { return keyInstalled; }
+
+void WipeKey() {
+    platform::Wipe(&masterCipher, sizeof masterCipher);
+    keyInstalled = false;
+}
+
+bool MasterCipherIsZero() {
+    for (uint32_t word : masterCipher.p) {
+        if (word) return false;
+    }
+    for (const auto& box : masterCipher.s) {
+        for (uint32_t word : box) {
+            if (word) return false;
+        }
+    }
+    return true;
 }
 
 bool HasPassword() {
@@ -51,7 +81,10 @@ bool VerifyPassword(const char16_t* password) {
     uint8_t difference = keyLength == active.verifierLength ? 0 : 1;
     for (int i = 0; i < 32; ++i) difference |= static_cast<uint8_t>(candidate[i] ^ active.verifier[i]);
     bool right = difference == 0;
-    if (right) masterCipher = *scratch;
+    if (right) {
+        masterCipher = *scratch;
+        keyInstalled = true;
+    }
     platform::Wipe(scratch, sizeof *scratch);
     platform::Wipe(candidate, sizeof candidate);
     delete scratch;
@@ -63,11 +96,13 @@ void SetPassword(const char16_t* password) {
     ProfileSettings& active = theSettings->Active();
     int32_t keyLength = 0;
     MakeVerifier(password, masterCipher, active.verifier, keyLength);
+    keyInstalled = true;
     active.verifierLength = keyLength;
     theSettings->SaveSettings();
 }
 
 void ClearPassword() {
+    WipeKey();
     if (!theSettings) return;
     ProfileSettings& active = theSettings->Active();
     std::memset(active.verifier, 0, sizeof active.verifier);

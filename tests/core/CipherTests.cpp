@@ -117,6 +117,37 @@ TEST_F(CipherTest, WrongPasswordKeepsTheKeyInUse) {
     EXPECT_EQ(std::memcmp(enciphered, block, 16), 0);
 }
 
+// The key leaves memory at lock, removal and exit (all through WipeKey), and
+// only a right password brings it back.
+TEST_F(CipherTest, WipedKeyIsZeroAndCiphersNothingUntilVerifiedAgain) {
+    SetPassword(u"first key");
+    EXPECT_TRUE(KeyInstalled());
+    EXPECT_FALSE(MasterCipherIsZero());
+    unsigned char block[16] = "sixteen bytes!!";
+    unsigned char buffer[16];
+    std::memcpy(buffer, block, 16);
+    ASSERT_TRUE(EncipherBuffer(buffer, 16));
+    unsigned char enciphered[16];
+    std::memcpy(enciphered, buffer, 16);
+
+    WipeKey();
+    EXPECT_FALSE(KeyInstalled());
+    EXPECT_TRUE(MasterCipherIsZero());
+    EXPECT_FALSE(EncipherBuffer(buffer, 16));
+    EXPECT_FALSE(DecipherBuffer(buffer, 16));
+    EXPECT_EQ(std::memcmp(buffer, enciphered, 16), 0);  // refused: untouched
+    EXPECT_FALSE(VerifyPassword(u"wrong key"));
+    EXPECT_TRUE(MasterCipherIsZero());
+
+    ASSERT_TRUE(VerifyPassword(u"first key"));
+    ASSERT_TRUE(DecipherBuffer(buffer, 16));
+    EXPECT_EQ(std::memcmp(buffer, block, 16), 0);
+
+    ClearPassword();
+    EXPECT_FALSE(KeyInstalled());
+    EXPECT_TRUE(MasterCipherIsZero());
+}
+
 TEST(PasswordRules, NewPasswordsAreCheckedAsTheDialogDoes) {
     struct Case {
         const char16_t *password, *confirmation;

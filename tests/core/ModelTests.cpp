@@ -292,6 +292,43 @@ TEST_F(DatabaseTest, SwitchingProtectionRewritesTheCategorysRecords) {
     EXPECT_EQ(Values(*r)[1], u"acct");
 }
 
+// With the key wiped (the data locked), every operation that would encipher
+// or decipher refuses and leaves the records and the file as they were.
+TEST_F(DatabaseTest, NothingIsCipheredWithoutAVerifiedKey) {
+    SetPassword(u"the key!");
+    settings->locked = 0;
+    CRecord* bank = AddRecord(u"Bank", {u"B", u"acct", u"pin"});
+    ASSERT_TRUE(bank->isEnciphered);
+    CCategory* software = categories.FindByName(u"Software");
+    software->isProtected = false;
+    software->Save(file, false);
+    AddRecord(u"Software", {u"S", u"1.0"});
+    settings->locked = 1;
+    WipeKey();
+    file.Close();
+    const auto before = ReadBytes(path);
+    ASSERT_EQ(file.Open(path.c_str()), 0);
+    const std::vector<char16_t> block(bank->fieldBlock, bank->fieldBlock + bank->blockLength);
+
+    const char16_t* values[CRecord::kValueCount] = {u"B", u"clear!", nullptr, nullptr, nullptr, nullptr, nullptr};
+    EXPECT_FALSE(bank->SetFields(values));
+    EXPECT_FALSE(ProtectCategory(records, file, categories, *software));
+    EXPECT_FALSE(UnprotectCategory(records, file, categories, *categories.FindByName(u"Bank")));
+    EXPECT_FALSE(OnPasswordChanged(records, file, u"other key", categories));
+    EXPECT_FALSE(OnPasswordRemoved(records, file, categories));
+    EXPECT_EQ(std::vector<char16_t>(bank->fieldBlock, bank->fieldBlock + bank->blockLength), block);
+    EXPECT_EQ(Values(*bank)[1], u"******");
+    file.Close();
+    EXPECT_EQ(ReadBytes(path), before);
+
+    ASSERT_EQ(file.Open(path.c_str()), 0);
+    ASSERT_TRUE(VerifyPassword(u"the key!"));
+    settings->locked = 0;
+    EXPECT_EQ(Values(*bank)[2], u"pin");
+    EXPECT_TRUE(bank->SetFields(values));
+    EXPECT_EQ(Values(*bank)[1], u"clear!");
+}
+
 TEST_F(DatabaseTest, CategoryInUseCannotBeDeleted) {
     CCategory* bank = categories.FindByName(u"Bank");
     CRecord* r = AddRecord(u"Bank", {u"B"});

@@ -107,12 +107,16 @@ int Passwd(const std::vector<std::string>& args, CliIo& io) {
             io.out << "master password added\n";
             break;
         case PasswordAction::Remove:
-            OnPasswordRemoved(db.records, db.file, db.categories);
+            if (!OnPasswordRemoved(db.records, db.file, db.categories)) {
+                return Fail(io, "the key is missing: nothing was changed");
+            }
             ClearPassword();
             io.out << "master password removed\n";
             break;
         case PasswordAction::Change:
-            OnPasswordChanged(db.records, db.file, password.c_str(), db.categories);
+            if (!OnPasswordChanged(db.records, db.file, password.c_str(), db.categories)) {
+                return Fail(io, "the key is missing: nothing was changed");
+            }
             io.out << "master password changed\n";
             break;
     }
