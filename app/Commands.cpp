@@ -4,6 +4,7 @@
 #include "app/Commands.h"
 #include "app/Help.h"
 #include "app/MainWindow.h"
+#include "app/SecretClipboard.h"
 #include "app/Wide.h"
 #include "dialogs/CdlgAbout.h"
 #include "dialogs/CqrDialog.h"
@@ -20,6 +21,8 @@
 namespace {
 
 CRecList& List() { return *mainWindow.recordList; }
+
+bool Locked() { return theSettings && theSettings->locked != 0; }
 
 // Rebuilding the list with redrawing off shows the user one repaint.
 class RedrawOff {
@@ -49,7 +52,7 @@ void LockOrUnlock(HWND hwnd) {
     List().Refresh();
 }
 
-void AddOrChangePassword(HWND hwnd) {
+void RunPasswordDialog(HWND hwnd) {
     CdlgChgPassword dialog;
     if (dialog.Run(hwnd) != IDOK) return;
     auto* newPassword = U(dialog.newPassword.c_str());
@@ -58,16 +61,24 @@ void AddOrChangePassword(HWND hwnd) {
             OnPasswordAdded(List().records, *theApp.recordFile, newPassword, List().categories);
             break;
         case PasswordAction::Remove:
-            OnPasswordRemoved(List().records, *theApp.recordFile, List().categories);
+            // Without the old key nothing was deciphered, so the verifier stays.
+            if (!OnPasswordRemoved(List().records, *theApp.recordFile, List().categories)) return;
             ClearPassword();
             break;
         case PasswordAction::Change:
-            OnPasswordChanged(List().records, *theApp.recordFile, newPassword, List().categories);
+            if (!OnPasswordChanged(List().records, *theApp.recordFile, newPassword, List().categories)) return;
             break;
         case PasswordAction::None:
             return;
     }
     List().SetFilter(-1);
+}
+
+void AddOrChangePassword(HWND hwnd) {
+    RunPasswordDialog(hwnd);
+    // The dialog's check of the old password installs its key, and a new
+    // password installs its own; while the data reads locked, neither stays.
+    if (Locked()) WipeKey();
 }
 
 // Keeps the filter box on the list's category after a new record moved it there.
@@ -109,8 +120,6 @@ void ShowAbout(HWND hwnd) {
 void HelpContents(HWND) { ShowHelp(CurrentHelpTopic); }
 
 void Exit(HWND hwnd) { PostMessageW(hwnd, WM_CLOSE, 0, 0); }
-
-bool Locked() { return theSettings && theSettings->locked != 0; }
 
 constexpr CommandRow kCommands[] = {
     {IDM_LOCK, LockOrUnlock, IDS_HELP_LOCK, IDS_HELP_UNLOCK, IDS_TIP_LOCK, IDS_TIP_UNLOCK, TOOLBAR_IMAGE_LOCKED,
@@ -188,4 +197,6 @@ void UpdateCommandStates() {
 
 void LockData() {
     if (theSettings) theSettings->locked = 1;
+    WipeKey();
+    ClearCopiedSecret();
 }

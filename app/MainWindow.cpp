@@ -4,6 +4,8 @@
 #include "app/Application.h"
 #include "app/Commands.h"
 #include "app/Help.h"
+#include "app/SecretClipboard.h"
+#include "app/SessionLock.h"
 #include "views/Layout.h"
 #include "app/WindowPlacement.h"
 #include "dialogs/CdlgGetStarted.h"
@@ -144,6 +146,7 @@ LRESULT OnCreate(HWND hwnd) {
     mainWindow.isMoving = false;
     FillCategoryFilter();
     InstallActivityHooks();
+    RegisterSessionLock(hwnd);
     PostMessageW(hwnd, UM_POSTCREATE, 0, 0);
     return 0;
 }
@@ -274,6 +277,8 @@ void SetMenuText(HMENU menu, int command, int textId) {
     SetMenuItemInfoW(menu, static_cast<UINT>(command), FALSE, &item);
 }
 
+}  // namespace
+
 void UpdateRecordCount() {
     if (!mainWindow.hwndStatus || !mainWindow.recordList || !mainWindow.recordList->hwndList) return;
     auto rows = static_cast<int>(SendMessageW(mainWindow.recordList->hwndList, LVM_GETITEMCOUNT, 0, 0));
@@ -282,8 +287,6 @@ void UpdateRecordCount() {
     wsprintfW(text, format.Text(), rows);
     SendMessageW(mainWindow.hwndStatus, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text));
 }
-
-}  // namespace
 
 void UpdateLockState() {
     bool locked = Locked();
@@ -390,12 +393,26 @@ LRESULT MainWindowState::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
                 OnLockTimer();
                 return 0;
             }
+            if (wParam == kClipboardTimerId) {
+                OnClipboardTimer();
+                return 0;
+            }
             break;
+        case WM_WTSSESSION_CHANGE:
+            OnSessionChange(wParam);
+            return 0;
+        case WM_POWERBROADCAST:
+            OnPowerBroadcast(wParam);
+            return TRUE;
         case WM_CLOSE:
             DestroyWindow(hwnd);
             return 0;
         case WM_DESTROY:
             RemoveActivityHooks();
+            UnregisterSessionLock(hwnd);
+            // Neither a copied value nor the key outlives the window.
+            ClearCopiedSecret();
+            WipeKey();
             PostQuitMessage(0);
             return 0;
         default:

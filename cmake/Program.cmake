@@ -6,6 +6,8 @@ add_library(quorrel_app STATIC
   app/MainWindow.cpp
   app/Commands.cpp
   app/ActivityLock.cpp
+  app/SecretClipboard.cpp
+  app/SessionLock.cpp
   app/Help.cpp
   app/WindowPlacement.cpp
   dialogs/CqrDialog.cpp
@@ -20,11 +22,12 @@ add_library(quorrel_app STATIC
   security/SecretText.cpp
   views/CRecList.cpp
   views/CRecView.cpp
+  views/CopyMenu.cpp
   views/CSplitter.cpp
   views/CWindow.cpp
   model/DataFolder.cpp
 )
-target_link_libraries(quorrel_app PUBLIC quorrel_core quorrel_layout comctl32 comdlg32 gdi32 user32 shell32 advapi32)
+target_link_libraries(quorrel_app PUBLIC quorrel_core quorrel_layout comctl32 comdlg32 gdi32 user32 shell32 advapi32 wtsapi32)
 
 add_executable(Quorrel WIN32 app/Main.cpp)
 target_link_libraries(Quorrel PRIVATE quorrel_app quorrel_resources)
@@ -35,9 +38,10 @@ target_link_options(Quorrel PRIVATE -municode)
 string(REPLACE "/" "\\\\" QUORREL_ICON_FOLDER_NATIVE "Z:${CMAKE_SOURCE_DIR}/res/icons")
 configure_file(tests/gui/TestPaths.h.in ${CMAKE_BINARY_DIR}/generated/tests/gui/TestPaths.h)
 
-add_executable(gui_tests tests/gui/Driver.cpp tests/gui/TestDatabase.cpp tests/gui/ProgramTests.cpp)
+add_executable(gui_tests tests/gui/Driver.cpp tests/gui/TestDatabase.cpp tests/gui/ProgramTests.cpp
+                         tests/gui/SecretsInUseTests.cpp)
 target_include_directories(gui_tests PRIVATE ${CMAKE_BINARY_DIR}/generated)
-target_link_libraries(gui_tests PRIVATE quorrel_core ${GTEST_TARGETS})
+target_link_libraries(gui_tests PRIVATE quorrel_core wtsapi32 ${GTEST_TARGETS})
 add_dependencies(gui_tests Quorrel)
 # Run with the program's own display and prefix, one GUI test at a time.
 add_test(NAME gui_tests COMMAND ${CMAKE_SOURCE_DIR}/tools/with-display.sh ${CMAKE_CROSSCOMPILING_EMULATOR}

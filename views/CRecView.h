@@ -34,6 +34,10 @@ private:
     void OnCreate();
     void Layout();
     void Paint(HDC dc);
+    int RowOf(HWND box) const;
+    // The copy menu of a value box, and its Ctrl+C.
+    void ShowValueMenu(HWND box, LPARAM screenPoint);
+    void CopyValue(HWND box);
 };
 
 // A text that starts with "http://" or "https://", ignoring case.
