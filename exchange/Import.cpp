@@ -97,7 +97,11 @@ bool ImportRecord(ImportTarget& target, const char16_t* categoryName, bool prote
     auto* record = new CRecord;
     record->categoryId = category->id;
     record->isEnciphered = category->isProtected && HasPassword();
-    record->SetFields(values);
+    // Without the key a protected record would be saved empty: skip it.
+    if (!record->SetFields(values)) {
+        delete record;
+        return false;
+    }
     record->Save(target.file, false);
     target.records.Append(record);
     return true;
