@@ -13,6 +13,8 @@
 #include "views/CRecList.h"
 #include "views/CRecView.h"
 
+#include <string>
+
 namespace {
 
 bool HasValue(const CRecord& record, int index) {
@@ -49,8 +51,8 @@ void ShowUnlocked() {
     RestartLockTimer(mainWindow.hwnd);
 }
 
-}  // namespace
-
+// "Copy " and the label of value index; a field without a label is named
+// by its place.
 std::wstring CopyItemText(const CRecord& record, int index) {
     std::wstring label;
     if (index == CRecord::kNoteIndex) {
@@ -58,7 +60,6 @@ std::wstring CopyItemText(const CRecord& record, int index) {
     } else if (const CCategory* category = CategoryOf(record); category && category->fieldLabel[index][0]) {
         label = W(category->fieldLabel[index]);
     } else {
-        // A field without a label is named by its place, as in a list of all categories.
         label = std::wstring(CResString(IDS_FIELD).Text()) + L" " + std::to_wstring(index + 1);
     }
     CResString format(IDS_COPY_VALUE);
@@ -67,6 +68,8 @@ std::wstring CopyItemText(const CRecord& record, int index) {
     if (at != std::wstring::npos) text.replace(at, 2, label);
     return text;
 }
+
+}  // namespace
 
 bool CopyRecordValue(HWND owner, CRecord& record, int index) {
     if (!HasValue(record, index)) return false;

@@ -4,8 +4,6 @@
 
 #include <windows.h>
 
-#include <string>
-
 class CRecord;
 
 // Shows the menu at a screen point and copies what the user chooses. The
@@ -15,5 +13,3 @@ void ShowCopyMenu(HWND owner, CRecord& record, POINT screen, int defaultIndex);
 // seconds; a protected value while the data is locked asks for the password
 // first, as editing does. False when nothing was copied.
 bool CopyRecordValue(HWND owner, CRecord& record, int index);
-// The menu's text for value index: "Copy " and the label the pane shows.
-std::wstring CopyItemText(const CRecord& record, int index);
