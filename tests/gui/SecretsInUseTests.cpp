@@ -220,6 +220,17 @@ TEST_F(SecretsInUse, ANewerCopyBySomeoneElseIsNeverWiped) {
     PostMessageW(main, WM_COMMAND, 401, 0);
     ASSERT_TRUE(WaitFor([&] { return Masked(); }, 5s));
     EXPECT_EQ(ClipboardText(), L"copied later");
+
+    // A clipboard another program holds open is reported, and nothing changes.
+    ASSERT_TRUE(OpenClipboardSoon());
+    PostMessageW(PaneBoxes(main)[0], WM_COPY, 0, 0);
+    HWND busy = WaitForDialog(program->Id(), L"The clipboard is in use by another program.", 5s);
+    CloseClipboard();
+    ASSERT_NE(busy, nullptr);
+    Press(busy, IDOK);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(busy); }));
+    EXPECT_EQ(ClipboardText(), L"copied later");
+    EXPECT_EQ(WindowText(status), L"3 records");
 }
 
 TEST_F(SecretsInUse, LockAndExitClearTheCopyAndLockedValuesAskForThePassword) {
