@@ -387,9 +387,7 @@ bool CRecList::ShowRowMenu(LPARAM screenPoint) {
         // From the keyboard (Shift+F10 or the menu key): under the selected row.
         row = SelectedRow();
         RECT bounds = {};
-        bounds.left = LVIR_BOUNDS;
-        if (row < 0 || !SendMessageW(hwndList, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&bounds)))
-            return false;
+        if (row < 0 || !ListView_GetItemRect(hwndList, row, &bounds, LVIR_BOUNDS)) return false;
         at = {bounds.left + rowHeight, bounds.bottom};
         ClientToScreen(hwndList, &at);
     } else {

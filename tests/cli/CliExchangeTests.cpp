@@ -202,7 +202,8 @@ TEST_F(CliExchangeTest, PasswordsLongerThan31CharactersAreRefused) {
     for (const Case& c : cases) {
         Result r = Cli(c.args, c.typed);
         EXPECT_EQ(r.status, 1) << c.name;
-        EXPECT_TRUE(Contains(r.err, "the password has 32 characters; a password has at most 31")) << c.name << ": " << r.err;
+        EXPECT_TRUE(Contains(r.err, "the password has 32 characters; a password has at most 31"))
+            << c.name << ": " << r.err;
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << c.name << ": " << r.err;
         EXPECT_EQ(DbBytes(), before) << c.name;
     }

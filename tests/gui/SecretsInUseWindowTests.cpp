@@ -310,7 +310,8 @@ TEST_F(SecretsWindowTest, CopyMenusOfferEveryNonEmptyValueByItsLabel) {
     SendMessageW(list, LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&row));
     POINT onRow = {row.left + 40, (row.top + row.bottom) / 2};
     ClientToScreen(list, &onRow);
-    EXPECT_EQ(MenuOf(list, onRow).items, (std::vector<std::wstring>{L"Copy Service", L"Copy User Name", L"Copy Password"}));
+    EXPECT_EQ(MenuOf(list, onRow).items,
+              (std::vector<std::wstring>{L"Copy Service", L"Copy User Name", L"Copy Password"}));
 
     // Below the last row there is no record and no menu.
     RECT client;
