@@ -2,6 +2,7 @@
 
 #include "app/Commands.h"
 #include "app/MainWindow.h"
+#include "app/SecretClipboard.h"
 #include "dialogs/CqrDialog.h"
 #include "storage/Settings.h"
 #include "views/CRecList.h"
@@ -45,7 +46,10 @@ void RestartLockTimer(HWND mainWindowHandle) {
     if (minutes > 0 && !theSettings->locked) SetTimer(mainWindowHandle, kLockTimerId, static_cast<UINT>(minutes) * 60000, nullptr);
 }
 
-void OnLockTimer() {
+void OnLockTimer() { LockNow(); }
+
+void LockNow() {
+    ClearCopiedSecret();
     if (!theSettings || theSettings->locked) return;
     CancelRecordEditDialog();
     LockData();

@@ -8,3 +8,7 @@ void InstallActivityHooks();
 void RemoveActivityHooks();
 void RestartLockTimer(HWND mainWindow);
 void OnLockTimer();
+// Locks as the inactivity timer does: a copied value leaves the clipboard,
+// an open record edit dialog is cancelled, the data locks and the list shows
+// it masked. Also for the session lock and suspend.
+void LockNow();

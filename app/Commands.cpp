@@ -4,6 +4,7 @@
 #include "app/Commands.h"
 #include "app/Help.h"
 #include "app/MainWindow.h"
+#include "app/SecretClipboard.h"
 #include "app/Wide.h"
 #include "dialogs/CdlgAbout.h"
 #include "dialogs/CqrDialog.h"
@@ -24,6 +25,8 @@
 namespace {
 
 CRecList& List() { return *mainWindow.recordList; }
+
+bool Locked() { return theSettings && theSettings->locked != 0; }
 
 // Rebuilding the list with redrawing off shows the user one repaint.
 class RedrawOff {
@@ -53,7 +56,7 @@ void LockOrUnlock(HWND hwnd) {
     List().Refresh();
 }
 
-void AddOrChangePassword(HWND hwnd) {
+void RunPasswordDialog(HWND hwnd) {
     CdlgChgPassword dialog;
     if (dialog.Run(hwnd) != IDOK) return;
     if (dialog.action == PasswordAction::None) return;
@@ -62,6 +65,13 @@ void AddOrChangePassword(HWND hwnd) {
         ShowWriteFailure(hwnd, theApp.dataFolder->databasePath, List().file.IoError());
     }
     List().SetFilter(-1);
+}
+
+void AddOrChangePassword(HWND hwnd) {
+    RunPasswordDialog(hwnd);
+    // The dialog's check of the old password installs its key, and a new
+    // password installs its own; while the data reads locked, neither stays.
+    if (Locked()) WipeKey();
 }
 
 // Keeps the filter box on the list's category after a new record moved it there.
@@ -112,8 +122,6 @@ void ShowAbout(HWND hwnd) {
 void HelpContents(HWND) { ShowHelp(CurrentHelpTopic); }
 
 void Exit(HWND hwnd) { PostMessageW(hwnd, WM_CLOSE, 0, 0); }
-
-bool Locked() { return theSettings && theSettings->locked != 0; }
 
 constexpr CommandRow kCommands[] = {
     {IDM_LOCK, LockOrUnlock, IDS_HELP_LOCK, IDS_HELP_UNLOCK, IDS_TIP_LOCK, IDS_TIP_UNLOCK, TOOLBAR_IMAGE_LOCKED,
@@ -191,4 +199,6 @@ void UpdateCommandStates() {
 
 void LockData() {
     if (theSettings) theSettings->locked = 1;
+    WipeKey();
+    ClearCopiedSecret();
 }

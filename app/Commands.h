@@ -37,5 +37,7 @@ bool RunCommand(HWND mainWindow, int id);
 // present state (selection, password).
 void UpdateCommandStates();
 
-// Locks the data: protected values read "******" until the next unlock.
+// Locks the data: protected values read "******" and the key leaves memory
+// until the next unlock verifies the password again; a copied value leaves
+// the clipboard.
 void LockData();

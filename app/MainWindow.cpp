@@ -4,6 +4,8 @@
 #include "app/Application.h"
 #include "app/Commands.h"
 #include "app/Help.h"
+#include "app/SecretClipboard.h"
+#include "app/SessionLock.h"
 #include "views/Layout.h"
 #include "app/WindowPlacement.h"
 #include "dialogs/CdlgGetStarted.h"
@@ -145,6 +147,7 @@ LRESULT OnCreate(HWND hwnd) {
     mainWindow.isMoving = false;
     FillCategoryFilter();
     InstallActivityHooks();
+    RegisterSessionLock(hwnd);
     PostMessageW(hwnd, UM_POSTCREATE, 0, 0);
     return 0;
 }
@@ -293,15 +296,6 @@ void SetMenuText(HMENU menu, int command, int textId) {
     SetMenuItemInfoW(menu, static_cast<UINT>(command), FALSE, &item);
 }
 
-void UpdateRecordCount() {
-    if (!mainWindow.hwndStatus || !mainWindow.recordList || !mainWindow.recordList->hwndList) return;
-    auto rows = static_cast<int>(SendMessageW(mainWindow.recordList->hwndList, LVM_GETITEMCOUNT, 0, 0));
-    CResString format(rows == 1 ? IDS_RECORD_COUNT_ONE : IDS_RECORD_COUNT_MANY);
-    wchar_t text[64];
-    wsprintfW(text, format.Text(), rows);
-    SendMessageW(mainWindow.hwndStatus, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text));
-}
-
 // The pane takes the focus in its first box, when it shows a record.
 HWND PaneFocusTarget() {
     if (!mainWindow.recordView) return nullptr;
@@ -332,6 +326,15 @@ void MoveFocusBetweenPanes(bool backwards) {
 }
 
 }  // namespace
+
+void UpdateRecordCount() {
+    if (!mainWindow.hwndStatus || !mainWindow.recordList || !mainWindow.recordList->hwndList) return;
+    auto rows = static_cast<int>(SendMessageW(mainWindow.recordList->hwndList, LVM_GETITEMCOUNT, 0, 0));
+    CResString format(rows == 1 ? IDS_RECORD_COUNT_ONE : IDS_RECORD_COUNT_MANY);
+    wchar_t text[64];
+    wsprintfW(text, format.Text(), rows);
+    SendMessageW(mainWindow.hwndStatus, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text));
+}
 
 bool TranslateMainWindowKeys(MSG& message) {
     HWND main = mainWindow.hwnd;
@@ -452,12 +455,26 @@ LRESULT MainWindowState::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
                 OnLockTimer();
                 return 0;
             }
+            if (wParam == kClipboardTimerId) {
+                OnClipboardTimer();
+                return 0;
+            }
             break;
+        case WM_WTSSESSION_CHANGE:
+            OnSessionChange(wParam);
+            return 0;
+        case WM_POWERBROADCAST:
+            OnPowerBroadcast(wParam);
+            return TRUE;
         case WM_CLOSE:
             DestroyWindow(hwnd);
             return 0;
         case WM_DESTROY:
             RemoveActivityHooks();
+            UnregisterSessionLock(hwnd);
+            // Neither a copied value nor the key outlives the window.
+            ClearCopiedSecret();
+            WipeKey();
             PostQuitMessage(0);
             return 0;
         default:

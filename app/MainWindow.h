@@ -18,7 +18,8 @@ inline constexpr wchar_t kMainWindowClass[] = L"DPC_QUORREL_WND_CLASS";
 
 // The main window's timers, each handled by its own id.
 enum MainWindowTimer : UINT_PTR {
-    kLockTimerId = 1,  // the inactivity lock
+    kLockTimerId = 1,       // the inactivity lock
+    kClipboardTimerId = 2,  // the countdown that clears a copied value
 };
 
 // The one main window and the state its parts share.
@@ -64,3 +65,5 @@ void UpdateLockState();
 bool TranslateMainWindowKeys(MSG& message);
 // Refills the toolbar's category filter box ("All" and every category).
 void FillCategoryFilter();
+// Shows the number of rows in the status bar.
+void UpdateRecordCount();

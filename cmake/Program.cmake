@@ -6,6 +6,8 @@ add_library(quorrel_app STATIC
   app/MainWindow.cpp
   app/Commands.cpp
   app/ActivityLock.cpp
+  app/SecretClipboard.cpp
+  app/SessionLock.cpp
   app/Help.cpp
   app/WindowPlacement.cpp
   dialogs/CqrDialog.cpp
@@ -24,12 +26,13 @@ add_library(quorrel_app STATIC
   security/SecretText.cpp
   views/CRecList.cpp
   views/CRecView.cpp
+  views/CopyMenu.cpp
   views/CSplitter.cpp
   views/CWindow.cpp
   model/DataFolder.cpp
   model/DefaultIcons.cpp
 )
-target_link_libraries(quorrel_app PUBLIC quorrel_core quorrel_layout comctl32 comdlg32 gdi32 user32 shell32 advapi32)
+target_link_libraries(quorrel_app PUBLIC quorrel_core quorrel_layout comctl32 comdlg32 gdi32 user32 shell32 advapi32 wtsapi32)
 
 add_executable(Quorrel WIN32 app/Main.cpp)
 target_link_libraries(Quorrel PRIVATE quorrel_app quorrel_resources)
@@ -52,8 +55,8 @@ add_dependencies(Quorrel program_icons)
 
 # ---- end-to-end tests under Wine -------------------------------------------------
 add_executable(gui_tests tests/gui/Driver.cpp tests/gui/TestDatabase.cpp tests/gui/ProgramTests.cpp
-  tests/gui/HelpViewerTests.cpp tests/gui/ImportExportTests.cpp tests/gui/RecordTests.cpp)
-target_link_libraries(gui_tests PRIVATE quorrel_core psapi ${GTEST_TARGETS})
+  tests/gui/HelpViewerTests.cpp tests/gui/ImportExportTests.cpp tests/gui/RecordTests.cpp tests/gui/SecretsInUseTests.cpp)
+target_link_libraries(gui_tests PRIVATE quorrel_core psapi wtsapi32 ${GTEST_TARGETS})
 add_dependencies(gui_tests Quorrel quorrel-cli planted_viewer)
 # A library named like the help viewer's, planted in a folder where the tests
 # put a copy of the program beside it.
@@ -69,7 +72,8 @@ add_test(NAME gui_tests COMMAND ${CMAKE_SOURCE_DIR}/tools/with-display.sh ${CMAK
 set_tests_properties(gui_tests PROPERTIES RESOURCE_LOCK gui TIMEOUT 900)
 
 # The main window made inside the test's own process, where its menu can be read.
-add_executable(window_tests tests/gui/WindowTests.cpp tests/gui/TestDatabase.cpp tests/gui/ProgressWindowTests.cpp)
+add_executable(window_tests tests/gui/WindowTests.cpp tests/gui/SecretsInUseWindowTests.cpp tests/gui/TestDatabase.cpp
+  tests/gui/ProgressWindowTests.cpp)
 target_link_libraries(window_tests PRIVATE quorrel_app quorrel_resources ${GTEST_TARGETS})
 add_test(NAME window_tests COMMAND ${CMAKE_SOURCE_DIR}/tools/with-display.sh ${CMAKE_CROSSCOMPILING_EMULATOR}
          $<TARGET_FILE:window_tests>)

@@ -103,7 +103,7 @@ bool ImportRecord(ImportTarget& target, const char16_t* categoryName, bool prote
     record->categoryId = category->id;
     record->isEnciphered = category->isProtected && HasPassword();
     if (!record->SetFields(values) || !record->Save(target.file, false)) {
-        delete record;  // protected but no verified key to encipher with, or the write failed
+        delete record;  // protected but no verified key (it would be saved empty), or the write failed
         return false;
     }
     target.records.Append(record);

@@ -59,7 +59,7 @@ private:
 // The key and the verifier before a password change.
 class KeyBefore {
 public:
-    KeyBefore() : cipher(masterCipher) {
+    KeyBefore() : cipher(masterCipher), installed(KeyInstalled()) {
         if (theSettings) profile = theSettings->Active();
     }
     KeyBefore(const KeyBefore&) = delete;
@@ -69,12 +69,13 @@ public:
         platform::Wipe(&profile, sizeof profile);
     }
     void Restore() {
-        masterCipher = cipher;
+        ReinstallKey(cipher, installed);
         if (theSettings) theSettings->Active() = profile;
     }
 
 private:
     BlowfishContext cipher;
+    bool installed;
     ProfileSettings profile{};
 };
 
@@ -110,6 +111,7 @@ bool OnPasswordAdded(CRecords& records, CxFile& file, const char16_t* newPasswor
 // Each record is deciphered under the old key and enciphered under the new
 // one in memory; only the final form is written.
 bool OnPasswordChanged(CRecords& records, CxFile& file, const char16_t* newPassword, const CCategories& categories) {
+    if (!KeyInstalled()) return false;  // nothing is read or written without a verified key
     CxTransaction transaction(file);
     if (!transaction.Begun()) return false;
     KeyBefore key;
@@ -129,6 +131,7 @@ bool OnPasswordChanged(CRecords& records, CxFile& file, const char16_t* newPassw
 }
 
 bool OnPasswordRemoved(CRecords& records, CxFile& file, const CCategories& categories) {
+    if (!KeyInstalled()) return false;  // nothing is read or written without a verified key
     CxTransaction transaction(file);
     if (!transaction.Begun()) return false;
     KeyBefore key;
@@ -152,6 +155,7 @@ bool OnPasswordRemoved(CRecords& records, CxFile& file, const CCategories& categ
 // category is missing follow the first category, as they do at load; and a
 // block is never enciphered or deciphered twice.
 bool ProtectCategory(CRecords& records, CxFile& file, const CCategories& categories, const CCategory& category) {
+    if (!KeyInstalled()) return false;  // nothing is read or written without a verified key
     CxTransaction transaction(file);
     if (!transaction.Begun()) return false;
     RecordsBefore before;
@@ -171,6 +175,7 @@ bool ProtectCategory(CRecords& records, CxFile& file, const CCategories& categor
 }
 
 bool UnprotectCategory(CRecords& records, CxFile& file, const CCategories& categories, const CCategory& category) {
+    if (!KeyInstalled()) return false;  // nothing is read or written without a verified key
     CxTransaction transaction(file);
     if (!transaction.Begun()) return false;
     RecordsBefore before;

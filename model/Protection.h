@@ -12,7 +12,9 @@ class CCategories;
 class CCategory;
 
 bool OnPasswordAdded(CRecords& records, CxFile& file, const char16_t* newPassword, const CCategories& categories);
-// masterCipher must hold the old password's key (a successful VerifyPassword).
+// The operations below need the key of the password in use (a successful
+// VerifyPassword); without one (KeyInstalled false) they refuse, answer
+// false and touch nothing.
 bool OnPasswordChanged(CRecords& records, CxFile& file, const char16_t* newPassword, const CCategories& categories);
 // Deciphers every protected record and clears the verifier (ClearPassword).
 bool OnPasswordRemoved(CRecords& records, CxFile& file, const CCategories& categories);

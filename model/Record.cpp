@@ -91,8 +91,11 @@ void CRecord::GetField(int32_t index, CString& out) const {
         // The stored block stays enciphered; the deciphered copy is wiped.
         char16_t* copy = NewUnits(blockLength);
         std::memcpy(copy, fieldBlock, static_cast<size_t>(blockLength) * 2);
-        DecipherBuffer(copy, 2 * blockLength);
-        out.AssignUnits(copy + start, n);
+        if (DecipherBuffer(copy, 2 * blockLength)) {
+            out.AssignUnits(copy + start, n);
+        } else {
+            out.Assign(kMaskedText);  // no key: nothing to show but the mask
+        }
         FreeUnits(copy, blockLength);
     }
 }
@@ -183,8 +186,7 @@ bool CRecord::DecipherBlock(const CCategories* categories) {
     if (!categories) return false;
     const CCategory* category = categories->FindById(categoryId);
     if (!category || !category->isProtected) return false;
-    DecipherBuffer(fieldBlock, 2 * blockLength);
-    return true;
+    return DecipherBuffer(fieldBlock, 2 * blockLength);
 }
 
 bool CRecords::Load(CxFile& file, const CCategories& categories) {

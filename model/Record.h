@@ -24,8 +24,8 @@ public:
     ~CRecord() override;
 
     // Replaces all seven values (null meaning empty); enciphers the new block
-    // when isEnciphered is set. False, with the record unchanged, when it
-    // would have to encipher without a verified key in use.
+    // when isEnciphered is set. False, with the record unchanged, when it is
+    // set and no verified key is installed (KeyInstalled).
     bool SetFields(const char16_t* first, const char16_t* f2, const char16_t* f3, const char16_t* f4,
                    const char16_t* f5, const char16_t* f6, const char16_t* note);
     // Sets the values from an array of seven texts.

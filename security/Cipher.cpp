@@ -10,8 +10,12 @@ BlowfishContext masterCipher{};
 
 namespace {
 
-// The verifier masterCipher was keyed for; all zero (no password) until then.
-uint8_t keyVerifier[32] = {};
+bool keyInstalled = false;
+
+// No key outlives the process in its memory, whichever program ends.
+struct WipeKeyAtExit {
+    ~WipeKeyAtExit() { WipeKey(); }
+} wipeKeyAtExit;
 
 constexpr char16_t kVerifierText[] = u"_ORVAN_QRP_DUMMY";
 static_assert(sizeof kVerifierText - sizeof(char16_t) == 32);
@@ -28,13 +32,39 @@ void MakeVerifier(const char16_t* password, BlowfishContext& context, uint8_t ou
 }  // namespace
 
 bool EncipherBuffer(void* buffer, int32_t byteCount) {
-    if (!HasVerifiedKey()) return false;
+    if (!keyInstalled) return false;
     if (buffer && byteCount > 0) BlowfishEncipherBlocks(masterCipher, buffer, static_cast<size_t>(byteCount));
     return true;
 }
 
-void DecipherBuffer(void* buffer, int32_t byteCount) {
+bool DecipherBuffer(void* buffer, int32_t byteCount) {
+    if (!keyInstalled) return false;
     if (buffer && byteCount > 0) BlowfishDecipherBlocks(masterCipher, buffer, static_cast<size_t>(byteCount));
+    return true;
+}
+
+bool KeyInstalled() { return keyInstalled; }
+
+void WipeKey() {
+    platform::Wipe(&masterCipher, sizeof masterCipher);
+    keyInstalled = false;
+}
+
+void ReinstallKey(const BlowfishContext& key, bool installed) {
+    masterCipher = key;
+    keyInstalled = installed;
+}
+
+bool MasterCipherIsZero() {
+    for (uint32_t word : masterCipher.p) {
+        if (word) return false;
+    }
+    for (const auto& box : masterCipher.s) {
+        for (uint32_t word : box) {
+            if (word) return false;
+        }
+    }
+    return true;
 }
 
 bool HasPassword() {
@@ -43,10 +73,6 @@ bool HasPassword() {
         if (b) return true;
     }
     return false;
-}
-
-bool HasVerifiedKey() {
-    return HasPassword() && std::memcmp(keyVerifier, theSettings->Active().verifier, sizeof keyVerifier) == 0;
 }
 
 bool VerifyPassword(const char16_t* password) {
@@ -62,7 +88,7 @@ bool VerifyPassword(const char16_t* password) {
     bool right = difference == 0;
     if (right) {
         masterCipher = *scratch;
-        std::memcpy(keyVerifier, active.verifier, sizeof keyVerifier);
+        keyInstalled = true;
     }
     platform::Wipe(scratch, sizeof *scratch);
     platform::Wipe(candidate, sizeof candidate);
@@ -75,21 +101,16 @@ bool SetPassword(const char16_t* password) {
     ProfileSettings& active = theSettings->Active();
     int32_t keyLength = 0;
     MakeVerifier(password, masterCipher, active.verifier, keyLength);
+    keyInstalled = true;
     active.verifierLength = keyLength;
-    std::memcpy(keyVerifier, active.verifier, sizeof keyVerifier);
     return theSettings->SaveSettings();
 }
 
 bool ClearPassword() {
+    WipeKey();
     if (!theSettings) return false;
     ProfileSettings& active = theSettings->Active();
     std::memset(active.verifier, 0, sizeof active.verifier);
     active.verifierLength = 0;
-    std::memset(keyVerifier, 0, sizeof keyVerifier);
     return theSettings->SaveSettings();
-}
-
-void ForgetKey() {
-    platform::Wipe(&masterCipher, sizeof masterCipher);
-    std::memset(keyVerifier, 0, sizeof keyVerifier);
 }

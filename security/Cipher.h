@@ -7,30 +7,37 @@
 
 #include <cstdint>
 
-// The schedule of the password last accepted or set; zeros before that.
+// The schedule of the password last accepted or set; zeros before that and
+// after WipeKey.
 extern BlowfishContext masterCipher;
 
 // Passwords have at most this many characters; longer input is cut.
 inline constexpr int32_t kMaxPasswordLength = 31;
 
-// In place with masterCipher; byteCount is a multiple of 8. Enciphering
-// refuses (false, buffer unchanged) while no verified key is in use: what an
-// empty key enciphered could never be read again.
+// In place with masterCipher; byteCount is a multiple of 8. Both refuse,
+// leaving the buffer as it is, while no verified key is installed: a block
+// enciphered under zeros, or "deciphered" with them, would be lost.
 bool EncipherBuffer(void* buffer, int32_t byteCount);
-void DecipherBuffer(void* buffer, int32_t byteCount);
+bool DecipherBuffer(void* buffer, int32_t byteCount);
+
+// masterCipher holds the key of a password VerifyPassword accepted or
+// SetPassword set, and no WipeKey came after.
+bool KeyInstalled();
+// Zeroes masterCipher: when the data locks, when the password is removed and
+// at exit. The next successful VerifyPassword installs the key again.
+void WipeKey();
+// Puts back a key and its state as they were before a change that failed.
+void ReinstallKey(const BlowfishContext& key, bool installed);
+// For tests: every word of masterCipher is zero.
+bool MasterCipherIsZero();
 
 // A master password is set: the active verifier is not all zero.
 bool HasPassword();
-// masterCipher holds the key of the password the active verifier names: a
-// VerifyPassword accepted it or SetPassword made it.
-bool HasVerifiedKey();
 // True when the password matches the verifier; its schedule then becomes masterCipher.
 bool VerifyPassword(const char16_t* password);
 // Keys masterCipher, stores the new verifier and saves the settings; false
 // when the settings could not be saved.
 bool SetPassword(const char16_t* password);
-// Clears the verifier and saves the settings (after every record was deciphered).
+// Clears the verifier, wipes the key and saves the settings (after every
+// record was deciphered); false when the settings could not be saved.
 bool ClearPassword();
-// Wipes the key in use: enciphering refuses, and deciphered values are
-// garbage, until the next VerifyPassword or SetPassword.
-void ForgetKey();

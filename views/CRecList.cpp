@@ -17,9 +17,11 @@
 #include "storage/CxFile.h"
 #include "storage/Settings.h"
 #include "views/CRecView.h"
+#include "views/CopyMenu.h"
 #include "views/ViewLogic.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <algorithm>
 #include <string>
@@ -90,6 +92,9 @@ LRESULT CALLBACK CRecList::ListProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
         case WM_ERASEBKGND:
             self->PaintStripes(reinterpret_cast<HDC>(wParam));
             return 1;
+        case WM_CONTEXTMENU:
+            if (self->ShowRowMenu(lParam)) return 0;
+            break;
         case WM_NOTIFY: {
             auto* header = reinterpret_cast<const NMHEADERW*>(lParam);
             if (header->hdr.hwndFrom != self->hwndHeader) break;
@@ -385,6 +390,30 @@ void CRecList::DrawHeaderItem(const DRAWITEMSTRUCT& item) {
     DrawTextEllipsis(dc, text, rect);
     SetTextColor(dc, previousText);
     SetBkMode(dc, previousMode);
+}
+
+bool CRecList::ShowRowMenu(LPARAM screenPoint) {
+    POINT at = {GET_X_LPARAM(screenPoint), GET_Y_LPARAM(screenPoint)};
+    int row = -1;
+    if (at.x == -1 && at.y == -1) {
+        // From the keyboard (Shift+F10 or the menu key): under the selected row.
+        row = SelectedRow();
+        RECT bounds = {};
+        if (row < 0 || !ListView_GetItemRect(hwndList, row, &bounds, LVIR_BOUNDS)) return false;
+        at = {bounds.left + rowHeight, bounds.bottom};
+        ClientToScreen(hwndList, &at);
+    } else {
+        LVHITTESTINFO hit = {};
+        hit.pt = at;
+        ScreenToClient(hwndList, &hit.pt);
+        RECT header = {};
+        if (hwndHeader && GetWindowRect(hwndHeader, &header) && at.y < header.bottom) return false;
+        row = static_cast<int>(SendMessageW(hwndList, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    }
+    CRecord* record = RecordAt(row);
+    if (!record) return false;
+    ShowCopyMenu(parent, *record, at, -1);
+    return true;
 }
 
 CRecord* CRecList::RecordAt(int row) const {

@@ -69,6 +69,9 @@ private:
     void DrawIconCell(HDC dc, const CRecord& record, RECT cell);
     void DrawHeaderItem(const DRAWITEMSTRUCT& item);
     int SelectedRow() const;
+    // The copy menu of the row under a screen point, or of the selected row
+    // for the keyboard's (-1, -1); false when there is no row to offer.
+    bool ShowRowMenu(LPARAM screenPoint);
     void SortBy(int column);
     void OnKeyDown(WORD key);
 };

@@ -11,10 +11,12 @@
 #include "res/resource.h"
 #include "storage/Settings.h"
 #include "views/CRecList.h"
+#include "views/CopyMenu.h"
 #include "views/ViewLogic.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
+#include <windowsx.h>
 
 #include <algorithm>
 #include <string>
@@ -34,6 +36,14 @@ bool HasProperty(HWND box, const wchar_t* name) { return GetPropW(box, name) != 
 
 void SetProperty(HWND box, const wchar_t* name, bool on) {
     SetPropW(box, name, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(on ? 1 : 0)));
+}
+
+// Overwrites a box's text in place before it changes, so that a deciphered
+// value does not linger in the edit control's buffer.
+void SetBoxText(HWND box, const wchar_t* text) {
+    int old = GetWindowTextLengthW(box);
+    if (old > 0) SetWindowTextW(box, std::wstring(static_cast<size_t>(old), L' ').c_str());
+    SetWindowTextW(box, text);
 }
 
 void RepaintNow(HWND box) {
@@ -194,7 +204,10 @@ void CRecView::Layout() {
     if (!record) {
         for (int i = 0; i < kRows; ++i) {
             if (labels[i]) ShowWindow(labels[i], SW_HIDE);
-            if (values[i]) ShowWindow(values[i], SW_HIDE);
+            if (values[i]) {
+                ShowWindow(values[i], SW_HIDE);
+                SetBoxText(values[i], L"");
+            }
         }
         return;
     }
@@ -226,7 +239,7 @@ void CRecView::Layout() {
         record->GetField(i, value);
         const wchar_t* text = W(value.c_str());
         bool link = i != kNoteRow && links && IsWebAddress(text);
-        SetWindowTextW(values[i], text);
+        SetBoxText(values[i], text);
         SendMessageW(values[i], WM_SETFONT, reinterpret_cast<WPARAM>(link && linkFont ? linkFont.Get() : normalFont), FALSE);
         SetProperty(values[i], kLinkProperty, link);
         int left = 11 * marginUnit + 2;
@@ -254,6 +267,33 @@ void CRecView::Paint(HDC dc) {
         MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&frame), 2);
         Rectangle(dc, frame.left - 3, frame.top - 4, frame.right + 1, frame.bottom + 1);
     }
+}
+
+int CRecView::RowOf(HWND box) const {
+    for (int i = 0; i < kRows; ++i) {
+        if (values[i] == box) return i;
+    }
+    return -1;
+}
+
+void CRecView::ShowValueMenu(HWND box, LPARAM screenPoint) {
+    CRecord* record = mainWindow.selectedRecord;
+    int row = RowOf(box);
+    if (!record || row < 0) return;
+    POINT at = {GET_X_LPARAM(screenPoint), GET_Y_LPARAM(screenPoint)};
+    if (at.x == -1 && at.y == -1) {
+        // From the keyboard: below the box's left end.
+        RECT place;
+        GetWindowRect(box, &place);
+        at = {place.left, place.bottom};
+    }
+    ShowCopyMenu(parent, *record, at, row);
+}
+
+void CRecView::CopyValue(HWND box) {
+    CRecord* record = mainWindow.selectedRecord;
+    int row = RowOf(box);
+    if (record && row >= 0) CopyRecordValue(parent, *record, row);
 }
 
 LRESULT CALLBACK CRecView::LinkProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
@@ -300,6 +340,14 @@ LRESULT CALLBACK CRecView::LinkProc(HWND box, UINT message, WPARAM wParam, LPARA
         case WM_LBUTTONDOWN:
             if (view) view->linkPressed = PointerOverText(box);
             break;
+        case WM_CONTEXTMENU:
+            // The copy menu instead of the edit control's own.
+            if (view) view->ShowValueMenu(box, lParam);
+            return 0;
+        case WM_COPY:
+            // Ctrl+C (and Ctrl+Insert) copy the whole value, the clipboard's way.
+            if (view) view->CopyValue(box);
+            return 0;
         case WM_LBUTTONUP: {
             bool pressed = view && view->linkPressed;
             if (view) view->linkPressed = false;

@@ -36,6 +36,10 @@ private:
     // The pane, its frames and every box with its own frame and scroll bar.
     void RepaintBoxes();
     void Paint(HDC dc);
+    int RowOf(HWND box) const;
+    // The copy menu of a value box, and its Ctrl+C.
+    void ShowValueMenu(HWND box, LPARAM screenPoint);
+    void CopyValue(HWND box);
 };
 
 // A text that starts with "http://" or "https://", ignoring case.

@@ -143,7 +143,7 @@ TEST_F(CliExchangeTest, WrongOldPasswordChangesNothing) {
 
 TEST_F(CliExchangeTest, ChangeAndRemoveThePassword) {
     ASSERT_EQ(Cli({"passwd", Db()}, {"first secret", "first secret"}).status, 0);
-    // A short password is taken with a warning; only 31 characters count.
+    // A short password is taken with a warning.
     Result changed = Cli({"passwd", Db()}, {"first secret", "short1", "short1"});
     ASSERT_EQ(changed.status, 0) << changed.err;
     EXPECT_EQ(changed.out, "master password changed\n");
@@ -153,19 +153,19 @@ TEST_F(CliExchangeTest, ChangeAndRemoveThePassword) {
     EXPECT_EQ(Cli({"export", Db(), Path("a.csv")}, {"short1"}).status, 0);
     EXPECT_EQ(ReadText("a.csv"), kClear);
 
-    const std::string long32 = "abcdefghijklmnopqrstuvwxyz0123456";
-    ASSERT_EQ(long32.size(), 33u);
+    const std::string long31 = "abcdefghijklmnopqrstuvwxyz01234";
+    ASSERT_EQ(long31.size(), 31u);
     WriteText("old.txt", "short1");
-    WriteText("new.txt", "\xEF\xBB\xBF" + long32 + "\n");
+    WriteText("new.txt", "\xEF\xBB\xBF" + long31 + "\n");
     Result fromFiles =
         Cli({"passwd", Db(), "--password-file", Path("old.txt"), "--new-password-file", Path("new.txt")});
     ASSERT_EQ(fromFiles.status, 0) << fromFiles.err;
     EXPECT_TRUE(fromFiles.err.empty());
-    EXPECT_EQ(Cli({"export", Db(), Path("b.csv")}, {long32.substr(0, 31) + "#"}).status, 0);
+    EXPECT_EQ(Cli({"export", Db(), Path("b.csv")}, {long31}).status, 0);
     EXPECT_EQ(ReadText("b.csv"), kClear);
-    EXPECT_EQ(Cli({"export", Db(), Path("b.csv")}, {long32.substr(0, 30)}).status, 1);
+    EXPECT_EQ(Cli({"export", Db(), Path("b.csv")}, {long31.substr(0, 30)}).status, 1);
 
-    Result removed = Cli({"passwd", Db()}, {long32, "", ""});
+    Result removed = Cli({"passwd", Db()}, {long31, "", ""});
     ASSERT_EQ(removed.status, 0) << removed.err;
     EXPECT_EQ(removed.out, "master password removed\n");
     EXPECT_TRUE(Contains(Cli({"dump", Db()}).out, "verifier none, verifierLength 0"));
@@ -175,6 +175,42 @@ TEST_F(CliExchangeTest, ChangeAndRemoveThePassword) {
     EXPECT_EQ(ReadText("c.txt"), kClear);
     EXPECT_EQ(Cli({"passwd", Db()}, {"", ""}).out, "no master password is set and none was given: nothing changed\n");
     EXPECT_EQ(Cli({"check", Db()}).status, 0);
+}
+
+// Every place that reads a password refuses one longer than the 31
+// characters that count, instead of cutting it to a password the user never typed.
+TEST_F(CliExchangeTest, PasswordsLongerThan31CharactersAreRefused) {
+    ASSERT_EQ(Cli({"passwd", Db()}, {"open sesame", "open sesame"}).status, 0);
+    const std::string long32(32, 'x'), long31(31, 'x');
+    WriteText("long.txt", long32 + "\r\n");
+    // Characters count, not bytes: 31 accented letters are 62 bytes of UTF-8.
+    std::string accented31;
+    for (int i = 0; i < 31; ++i) accented31 += "\xC3\xA9";
+    const auto before = DbBytes();
+    struct Case {
+        const char* name;
+        std::vector<std::string> args;
+        std::deque<std::string> typed;
+    };
+    const Case cases[] = {
+        {"old password typed", {"passwd", Db()}, {"open sesame" + std::string(21, '!')}},
+        {"new password typed", {"passwd", Db()}, {"open sesame", long32}},
+        {"confirmation typed", {"passwd", Db()}, {"open sesame", long31, long32}},
+        {"new password file", {"passwd", Db(), "--new-password-file", Path("long.txt")}, {"open sesame"}},
+        {"password file", {"export", Db(), Path("e.csv"), "--password-file", Path("long.txt")}, {}},
+        {"import password", {"import", Db(), Path("records.csv")}, {long32}},
+    };
+    for (const Case& c : cases) {
+        Result r = Cli(c.args, c.typed);
+        EXPECT_EQ(r.status, 1) << c.name;
+        EXPECT_TRUE(Contains(r.err, "the password has 32 characters; a password has at most 31"))
+            << c.name << ": " << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << c.name << ": " << r.err;
+        EXPECT_EQ(DbBytes(), before) << c.name;
+    }
+    EXPECT_FALSE(std::filesystem::exists(folder.Path("e.csv")));
+    Result accepted = Cli({"passwd", Db()}, {"open sesame", accented31, accented31});
+    EXPECT_EQ(accepted.status, 0) << accepted.err;
 }
 
 TEST_F(CliExchangeTest, ImportWithThePasswordAddsProtectedRecords) {
@@ -282,10 +318,10 @@ TEST(CliGen, PasswordsUseOnlyTheChosenGroups) {
     const std::string upper = "ABCDEFGHJKLMNPQRSTUVWXYZ", lower = "abcdefghjkmnpqrstuvwxyz", digits = "23456789",
                       punct = "~!@#$%&*-+=";
     const Case cases[] = {
-        {{}, 6, upper + lower + digits},
+        {{}, 16, upper + lower + digits},
         {{"--digits", "--length", "32"}, 32, digits},
         {{"--punct", "--length", "4"}, 4, punct},
-        {{"--upper", "--punct"}, 6, upper + punct},
+        {{"--upper", "--punct"}, 16, upper + punct},
         {{"--lower", "--length", "12", "--digits"}, 12, lower + digits},
         {{"--upper", "--lower", "--digits", "--punct", "--length", "20"}, 20, upper + lower + digits + punct},
     };

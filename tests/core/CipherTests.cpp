@@ -116,21 +116,35 @@ TEST_F(CipherTest, WrongPasswordKeepsTheKeyInUse) {
     EXPECT_EQ(std::memcmp(enciphered, block, 16), 0);
 }
 
-TEST_F(CipherTest, ForgottenKeyEnciphersNothingUntilTheNextUnlock) {
-    SetPassword(u"first");
-    ASSERT_TRUE(HasVerifiedKey());
-    ForgetKey();
-    EXPECT_FALSE(HasVerifiedKey());
-    unsigned char block[8] = {1, 2, 3, 4, 5, 6, 7, 8};
-    unsigned char copy[8];
-    std::memcpy(copy, block, 8);
-    EXPECT_FALSE(EncipherBuffer(copy, 8));
-    EXPECT_EQ(std::memcmp(copy, block, 8), 0);
-    EXPECT_FALSE(VerifyPassword(u"other"));
-    EXPECT_FALSE(HasVerifiedKey());
-    ASSERT_TRUE(VerifyPassword(u"first"));
-    EXPECT_TRUE(EncipherBuffer(copy, 8));
-    EXPECT_NE(std::memcmp(copy, block, 8), 0);
+// The key leaves memory at lock, removal and exit (all through WipeKey), and
+// only a right password brings it back.
+TEST_F(CipherTest, WipedKeyIsZeroAndCiphersNothingUntilVerifiedAgain) {
+    SetPassword(u"first key");
+    EXPECT_TRUE(KeyInstalled());
+    EXPECT_FALSE(MasterCipherIsZero());
+    unsigned char block[16] = "sixteen bytes!!";
+    unsigned char buffer[16];
+    std::memcpy(buffer, block, 16);
+    ASSERT_TRUE(EncipherBuffer(buffer, 16));
+    unsigned char enciphered[16];
+    std::memcpy(enciphered, buffer, 16);
+
+    WipeKey();
+    EXPECT_FALSE(KeyInstalled());
+    EXPECT_TRUE(MasterCipherIsZero());
+    EXPECT_FALSE(EncipherBuffer(buffer, 16));
+    EXPECT_FALSE(DecipherBuffer(buffer, 16));
+    EXPECT_EQ(std::memcmp(buffer, enciphered, 16), 0);  // refused: untouched
+    EXPECT_FALSE(VerifyPassword(u"wrong key"));
+    EXPECT_TRUE(MasterCipherIsZero());
+
+    ASSERT_TRUE(VerifyPassword(u"first key"));
+    ASSERT_TRUE(DecipherBuffer(buffer, 16));
+    EXPECT_EQ(std::memcmp(buffer, block, 16), 0);
+
+    ClearPassword();
+    EXPECT_FALSE(KeyInstalled());
+    EXPECT_TRUE(MasterCipherIsZero());
 }
 
 TEST(PasswordRules, NewPasswordsAreCheckedAsTheDialogDoes) {

@@ -264,6 +264,16 @@ TEST_F(ExchangeTest, ImportWithAPasswordEnciphersProtectedRecords) {
     ASSERT_TRUE(VerifyPassword(u"pass1234"));
     settings->locked = 0;
     EXPECT_EQ(Contents()[1][2], u"code");
+
+    // Once the key is wiped (locked), a protected row is skipped, never saved empty.
+    WipeKey();
+    settings->locked = 1;
+    CCategory* software = categories.FindByName(u"Software");
+    software->isProtected = false;
+    ExchangeResult result = Import("Bank,Another bank,secret\nSoftware,Editor,1.0\n");
+    EXPECT_EQ(result.count, 1);
+    EXPECT_EQ(result.skipped, 1);
+    EXPECT_EQ(records.count, 3);
 }
 
 // What cannot be read as text is refused whole, at once, and changes nothing.

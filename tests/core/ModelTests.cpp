@@ -279,37 +279,41 @@ TEST_F(DatabaseTest, SwitchingProtectionRewritesTheCategorysRecords) {
     EXPECT_EQ(Values(*r)[1], u"acct");
 }
 
-// A caller that skipped the unlock must not encipher under a key that is not
-// the password's: such values could never be read again.
-TEST_F(DatabaseTest, NothingIsEncipheredWithoutAVerifiedKey) {
-    SetPassword(u"known");
+// With the key wiped (the data locked), every operation that would encipher
+// or decipher refuses and leaves the records and the file as they were.
+TEST_F(DatabaseTest, NothingIsCipheredWithoutAVerifiedKey) {
+    SetPassword(u"the key!");
     settings->locked = 0;
-    CRecord* stored = AddRecord(u"Bank", {u"B", u"acct"});
-    ASSERT_TRUE(stored->isEnciphered);
-    CCategory* open = categories.FindByName(u"Software");
-    open->isProtected = false;
-    CRecord* clear = AddRecord(u"Software", {u"S", u"1.0"});
-    open->isProtected = true;
-    // The verifier now names a password that was never typed in this process.
-    settings->Active().verifier[0] ^= 1;
-    ASSERT_TRUE(HasPassword());
-    ASSERT_FALSE(HasVerifiedKey());
+    CRecord* bank = AddRecord(u"Bank", {u"B", u"acct", u"pin"});
+    ASSERT_TRUE(bank->isEnciphered);
+    CCategory* software = categories.FindByName(u"Software");
+    software->isProtected = false;
+    software->Save(file, false);
+    AddRecord(u"Software", {u"S", u"1.0"});
+    settings->locked = 1;
+    WipeKey();
+    file.Close();
+    const auto before = ReadBytes(path);
+    ASSERT_EQ(file.Open(path.c_str()), 0);
+    const std::vector<char16_t> block(bank->fieldBlock, bank->fieldBlock + bank->blockLength);
 
-    CRecord fresh;
-    fresh.isEnciphered = true;
-    const char16_t* values[7] = {u"N", u"new", nullptr, nullptr, nullptr, nullptr, nullptr};
-    EXPECT_FALSE(fresh.SetFields(values));
-    EXPECT_EQ(fresh.blockLength, 0);
-    EXPECT_FALSE(stored->SetFields(values));  // an edit leaves the record as it was
-    ProtectCategory(records, file, categories, *open);
-    EXPECT_FALSE(clear->isEnciphered);
+    const char16_t* values[CRecord::kValueCount] = {u"B", u"clear!", nullptr, nullptr, nullptr, nullptr, nullptr};
+    EXPECT_FALSE(bank->SetFields(values));
+    EXPECT_FALSE(ProtectCategory(records, file, categories, *software));
+    EXPECT_FALSE(UnprotectCategory(records, file, categories, *categories.FindByName(u"Bank")));
+    EXPECT_FALSE(OnPasswordChanged(records, file, u"other key", categories));
+    EXPECT_FALSE(OnPasswordRemoved(records, file, categories));
+    EXPECT_EQ(std::vector<char16_t>(bank->fieldBlock, bank->fieldBlock + bank->blockLength), block);
+    EXPECT_EQ(Values(*bank)[1], u"******");
+    file.Close();
+    EXPECT_EQ(ReadBytes(path), before);
 
-    settings->Active().verifier[0] ^= 1;
-    ASSERT_TRUE(HasVerifiedKey());
-    EXPECT_EQ(Values(*stored)[1], u"acct");
-    EXPECT_EQ(Values(*clear)[1], u"1.0");
-    EXPECT_TRUE(fresh.SetFields(values));
-    EXPECT_EQ(Values(fresh)[1], u"new");
+    ASSERT_EQ(file.Open(path.c_str()), 0);
+    ASSERT_TRUE(VerifyPassword(u"the key!"));
+    settings->locked = 0;
+    EXPECT_EQ(Values(*bank)[2], u"pin");
+    EXPECT_TRUE(bank->SetFields(values));
+    EXPECT_EQ(Values(*bank)[1], u"clear!");
 }
 
 TEST_F(DatabaseTest, CategoryInUseCannotBeDeleted) {

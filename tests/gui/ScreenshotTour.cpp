@@ -39,13 +39,14 @@ void SaveBitmap(HBITMAP bitmap, HDC dc, int width, int height, const std::wstrin
     out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
 }
 
-// Saves the part of the screen the window covers.
-void Capture(HWND window, const wchar_t* name) {
+// Saves the part of the screen the window covers. An open popup menu would
+// close if its window were brought to the front first.
+void Capture(HWND window, const wchar_t* name, bool bringToFront = true) {
     if (!window) {
         std::fwprintf(stderr, L"no window for %ls\n", name);
         return;
     }
-    SetForegroundWindow(window);
+    if (bringToFront) SetForegroundWindow(window);
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     Sleep(700);
     RECT r;
@@ -206,6 +207,39 @@ void RecordEditTour() {
     Close(main, program);
 }
 
+// The copy menu of a row and of a pane value, and the status bar counting
+// down after a copy.
+void CopyMenuTour() {
+    FreshDataFolder data;
+    MakeDatabase(data.DatabasePath(), u"open sesame", true);
+    Program program;
+    HWND prompt = WaitForDialog(program.Id(), L"Enter Password");
+    SetControlText(prompt, 2901, L"open sesame");
+    Click(prompt, IDOK);
+    WaitFor([&] { return !IsWindow(prompt); });
+    HWND main = MainWindowOf(program);
+    Capture(main, L"main-before-copy-menu");
+    HWND list = GetDlgItem(main, 1004);
+    PostMessageW(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(-1, -1));
+    HWND menu = WaitForTopWindow(program.Id(), L"#32768", nullptr);
+    Capture(main, L"copy-menu-row", false);
+    PressKey(menu, VK_ESCAPE);
+    WaitFor([&] { return !IsWindowVisible(menu); });
+
+    HWND pane = FindWindowExW(main, nullptr, L"RecViewWndClass", nullptr);
+    HWND box = FindWindowExW(pane, FindWindowExW(pane, nullptr, L"Edit", nullptr), L"Edit", nullptr);
+    PostMessageW(box, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(box), MAKELPARAM(-1, -1));
+    menu = WaitForTopWindow(program.Id(), L"#32768", nullptr);
+    Capture(main, L"copy-menu-pane", false);
+    PressKey(menu, VK_DOWN);  // "Copy Account #", the value the menu was opened on
+    PressKey(menu, VK_DOWN);
+    PressKey(menu, VK_RETURN);
+    WaitFor([&] { return !IsWindowVisible(menu); });
+    Sleep(2500);
+    Capture(main, L"clipboard-countdown");
+    Close(main, program);
+}
+
 void RefusalTour() {
     {
         FreshDataFolder data;
@@ -278,6 +312,7 @@ int wmain(int argc, wchar_t** argv) {
     NewDatabaseTour();
     RecordsWithoutPasswordTour();
     RecordsWithPasswordTour();
+    CopyMenuTour();
     RecordEditTour();
     RefusalTour();
     ImportExportTour();

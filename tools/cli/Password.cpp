@@ -18,6 +18,9 @@ namespace cli {
 
 namespace {
 
+// A password made at a console is pasted, not typed: longer than the dialog's 6.
+constexpr int32_t kCliGeneratedLength = 16;
+
 // A numbered text on one line: its line breaks become spaces.
 std::string OneLine(const CString& text) {
     std::string line = Narrow(text.c_str());
@@ -126,7 +129,7 @@ int Gen(const std::vector<std::string>& args, CliIo& io) {
         return Usage(io, problem);
     }
     if (!parsed.positional.empty()) return Usage(io, "gen takes options only");
-    int32_t length = kDefaultGeneratedLength;
+    int32_t length = kCliGeneratedLength;
     if (std::string text = parsed.Value("--length"); !text.empty()) {
         auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), length);
         if (error != std::errc() || end != text.data() + text.size()) return Usage(io, "--length needs a number");

@@ -68,10 +68,18 @@ SecretRead ReadPassword(CliIo& io, const std::string& file, const std::string& p
         return SecretRead::kUnavailable;
     }
     std::u16string text = Widen(utf8);
-    password.AssignUnits(text.data(), static_cast<int32_t>(text.size()));
-    password.Truncate(kMaxPasswordLength);
-    platform::Wipe(text.data(), text.size() * sizeof(char16_t));
     platform::Wipe(utf8.data(), utf8.size());
+    // Cutting a longer one silently would leave the user a password other
+    // than the one typed.
+    size_t length = text.size();
+    if (length > static_cast<size_t>(kMaxPasswordLength)) {
+        platform::Wipe(text.data(), text.size() * sizeof(char16_t));
+        Fail(io, "the password has " + std::to_string(length) + " characters; a password has at most " +
+                     std::to_string(kMaxPasswordLength));
+        return SecretRead::kFailed;
+    }
+    password.AssignUnits(text.data(), static_cast<int32_t>(length));
+    platform::Wipe(text.data(), text.size() * sizeof(char16_t));
     return SecretRead::kGot;
 }
 

@@ -35,8 +35,9 @@ enum class SecretRead {
 };
 
 // The first line of file when one is named (without its line break and a
-// leading byte-order mark), else asked for on the terminal without echo. As in
-// the program's password edits only the first 31 characters count.
+// leading byte-order mark), else asked for on the terminal without echo. A
+// password longer than the 31 characters that count is refused (kFailed,
+// reported).
 SecretRead ReadPassword(CliIo& io, const std::string& file, const std::string& prompt, CString& password);
 
 }  // namespace cli

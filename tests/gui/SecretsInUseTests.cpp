@@ -1,0 +1,270 @@
+// Secrets in use, end to end: the data locks with the session and at suspend,
+// and values copied from the list or the pane reach the clipboard marked as
+// private and leave it again after the countdown, at lock and at exit, while
+// whatever someone else copies later stays.
+#include "app/SecretClipboard.h"
+#include "tests/gui/Driver.h"
+#include "tests/gui/TestDatabase.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+#include <wtsapi32.h>
+
+#include <optional>
+
+namespace {
+
+constexpr wchar_t kMainClass[] = L"DPC_QUORREL_WND_CLASS";
+constexpr wchar_t kPassword[] = L"right password";
+
+std::vector<HWND> PaneBoxes(HWND mainWindow) {
+    std::vector<HWND> boxes;
+    HWND pane = FindWindowExW(mainWindow, nullptr, L"RecViewWndClass", nullptr);
+    for (HWND child = FindWindowExW(pane, nullptr, L"Edit", nullptr); child;
+         child = FindWindowExW(pane, child, L"Edit", nullptr)) {
+        boxes.push_back(child);
+    }
+    return boxes;
+}
+
+std::wstring PaneValue(HWND mainWindow, size_t row) {
+    auto boxes = PaneBoxes(mainWindow);
+    return row < boxes.size() ? WindowText(boxes[row]) : L"";
+}
+
+// Another program may hold the clipboard for a moment.
+bool OpenClipboardSoon() {
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        if (OpenClipboard(nullptr)) return true;
+        Sleep(20);
+    }
+    return false;
+}
+
+// The clipboard's text; none when it holds no text.
+std::optional<std::wstring> ClipboardText() {
+    if (!OpenClipboardSoon()) return std::nullopt;
+    std::optional<std::wstring> text;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+            text = chars;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+// Copies text as any other program would.
+void CopyAsSomeoneElse(const wchar_t* text) {
+    ASSERT_TRUE(OpenClipboardSoon());
+    EmptyClipboard();
+    size_t bytes = (wcslen(text) + 1) * sizeof(wchar_t);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    memcpy(GlobalLock(memory), text, bytes);
+    GlobalUnlock(memory);
+    SetClipboardData(CF_UNICODETEXT, memory);
+    CloseClipboard();
+}
+
+void EmptyTheClipboard() {
+    ASSERT_TRUE(OpenClipboardSoon());
+    EmptyClipboard();
+    CloseClipboard();
+}
+
+// Each privacy format is present and holds a DWORD 0.
+void ExpectPrivacyFormats() {
+    ASSERT_TRUE(OpenClipboardSoon());
+    for (const wchar_t* name : kClipboardPrivacyFormats) {
+        UINT format = RegisterClipboardFormatW(name);
+        HANDLE data = GetClipboardData(format);
+        ASSERT_NE(data, nullptr) << name;
+        ASSERT_GE(GlobalSize(data), sizeof(DWORD)) << name;
+        EXPECT_EQ(*static_cast<const DWORD*>(GlobalLock(data)), 0u) << name;
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+}
+
+// The program with three records, a master password and the data unlocked
+// at start-up.
+class SecretsInUse : public ::testing::Test {
+protected:
+    void SetUp() override {
+        EmptyTheClipboard();
+        {
+            TestDatabase db(data.DatabasePath());
+            db.Add(u"Web Login", {u"Zeta site", u"https://zeta.example", u"zed", u"pw-z"});
+            db.Add(u"Bank", {u"Alpha Bank", u"111-222", u"1234", nullptr, nullptr, nullptr, u"branch note"});
+            db.Add(u"Email", {u"Mail box", u"me@example.org", u"secret"});
+            db.AddPassword(u"right password");
+            db.Preferences().promptPasswordOnOpen = 1;
+            db.Preferences().showNoPasswordWarning = 0;
+        }
+        program = std::make_unique<Program>();
+        EnterPassword(nullptr);
+        main = WaitForTopWindow(program->Id(), kMainClass, nullptr);
+        ASSERT_NE(main, nullptr);
+        list = GetDlgItem(main, 1004);
+        status = GetDlgItem(main, 1003);
+        ASSERT_TRUE(WaitFor([&] { return PaneValue(main, 1) == L"111-222"; }));
+    }
+
+    void TearDown() override {
+        if (main && IsWindow(main)) PostMessageW(main, WM_CLOSE, 0, 0);
+        if (program) {
+            EXPECT_EQ(program->WaitForExit(), 0u);
+        }
+    }
+
+    // Answers the password prompt (the one whose text holds the part).
+    void EnterPassword(const wchar_t* promptPart) {
+        HWND prompt = WaitForDialog(program->Id(), promptPart ? promptPart : L"Enter Password");
+        ASSERT_NE(prompt, nullptr);
+        SetControlText(prompt, 2901, kPassword);
+        Click(prompt, IDOK);
+        ASSERT_TRUE(WaitFor([&] { return !IsWindow(prompt); }));
+    }
+
+    void Unlock() {
+        PostMessageW(main, WM_COMMAND, 401, 0);
+        EnterPassword(nullptr);
+        ASSERT_TRUE(WaitFor([&] { return PaneValue(main, 1) == L"111-222"; }));
+    }
+
+    bool Masked() { return PaneValue(main, 1) == L"******" && PaneValue(main, 6) == L"******"; }
+
+    // Chooses the n-th item (from 1) of the context menu now open.
+    void ChooseMenuItem(int n) {
+        HWND menu = WaitForTopWindow(program->Id(), L"#32768", nullptr);
+        ASSERT_NE(menu, nullptr);
+        for (int i = 0; i < n; ++i) PressKey(menu, VK_DOWN);
+        PressKey(menu, VK_RETURN);
+        ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(menu); }));
+    }
+
+    FreshDataFolder data;
+    std::unique_ptr<Program> program;
+    HWND main = nullptr;
+    HWND list = nullptr;
+    HWND status = nullptr;
+};
+
+TEST_F(SecretsInUse, SessionLockSwitchOfUserAndSuspendLockTheData) {
+    struct Case {
+        const char* name;
+        UINT message;
+        WPARAM event;
+        bool locks;
+    };
+    const Case cases[] = {
+        {"session lock", WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, true},
+        {"session unlock", WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, false},
+        {"user switch", WM_WTSSESSION_CHANGE, WTS_CONSOLE_DISCONNECT, true},
+        {"remote disconnect", WM_WTSSESSION_CHANGE, WTS_REMOTE_DISCONNECT, true},
+        {"suspend", WM_POWERBROADCAST, PBT_APMSUSPEND, true},
+        {"resume", WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, false},
+    };
+    for (const Case& c : cases) {
+        if (Masked()) Unlock();
+        LRESULT answer = SendMessageW(main, c.message, c.event, WTSGetActiveConsoleSessionId());
+        if (c.message == WM_POWERBROADCAST) {
+            EXPECT_EQ(answer, TRUE) << c.name;
+        }
+        if (c.locks) {
+            EXPECT_TRUE(WaitFor([&] { return Masked(); }, 5s)) << c.name;
+        } else {
+            Sleep(300);
+            EXPECT_EQ(PaneValue(main, 1), L"111-222") << c.name;
+        }
+    }
+}
+
+TEST_F(SecretsInUse, CopyFromTheRowMenuIsPrivateAndClearedAfterTheCountdown) {
+    // Shift+F10 and the menu key send the list this message.
+    PostMessageW(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(-1, -1));
+    ChooseMenuItem(2);  // "Copy Bank", "Copy Account #", "Copy PIN", "Copy Note"
+    ASSERT_TRUE(WaitFor([&] { return ClipboardText() == L"111-222"; }, 5s));
+    auto copiedAt = std::chrono::steady_clock::now();
+    ExpectPrivacyFormats();
+    EXPECT_NE(WindowText(status).find(L"cleared in 12 seconds"), std::wstring::npos) << WindowText(status);
+    EXPECT_TRUE(WaitFor([&] { return WindowText(status).find(L"cleared in 5 seconds") != std::wstring::npos; }, 12s));
+
+    ASSERT_TRUE(WaitFor([&] { return !ClipboardText(); }, 15s));
+    auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - copiedAt).count();
+    EXPECT_GT(seconds, 10.5);
+    EXPECT_LT(seconds, 14.0);
+    EXPECT_TRUE(WaitFor([&] { return WindowText(status) == L"3 records"; }, 3s)) << WindowText(status);
+}
+
+TEST_F(SecretsInUse, ANewerCopyBySomeoneElseIsNeverWiped) {
+    // Ctrl+C in a value box of the pane copies the whole value.
+    PostMessageW(PaneBoxes(main)[2], WM_COPY, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return ClipboardText() == L"1234"; }, 5s));
+    CopyAsSomeoneElse(L"someone else's text");
+    // The countdown sees the change at its next tick and ends without clearing.
+    EXPECT_TRUE(WaitFor([&] { return WindowText(status) == L"3 records"; }, 4s)) << WindowText(status);
+    Sleep(12000);
+    EXPECT_EQ(ClipboardText(), L"someone else's text");
+
+    // Locking clears only the program's own copy.
+    PostMessageW(PaneBoxes(main)[1], WM_COPY, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return ClipboardText() == L"111-222"; }, 5s));
+    CopyAsSomeoneElse(L"copied later");
+    PostMessageW(main, WM_COMMAND, 401, 0);
+    ASSERT_TRUE(WaitFor([&] { return Masked(); }, 5s));
+    EXPECT_EQ(ClipboardText(), L"copied later");
+
+    // A clipboard another program holds open is reported, and nothing changes.
+    ASSERT_TRUE(OpenClipboardSoon());
+    PostMessageW(PaneBoxes(main)[0], WM_COPY, 0, 0);
+    HWND busy = WaitForDialog(program->Id(), L"The clipboard is in use by another program.", 5s);
+    CloseClipboard();
+    ASSERT_NE(busy, nullptr);
+    Press(busy, IDOK);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(busy); }));
+    EXPECT_EQ(ClipboardText(), L"copied later");
+    EXPECT_EQ(WindowText(status), L"3 records");
+}
+
+TEST_F(SecretsInUse, LockAndExitClearTheCopyAndLockedValuesAskForThePassword) {
+    PostMessageW(PaneBoxes(main)[2], WM_COPY, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return ClipboardText() == L"1234"; }, 5s));
+    PostMessageW(main, WM_COMMAND, 401, 0);
+    ASSERT_TRUE(WaitFor([&] { return !ClipboardText(); }, 5s));
+    ASSERT_TRUE(WaitFor([&] { return Masked(); }, 5s));
+
+    // The selection moves to "Mail box"; unlocking for a copy must not move it.
+    SetFocus(list);
+    PressKey(list, VK_DOWN);
+    ASSERT_TRUE(WaitFor([&] { return PaneValue(main, 0) == L"Mail box"; }));
+    // The first field is never enciphered: it copies without a question.
+    PostMessageW(PaneBoxes(main)[0], WM_COPY, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return ClipboardText() == L"Mail box"; }, 5s));
+
+    // A protected value asks first; Cancel copies nothing and keeps the lock.
+    PostMessageW(PaneBoxes(main)[1], WM_COPY, 0, 0);
+    HWND prompt = WaitForDialog(program->Id(), L"In order to copy an encrypted value.");
+    ASSERT_NE(prompt, nullptr);
+    Click(prompt, IDCANCEL);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(prompt); }));
+    EXPECT_EQ(ClipboardText(), L"Mail box");
+    EXPECT_EQ(PaneValue(main, 1), L"******");
+
+    // From the pane's own menu ("Copy Service", "Copy User Name", ...), with the right password.
+    HWND box = PaneBoxes(main)[1];
+    PostMessageW(box, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(box), MAKELPARAM(-1, -1));
+    ChooseMenuItem(2);
+    EnterPassword(L"In order to copy an encrypted value.");
+    ASSERT_TRUE(WaitFor([&] { return ClipboardText() == L"me@example.org"; }, 5s));
+    EXPECT_EQ(PaneValue(main, 0), L"Mail box");
+    EXPECT_EQ(PaneValue(main, 1), L"me@example.org");
+
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(program->WaitForExit(), 0u);
+    program.reset();
+    EXPECT_EQ(ClipboardText(), std::nullopt);
+}
+
+}  // namespace

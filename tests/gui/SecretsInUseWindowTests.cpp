@@ -1,0 +1,325 @@
+// Secrets in use inside the program's own process, where the cipher's test
+// hook and the menus can be read: the key leaves memory at every lock, at
+// password removal and at exit, and comes back only with a right password;
+// the session lock and suspend cancel an open record dialog; the copy menus
+// offer what the user expects.
+#include "app/Application.h"
+#include "app/MainWindow.h"
+#include "app/Wide.h"
+#include "dialogs/CqrDialog.h"
+#include "model/DataFolder.h"
+#include "model/Database.h"
+#include "res/resource.h"
+#include "security/Cipher.h"
+#include "storage/CxFile.h"
+#include "storage/Settings.h"
+#include "tests/gui/TestDatabase.h"
+#include "views/CRecList.h"
+#include "views/CRecView.h"
+#include "views/CSplitter.h"
+#include "views/CopyMenu.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+#include <wtsapi32.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr char16_t kPassword[] = u"right password";
+
+void Pump() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+// Runs each action in turn on the next visible dialog or menu window of this
+// thread as it opens: modal loops keep dispatching thread timers.
+class WhenWindowOpens {
+public:
+    WhenWindowOpens(const wchar_t* windowClass, std::vector<std::function<void(HWND)>> then) {
+        className = windowClass;
+        actions = std::move(then);
+        timer = SetTimer(nullptr, 0, 50, Tick);
+    }
+    ~WhenWindowOpens() {
+        KillTimer(nullptr, timer);
+        actions.clear();
+    }
+
+private:
+    static BOOL CALLBACK Match(HWND window, LPARAM found) {
+        wchar_t name[32] = {};
+        GetClassNameW(window, name, 32);
+        if (!IsWindowVisible(window) || className != name) return TRUE;
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        HWND found = nullptr;
+        EnumThreadWindows(GetCurrentThreadId(), Match, reinterpret_cast<LPARAM>(&found));
+        if (!found || actions.empty()) return;
+        auto run = std::move(actions.front());
+        actions.erase(actions.begin());
+        run(found);
+    }
+    inline static std::wstring className;
+    inline static std::vector<std::function<void(HWND)>> actions;
+    UINT_PTR timer = 0;
+};
+
+// Ends a dialog still open after the lock had its chance, as a failure
+// instead of a hang.
+class EndDialogLater {
+public:
+    EndDialogLater() { timer = SetTimer(nullptr, 0, 5000, End); }
+    ~EndDialogLater() { KillTimer(nullptr, timer); }
+
+private:
+    static void CALLBACK End(HWND, UINT, UINT_PTR, DWORD) {
+        if (HWND open = GetActiveWindow(); open && open != mainWindow.hwnd) EndDialog(open, IDABORT);
+    }
+    UINT_PTR timer = 0;
+};
+
+void AnswerPasswordPrompt(HWND dialog, const char16_t* password) {
+    SetDlgItemTextW(dialog, IDC_PASSWORD, W(password));
+    SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+}
+
+// A dialog that the lock must cancel, as the record edit dialog is.
+class LockCancelledDialog : public CqrDialog {
+public:
+    LockCancelledDialog() : CqrDialog(IDD_RECORD_EDIT, L"Records.html") { cancelledByLock = true; }
+};
+
+// What a popup menu shows: its items' texts, and the default item's.
+struct MenuSeen {
+    bool opened = false;
+    std::vector<std::wstring> items;
+    std::wstring defaultItem;
+};
+
+class SecretsWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder = std::filesystem::temp_directory_path() /
+                 ("quorrel-secrets-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(serial++));
+        std::filesystem::create_directories(folder);
+        path = (folder / "QuorrelDPC.qrb").wstring();
+    }
+
+    void MakeDatabase(bool withPassword) {
+        TestDatabase db(path);
+        db.Preferences().showNoPasswordWarning = 0;
+        db.Preferences().promptPasswordOnOpen = 0;
+        db.Add(u"Bank", {u"Alpha Bank", u"111", u"1111", u"no label", nullptr, nullptr, u"alpha note"});
+        db.Add(u"Email", {u"Mail", u"me@example.org", u"secret"});
+        if (withPassword) db.AddPassword(kPassword);
+    }
+
+    void OpenWindow() {
+        // A program starts with no key: making the database here installed one.
+        WipeKey();
+        theApp.instance = theApp.resources = GetModuleHandleW(nullptr);
+        theApp.dataFolder = std::make_unique<CDataFolder>(theApp.resources, (folder.wstring() + L"\\").c_str());
+        ASSERT_EQ(theApp.database.Open(U(path.c_str()), CDatabase::Access::Write), 0);
+        theApp.isFirstRun = false;
+        main = mainWindow.Create(theApp.instance, L"Quorrel - Desktop Edition", 20, 20, 800, 560);
+        ASSERT_NE(main, nullptr);
+        ShowWindow(main, SW_SHOWNORMAL);
+        Pump();
+    }
+
+    void TearDown() override {
+        if (main) DestroyWindow(main);
+        Pump();
+        mainWindow.recordList.reset();
+        mainWindow.recordView.reset();
+        mainWindow.splitter.reset();
+        mainWindow.hwndToolbar = mainWindow.hwndStatus = nullptr;
+        mainWindow.selectedRecord = nullptr;
+        theApp.database.Close();
+        theApp.dataFolder.reset();
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
+    }
+
+    // Unlocks through the unlock command and its password prompt.
+    void Unlock() {
+        WhenWindowOpens prompt(L"#32770", {[](HWND dialog) { AnswerPasswordPrompt(dialog, kPassword); }});
+        SendMessageW(main, WM_COMMAND, IDM_LOCK, 0);
+        Pump();
+        ASSERT_EQ(theSettings->locked, 0);
+    }
+
+    std::wstring PaneValue(int row) {
+        wchar_t text[300] = {};
+        GetWindowTextW(mainWindow.recordView->values[row], text, 300);
+        return text;
+    }
+
+    // Sends the context menu message and reads the menu that opens, then closes it.
+    MenuSeen MenuOf(HWND window, POINT screen) {
+        MenuSeen seen;
+        WhenWindowOpens reader(L"#32768", {[&seen](HWND popup) {
+            seen.opened = true;
+            auto menu = reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0));
+            for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+                wchar_t text[80] = {};
+                GetMenuStringW(menu, static_cast<UINT>(i), text, 80, MF_BYPOSITION);
+                seen.items.push_back(text);
+            }
+            UINT defaultId = GetMenuDefaultItem(menu, FALSE, 0);
+            if (defaultId != static_cast<UINT>(-1)) {
+                wchar_t text[80] = {};
+                GetMenuStringW(menu, defaultId, text, 80, MF_BYCOMMAND);
+                seen.defaultItem = text;
+            }
+            EndMenu();
+        }});
+        SendMessageW(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window), MAKELPARAM(screen.x, screen.y));
+        Pump();
+        return seen;
+    }
+
+    inline static int serial = 0;
+    std::filesystem::path folder;
+    std::wstring path;
+    HWND main = nullptr;
+};
+
+TEST_F(SecretsWindowTest, EveryLockWipesTheKeyAndOnlyTheRightPasswordInstallsItAgain) {
+    MakeDatabase(true);
+    OpenWindow();
+    EXPECT_TRUE(MasterCipherIsZero());  // locked from the start, no key yet
+    EXPECT_EQ(PaneValue(1), L"******");
+
+    struct Case {
+        const char* name;
+        UINT message;
+        WPARAM wParam;
+        bool cancelsRecordDialog;
+    };
+    const Case cases[] = {
+        {"lock command", WM_COMMAND, IDM_LOCK, false},
+        {"inactivity", WM_TIMER, kLockTimerId, true},
+        {"session lock", WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, true},
+        {"user switch", WM_WTSSESSION_CHANGE, WTS_CONSOLE_DISCONNECT, true},
+        {"suspend", WM_POWERBROADCAST, PBT_APMSUSPEND, true},
+    };
+    for (const Case& c : cases) {
+        Unlock();
+        EXPECT_TRUE(KeyInstalled()) << c.name;
+        EXPECT_FALSE(MasterCipherIsZero()) << c.name;
+        EXPECT_EQ(PaneValue(1), L"111") << c.name;
+        if (c.cancelsRecordDialog) {
+            // The lock arrives while the record dialog runs its modal loop.
+            LockCancelledDialog dialog;
+            PostMessageW(main, c.message, c.wParam, 0);
+            EndDialogLater safety;
+            EXPECT_EQ(dialog.Run(main), IDCANCEL) << c.name;
+            EXPECT_EQ(RecordEditDialogHandle, nullptr) << c.name;
+        } else {
+            SendMessageW(main, c.message, c.wParam, 0);
+        }
+        Pump();
+        EXPECT_EQ(theSettings->locked, 1) << c.name;
+        EXPECT_FALSE(KeyInstalled()) << c.name;
+        EXPECT_TRUE(MasterCipherIsZero()) << c.name;
+        EXPECT_EQ(PaneValue(1), L"******") << c.name;
+    }
+
+    // A wrong password installs nothing.
+    WhenWindowOpens wrong(L"#32770", {[](HWND dialog) { AnswerPasswordPrompt(dialog, u"wrong password"); },
+                                      [](HWND question) { SendMessageW(question, WM_COMMAND, IDNO, 0); }});
+    SendMessageW(main, WM_COMMAND, IDM_LOCK, 0);
+    Pump();
+    EXPECT_EQ(theSettings->locked, 1);
+    EXPECT_TRUE(MasterCipherIsZero());
+
+    Unlock();
+    DestroyWindow(main);  // exit
+    main = nullptr;
+    EXPECT_TRUE(MasterCipherIsZero());
+}
+
+TEST_F(SecretsWindowTest, RemovingThePasswordWipesTheKey) {
+    MakeDatabase(true);
+    OpenWindow();
+    Unlock();
+    ASSERT_FALSE(MasterCipherIsZero());
+    WhenWindowOpens change(L"#32770", {[](HWND dialog) {
+                               SetDlgItemTextW(dialog, IDC_OLD_PASSWORD, W(kPassword));
+                               SendMessageW(dialog, WM_COMMAND, IDOK, 0);  // new ones left empty: remove
+                           }});
+    SendMessageW(main, WM_COMMAND, IDM_PASSWORD, 0);
+    Pump();
+    EXPECT_FALSE(HasPassword());
+    EXPECT_TRUE(MasterCipherIsZero());
+    EXPECT_EQ(PaneValue(1), L"111");  // deciphered for good
+}
+
+TEST_F(SecretsWindowTest, APasswordAddedWhileLockedLeavesNoKeyBehind) {
+    MakeDatabase(false);
+    OpenWindow();
+    ASSERT_EQ(theSettings->locked, 1);  // a start without a password is locked too
+    WhenWindowOpens add(L"#32770", {[](HWND dialog) {
+                            SetDlgItemTextW(dialog, IDC_NEW_PASSWORD, W(kPassword));
+                            SetDlgItemTextW(dialog, IDC_CONFIRM_PASSWORD, W(kPassword));
+                            SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+                        }});
+    SendMessageW(main, WM_COMMAND, IDM_PASSWORD, 0);
+    Pump();
+    EXPECT_TRUE(HasPassword());
+    EXPECT_TRUE(MasterCipherIsZero());
+    EXPECT_EQ(PaneValue(1), L"******");
+    Unlock();
+    EXPECT_EQ(PaneValue(1), L"111");
+}
+
+TEST_F(SecretsWindowTest, CopyMenusOfferEveryNonEmptyValueByItsLabel) {
+    MakeDatabase(false);
+    OpenWindow();
+    // A label of its own with "&" shows as typed; a field without a label is named by its place.
+    CCategory* bank = mainWindow.recordList->categories.FindByName(u"Bank");
+    CopyBounded(bank->fieldLabel[1], u"Account & Sort", 31);
+    HWND list = mainWindow.recordList->hwndList;
+    MenuSeen fromKeyboard = MenuOf(list, {-1, -1});
+    ASSERT_TRUE(fromKeyboard.opened);
+    EXPECT_EQ(fromKeyboard.items, (std::vector<std::wstring>{L"Copy Bank", L"Copy Account && Sort", L"Copy PIN",
+                                                             L"Copy Field 4", L"Copy Note"}));
+    EXPECT_EQ(fromKeyboard.defaultItem, L"");
+
+    // On a row under the pointer: that row's record.
+    RECT row = {};
+    row.left = LVIR_BOUNDS;
+    SendMessageW(list, LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&row));
+    POINT onRow = {row.left + 40, (row.top + row.bottom) / 2};
+    ClientToScreen(list, &onRow);
+    EXPECT_EQ(MenuOf(list, onRow).items,
+              (std::vector<std::wstring>{L"Copy Service", L"Copy User Name", L"Copy Password"}));
+
+    // Below the last row there is no record and no menu.
+    RECT client;
+    GetClientRect(list, &client);
+    POINT below = {client.right / 2, client.bottom - 5};
+    ClientToScreen(list, &below);
+    EXPECT_FALSE(MenuOf(list, below).opened);
+
+    // On a value of the pane: that value is the default item.
+    HWND pin = mainWindow.recordView->values[2];
+    ASSERT_EQ(PaneValue(0), L"Alpha Bank");
+    MenuSeen fromPane = MenuOf(pin, {-1, -1});
+    EXPECT_EQ(fromPane.items.size(), 5u);
+    EXPECT_EQ(fromPane.defaultItem, L"Copy PIN");
+}
+
+}  // namespace
