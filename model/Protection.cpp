@@ -62,3 +62,16 @@ void UnprotectCategory(CRecords& records, CxFile& file, const CCategories& categ
         r->Save(file, true);
     }
 }
+
+void SwitchCategoryProtection(CRecords& records, CxFile& file, const CCategories& categories, CCategory& category,
+                              bool protect) {
+    if (protect != category.isProtected && HasPassword()) {
+        if (protect) {
+            ProtectCategory(records, file, categories, category);
+        } else {
+            UnprotectCategory(records, file, categories, category);
+        }
+    }
+    category.isProtected = protect;
+    category.Save(file, false);
+}
