@@ -14,6 +14,13 @@ add_library(quorrel_app STATIC
   dialogs/CdlgAbout.cpp
   dialogs/CdlgGetStarted.cpp
   dialogs/CdlgStartUpNotices.cpp
+  dialogs/CdlgCategorySelect.cpp
+  dialogs/CDlgCatEdit.cpp
+  dialogs/ManageCategories.cpp
+  dialogs/CDlgConfig.cpp
+  dialogs/ColourButton.cpp
+  dialogs/ColourPickPalette.cpp
+  dialogs/CdlgColourPickCustom.cpp
   security/CdlgPassword.cpp
   security/CdlgChgPassword.cpp
   security/CdlgPwdWarn.cpp
