@@ -42,7 +42,8 @@ target_link_options(Quorrel PRIVATE -municode)
 string(REPLACE "/" "\\\\" QUORREL_ICON_FOLDER_NATIVE "Z:${CMAKE_SOURCE_DIR}/res/icons")
 configure_file(tests/gui/TestPaths.h.in ${CMAKE_BINARY_DIR}/generated/tests/gui/TestPaths.h)
 
-add_executable(gui_tests tests/gui/Driver.cpp tests/gui/TestDatabase.cpp tests/gui/ProgramTests.cpp)
+add_executable(gui_tests tests/gui/Driver.cpp tests/gui/TestDatabase.cpp tests/gui/ProgramTests.cpp
+  tests/gui/CategoryAndPreferenceTests.cpp)
 target_include_directories(gui_tests PRIVATE ${CMAKE_BINARY_DIR}/generated)
 target_link_libraries(gui_tests PRIVATE quorrel_core ${GTEST_TARGETS})
 add_dependencies(gui_tests Quorrel)

@@ -31,3 +31,23 @@ public:
     CCategories categories;
     CRecords records;
 };
+
+// A database file as the next start of the program reads it: settings,
+// categories and records, opened read-only after the program has ended.
+class StoredDatabase {
+public:
+    explicit StoredDatabase(const std::wstring& path);
+    ~StoredDatabase();
+    StoredDatabase(const StoredDatabase&) = delete;
+    StoredDatabase& operator=(const StoredDatabase&) = delete;
+
+    // Whether the stored entry of the first record whose first field is
+    // given holds the text as the database stores text (UTF-16).
+    bool RecordEntryHolds(const char16_t* firstField, const char16_t* text);
+    CRecord* RecordNamed(const char16_t* firstField) const;
+
+    CxFile file;
+    std::unique_ptr<CSettings> settings;
+    CCategories categories;
+    CRecords records;
+};
