@@ -55,11 +55,12 @@ void PressKey(HWND control, UINT key, int times = 1) {
 
 const CCategory* StoredCategory(const StoredDatabase& db, const char16_t* name) { return db.categories.FindByName(name); }
 
-class CategoryAndPreferenceTest : public ::testing::Test {
-protected:
+// The program on a database of its own, and the steps the tests share.
+class ProgramSession {
+public:
     // The program on a database made beforehand; no "No Password" warning.
-    void Start(const std::function<void(TestDatabase&)>& fill = nullptr) {
-        data.InstallIcons();
+    void Start(const std::function<void(TestDatabase&)>& fill = nullptr, bool withIcons = true) {
+        if (withIcons) data.InstallIcons();
         {
             TestDatabase db(data.DatabasePath());
             if (fill) fill(db);
@@ -93,6 +94,8 @@ protected:
     std::unique_ptr<Program> program;
     HWND main = nullptr;
 };
+
+class CategoryAndPreferenceTest : public ::testing::Test, public ProgramSession {};
 
 TEST_F(CategoryAndPreferenceTest, NewCategoryIsCheckedNamedOnceAndStored) {
     Start();
@@ -160,6 +163,50 @@ TEST_F(CategoryAndPreferenceTest, NewCategoryIsCheckedNamedOnceAndStored) {
     EXPECT_EQ(garden->id, 12);
     EXPECT_EQ(garden->createMark, 3);
     EXPECT_EQ(stored.categories.count, 13);
+}
+
+// A category whose icon file is missing takes the first icon on OK; without
+// any icon file a category gets the default icon name.
+TEST(CategoryIcons, MissingIconsFallBack) {
+    struct Case {
+        const char* name;
+        bool withIcons;
+        const wchar_t* edited;  // null: a new category
+        const char16_t* expectedIcon;
+    };
+    const Case cases[] = {
+        {"icon file missing", true, L"Bank", u"icon_air1"},
+        {"no icon files", false, nullptr, u"icon_aaa"},
+    };
+    for (const Case& c : cases) {
+        ProgramSession run;
+        run.Start([](TestDatabase& db) {
+            CCategory* bank = db.categories.FindByName(u"Bank");
+            std::u16string gone = u"icon_gone";
+            std::copy(gone.begin(), gone.end(), bank->iconName);
+            bank->Save(db.file, false);
+        }, c.withIcons);
+        HWND chooser = run.OpenChooser();
+        ASSERT_NE(chooser, nullptr) << c.name;
+        if (c.edited) {
+            ASSERT_TRUE(SelectEntry(chooser, kChooserCombo, c.edited));
+        }
+        Click(chooser, c.edited ? kEditButton : kNewButton);
+        HWND edit = WaitForDialog(run.program->Id(), c.edited ? L"Edit Category" : L"New Category");
+        ASSERT_NE(edit, nullptr) << c.name;
+        EXPECT_EQ(SendMessageW(GetDlgItem(edit, kIconCombo), CB_GETCURSEL, 0, 0), c.withIcons ? 0 : -1) << c.name;
+        if (!c.edited) SetControlText(edit, kNameEdit, L"Garden");
+        Click(edit, IDOK);
+        WaitGone(edit);
+        chooser = run.NextChooser();
+        Click(chooser, IDCANCEL);
+        WaitGone(chooser);
+        run.CloseProgram();
+        StoredDatabase stored(run.data.DatabasePath());
+        const CCategory* category = StoredCategory(stored, c.edited ? u"Bank" : u"Garden");
+        ASSERT_NE(category, nullptr) << c.name;
+        EXPECT_EQ(std::u16string(category->iconName), c.expectedIcon) << c.name;
+    }
 }
 
 TEST_F(CategoryAndPreferenceTest, DeleteIsRefusedWithRecordsAndConfirmedWithout) {
