@@ -3,6 +3,9 @@
 #include "dialogs/CdlgColourPickCustom.h"
 #include "dialogs/Gdi.h"
 #include "res/resource.h"
+#include "views/CWindow.h"
+
+#include <commctrl.h>
 
 const COLORREF PaletteColours[15] = {
     RGB(239, 239, 239), RGB(221, 221, 221), RGB(221, 238, 255), RGB(153, 204, 255), RGB(255, 253, 233),
@@ -70,7 +73,46 @@ INT_PTR ColourPickPalette::OnInitDialog(HWND window, UINT, WPARAM, LPARAM) {
     anchorX = placed.left;
     anchorY = placed.top;
     SetWindowPos(window, nullptr, anchorX, anchorY, gridWidth, totalHeight, SWP_NOZORDER);
+    // The grid takes no focus of its own: the buttons pass the arrow keys on to it.
+    for (int id : {IDC_CUSTOM_COLOUR, IDOK, IDCANCEL}) {
+        if (HWND button = GetDlgItem(window, id)) SubclassControl(button, &ColourPickPalette::ButtonProc, 0, this);
+    }
     return 1;
+}
+
+LRESULT CALLBACK ColourPickPalette::ButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                               DWORD_PTR owner) {
+    auto* self = reinterpret_cast<ColourPickPalette*>(owner);
+    switch (message) {
+        case WM_NCDESTROY:
+            RemoveWindowSubclass(button, &ColourPickPalette::ButtonProc, id);
+            break;
+        case WM_GETDLGCODE:
+            return DefSubclassProc(button, message, wParam, lParam) | DLGC_WANTARROWS;
+        case WM_KEYDOWN:
+            if (self->MoveSelection(static_cast<UINT>(wParam))) return 0;
+            break;
+        default:
+            break;
+    }
+    return DefSubclassProc(button, message, wParam, lParam);
+}
+
+bool ColourPickPalette::MoveSelection(UINT key) {
+    int step = 0;
+    switch (key) {
+        case VK_LEFT: step = -1; break;
+        case VK_RIGHT: step = 1; break;
+        case VK_UP: step = -columns; break;
+        case VK_DOWN: step = columns; break;
+        default: return false;
+    }
+    int next = selectedIndex + step;
+    if (next >= 0 && next < cellCount) {
+        selectedIndex = next;
+        InvalidateRect(hwnd, nullptr, FALSE);
+    }
+    return true;
 }
 
 int ColourPickPalette::OnCommand(HWND window, int id) {

@@ -1,6 +1,7 @@
 // The colour palette: a borderless popup under a colour button with a 4 x 4
 // grid of cells (15 fixed colours and the custom colour), a "Custom" button
-// linked to the last cell, OK and Cancel. Clicking a cell only selects it.
+// linked to the last cell, OK and Cancel. Clicking a cell, or an arrow key
+// while a button has the focus, only selects it.
 #pragma once
 
 #include "dialogs/CqrDialog.h"
@@ -35,6 +36,10 @@ public:
     int cellCount = 16;
 
 private:
+    static LRESULT CALLBACK ButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                       DWORD_PTR owner);
+    // The arrow keys move the selection through the grid.
+    bool MoveSelection(UINT key);
     RECT CellSquare(int index) const;
     void PaintCell(HDC dc, int index);
     void LayOutButtons(int& totalHeight);

@@ -485,12 +485,17 @@ TEST_F(CategoryAndPreferenceTest, PaletteAndCustomColoursPaintTheRows) {
     HWND dialog = WaitForDialog(program->Id(), L"Auto Lockout");
     ASSERT_NE(dialog, nullptr);
 
-    // Odd rows: a fixed colour; clicking cells only moves the selection until OK.
+    // Odd rows: a fixed colour; clicking cells and the arrow keys only move
+    // the selection until OK: cell 3, then one down is cell 7.
     Click(dialog, kOddColour);
     HWND palette = WaitForDialog(program->Id(), L"Custom");
     ASSERT_NE(palette, nullptr);
     ClickCell(palette, 3);
-    ClickCell(palette, 7);
+    PressKey(GetDlgItem(palette, 2701), VK_DOWN);
+    PressKey(GetDlgItem(palette, 2701), VK_LEFT);
+    PressKey(GetDlgItem(palette, 2701), VK_RIGHT);
+    Sleep(300);
+    ASSERT_TRUE(IsWindow(palette));
     Click(palette, IDOK);
     WaitGone(palette);
 
