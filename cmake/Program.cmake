@@ -59,7 +59,8 @@ add_test(NAME window_tests COMMAND ${CMAKE_SOURCE_DIR}/tools/with-display.sh ${C
          $<TARGET_FILE:window_tests>)
 set_tests_properties(window_tests PROPERTIES RESOURCE_LOCK gui TIMEOUT 300)
 
-# Tools run by hand: pictures of every window, and the start-up benchmark.
+# Tools run by hand: pictures of every window, the start-up benchmark and the
+# protection-switch benchmark.
 add_executable(screenshot_tour tests/gui/ScreenshotTour.cpp tests/gui/Driver.cpp tests/gui/TestDatabase.cpp)
 add_executable(startup_bench tests/gui/StartupBench.cpp tests/gui/Driver.cpp tests/gui/TestDatabase.cpp)
 add_executable(protection_bench tests/gui/ProtectionSwitchBench.cpp tests/gui/Driver.cpp tests/gui/TestDatabase.cpp)
