@@ -458,9 +458,25 @@ TEST_F(CategoryAndPreferenceTest, CancelChangesNothingEvenAfterAColourWasPicked)
     PostMessageW(main, WM_COMMAND, kPreferencesCommand, 0);
     HWND dialog = WaitForDialog(program->Id(), L"Auto Lockout");
     ASSERT_NE(dialog, nullptr);
+    // Near the screen's corner the palette and the custom dialog move to stay in sight.
+    RECT area;
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    SetWindowPos(dialog, nullptr, area.right - 130, area.bottom - 60, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    auto inWorkArea = [&](HWND window) {
+        RECT r;
+        GetWindowRect(window, &r);
+        return r.left >= area.left && r.top >= area.top && r.right <= area.right && r.bottom <= area.bottom;
+    };
     Click(dialog, kOddColour);
     HWND palette = WaitForDialog(program->Id(), L"Custom");
     ASSERT_NE(palette, nullptr);
+    EXPECT_TRUE(inWorkArea(palette));
+    Click(palette, 2701);
+    HWND custom = WaitForDialog(program->Id(), L"255");
+    ASSERT_NE(custom, nullptr);
+    EXPECT_TRUE(inWorkArea(custom));
+    Click(custom, IDCANCEL);
+    WaitGone(custom);
     ClickCell(palette, 7);
     Click(palette, IDOK);
     WaitGone(palette);
