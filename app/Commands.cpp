@@ -6,11 +6,13 @@
 #include "app/MainWindow.h"
 #include "app/SecretClipboard.h"
 #include "app/Wide.h"
+#include "dialogs/CDlgConfig.h"
 #include "dialogs/CdlgAbout.h"
 #include "dialogs/CqrDialog.h"
 #include "dialogs/Messages.h"
 #include "exchange/ExchangeCommands.h"
 #include "model/DataFolder.h"
+#include "dialogs/ManageCategories.h"
 #include "model/Protection.h"
 #include "model/StringTable.h"
 #include "security/Cipher.h"
@@ -113,6 +115,32 @@ void ImportRecords(HWND hwnd) {
 }
 
 void ExportRecords(HWND hwnd) { ExportCommand(hwnd, List().categories, List().records); }
+void EditCategories(HWND hwnd) {
+    bool wasLocked = theSettings->locked != 0;
+    bool changed = ManageCategories(hwnd, List().categories, List().records, List().filterCategoryId);
+    bool unlocked = wasLocked && !theSettings->locked;
+    // A protection switch may have unlocked the data on the way, even when
+    // nothing was saved in the end: the list must then lose its masks.
+    if (unlocked) RestartLockTimer(hwnd);
+    if (changed) {
+        List().categories.SaveDirtyCategories(*theApp.recordFile);
+        FillCategoryFilter();
+        List().SetFilter(-1);
+    } else if (unlocked) {
+        List().Refresh();
+    }
+}
+
+void EditPreferences(HWND hwnd) {
+    CDlgConfig dialog(&List().categories);
+    if (!RunPreferences(dialog, hwnd)) return;
+    {
+        RedrawOff redraw;
+        List().Refresh();
+    }
+    // The new lockout minutes count from now.
+    RestartLockTimer(hwnd);
+}
 
 void ShowAbout(HWND hwnd) {
     CdlgAbout about;
@@ -139,8 +167,8 @@ constexpr CommandRow kCommands[] = {
      CommandNeeds::Selection},
     {IDM_DELETE_RECORD, DeleteRecord, IDS_HELP_DELETE_RECORD, 0, IDS_TIP_DELETE_RECORD, 0, TOOLBAR_IMAGE_DELETE,
      CommandNeeds::Selection},
-    {IDM_CATEGORIES, nullptr, IDS_HELP_CATEGORIES, 0, 0, 0, -1, CommandNeeds::Nothing},
-    {IDM_PREFERENCES, nullptr, IDS_HELP_PREFERENCES, 0, 0, 0, -1, CommandNeeds::Nothing},
+    {IDM_CATEGORIES, EditCategories, IDS_HELP_CATEGORIES, 0, 0, 0, -1, CommandNeeds::Nothing},
+    {IDM_PREFERENCES, EditPreferences, IDS_HELP_PREFERENCES, 0, 0, 0, -1, CommandNeeds::Nothing},
     {IDM_HELP_CONTENTS, HelpContents, IDS_HELP_CONTENTS, 0, 0, 0, -1, CommandNeeds::Nothing},
     {IDM_ABOUT, ShowAbout, IDS_HELP_ABOUT, 0, 0, 0, -1, CommandNeeds::Nothing},
 };

@@ -19,6 +19,13 @@ add_library(quorrel_app STATIC
   dialogs/CDlgRecEdit.cpp
   dialogs/CdlgProgress.cpp
   exchange/ExchangeCommands.cpp
+  dialogs/CdlgCategorySelect.cpp
+  dialogs/CDlgCatEdit.cpp
+  dialogs/ManageCategories.cpp
+  dialogs/CDlgConfig.cpp
+  dialogs/ColourButton.cpp
+  dialogs/ColourPickPalette.cpp
+  dialogs/CdlgColourPickCustom.cpp
   security/CdlgPassword.cpp
   security/CdlgChgPassword.cpp
   security/CdlgPwdWarn.cpp
@@ -55,7 +62,8 @@ add_dependencies(Quorrel program_icons)
 
 # ---- end-to-end tests under Wine -------------------------------------------------
 add_executable(gui_tests tests/gui/Driver.cpp tests/gui/TestDatabase.cpp tests/gui/ProgramTests.cpp
-  tests/gui/HelpViewerTests.cpp tests/gui/ImportExportTests.cpp tests/gui/RecordTests.cpp tests/gui/SecretsInUseTests.cpp)
+  tests/gui/HelpViewerTests.cpp tests/gui/ImportExportTests.cpp tests/gui/RecordTests.cpp tests/gui/SecretsInUseTests.cpp
+  tests/gui/CategoryAndPreferenceTests.cpp)
 target_link_libraries(gui_tests PRIVATE quorrel_core psapi wtsapi32 ${GTEST_TARGETS})
 add_dependencies(gui_tests Quorrel quorrel-cli planted_viewer)
 # A library named like the help viewer's, planted in a folder where the tests
@@ -79,11 +87,13 @@ add_test(NAME window_tests COMMAND ${CMAKE_SOURCE_DIR}/tools/with-display.sh ${C
          $<TARGET_FILE:window_tests>)
 set_tests_properties(window_tests PROPERTIES RESOURCE_LOCK gui TIMEOUT 300)
 
-# Tools run by hand: pictures of every window, and the start-up benchmark.
+# Tools run by hand: pictures of every window, the start-up benchmark and the
+# protection-switch benchmark.
 add_executable(screenshot_tour tests/gui/ScreenshotTour.cpp tests/gui/Driver.cpp tests/gui/TestDatabase.cpp)
 add_executable(startup_bench tests/gui/StartupBench.cpp tests/gui/Driver.cpp tests/gui/TestDatabase.cpp)
 add_executable(exchange_bench tests/gui/ExchangeBench.cpp tests/gui/Driver.cpp tests/gui/TestDatabase.cpp)
-foreach(tool screenshot_tour startup_bench exchange_bench)
+add_executable(protection_bench tests/gui/ProtectionSwitchBench.cpp tests/gui/Driver.cpp tests/gui/TestDatabase.cpp)
+foreach(tool screenshot_tour startup_bench exchange_bench protection_bench)
   target_link_libraries(${tool} PRIVATE quorrel_core)
   target_link_options(${tool} PRIVATE -municode)
   add_dependencies(${tool} Quorrel)

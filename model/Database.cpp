@@ -2,19 +2,12 @@
 
 #include "storage/FileCheck.h"
 
-namespace {
-
-// A database without its settings header is new (or its creation was cut
-// short): it gets the markers and the default categories, in the order the
-// first start has always written them; CSettings then adds the settings.
 bool WriteNewDatabaseEntries(CxFile& file) {
     if (file.Find(CSettings::kHeaderKey)) return true;
     const unsigned char marker = 0;
     return file.Insert(CCategory::kMarkerKey, &marker, 1) && file.Insert(CRecord::kMarkerKey, &marker, 1) &&
            WriteDefaultCategories(file);
 }
-
-}  // namespace
 
 std::string CheckDatabaseEntry(int32_t key, const unsigned char* payload, int32_t length) {
     if (key >= CCategory::kFirstKey && key < CRecord::kMarkerKey) {

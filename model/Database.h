@@ -21,6 +21,11 @@ inline constexpr int32_t kDatabasePageSize = 128;
 std::string CheckDatabase(const char16_t* path);
 std::string CheckDatabaseEntry(int32_t key, const unsigned char* payload, int32_t length);
 
+// A database without its settings header is new (or its creation was cut
+// short): it gets the markers and the default categories, in the order the
+// first start has always written them; CSettings then adds the settings.
+bool WriteNewDatabaseEntries(CxFile& file);
+
 // One open database: the record file with its settings, categories and
 // records. While it is loaded, theSettings names its settings.
 class CDatabase {

@@ -200,3 +200,28 @@ bool ApplyPasswordAction(PasswordAction action, const char16_t* newPassword, CRe
     }
     return true;
 }
+
+bool SwitchCategoryProtection(CRecords& records, CxFile& file, const CCategories& categories, CCategory& category,
+                              bool protect) {
+    const bool rewrite = protect != category.isProtected && HasPassword();
+    if (rewrite && !KeyInstalled()) return false;  // nothing is read or written without a verified key
+    CxTransaction transaction(file);
+    if (!transaction.Begun()) return false;
+    RecordsBefore before;
+    for (CRecord* r : Nodes<CRecord>(records)) {
+        if (!rewrite || r->isEnciphered == protect || categories.FindById(r->categoryId) != &category) continue;
+        before.Keep(*r);
+        if (protect) EncipherBuffer(r->fieldBlock, 2 * r->blockLength);
+        else DecipherBuffer(r->fieldBlock, 2 * r->blockLength);
+        r->isEnciphered = protect;
+    }
+    // The records in their final form, then the flag, all in one commit.
+    const bool wasProtected = category.isProtected;
+    category.isProtected = protect;
+    bool saved = true;
+    for (CRecord* r : before.Records()) saved = saved && r->Save(file, true);
+    if (saved && category.Save(file, false) && transaction.Commit()) return true;
+    before.Restore();
+    category.isProtected = wasProtected;
+    return false;
+}

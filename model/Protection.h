@@ -29,3 +29,11 @@ bool UnprotectCategory(CRecords& records, CxFile& file, const CCategories& categ
 // (with everything as it was) when the file could not be written.
 bool ApplyPasswordAction(PasswordAction action, const char16_t* newPassword, CRecords& records, CxFile& file,
                          const CCategories& categories);
+// The whole protection switch of a category, one transaction: while a
+// password is set, every record of the category is rewritten once in its
+// final form (enciphered for on, in clear for off), then the flag changes
+// and the category entry is written. Without a password only the flag
+// changes. False, with the records, the flag and the file as they were, when
+// a write failed or the key is missing.
+bool SwitchCategoryProtection(CRecords& records, CxFile& file, const CCategories& categories, CCategory& category,
+                              bool protect);

@@ -304,6 +304,66 @@ void ImportExportTour() {
     Close(main, program);
 }
 
+// A database with records and no "No Password" warning, for the dialog tours.
+void MakeQuietDatabase(FreshDataFolder& data) {
+    {
+        TestDatabase db(data.DatabasePath());
+        db.Add(u"Bank", {u"First National Bank", u"0123-456789", u"4711"});
+        db.Add(u"Web Login", {u"Example Shop", u"https://shop.example.com", u"alice", u"k7#Rt9!mQ2"});
+        db.Preferences().showNoPasswordWarning = 0;
+    }
+}
+
+void DismissAndWait(HWND dialog, int button) {
+    Click(dialog, button);
+    WaitFor([&] { return !IsWindow(dialog); });
+}
+
+void CategoryDialogsTour() {
+    FreshDataFolder data;
+    MakeQuietDatabase(data);
+    Program started;
+    Program* program = &started;
+    HWND main = MainWindowOf(started);
+    HWND chooser = OpenDialogByCommand(main, *program, 410, L"&Delete");
+    Capture(chooser, L"category-chooser");
+    DismissAndWait(chooser, 3203);  // New
+    HWND created = WaitForDialog(program->Id(), L"New Category");
+    Capture(created, L"category-new");
+    DismissAndWait(created, IDCANCEL);
+    chooser = WaitForDialog(program->Id(), L"&Delete");
+    DismissAndWait(chooser, 3201);  // Edit the first category, "Bank"
+    HWND edited = WaitForDialog(program->Id(), L"Edit Category");
+    Capture(edited, L"category-edit");
+    SendMessageW(GetDlgItem(edited, 3304), CB_SHOWDROPDOWN, TRUE, 0);
+    Capture(edited, L"category-edit-icons");
+    SendMessageW(GetDlgItem(edited, 3304), CB_SHOWDROPDOWN, FALSE, 0);
+    DismissAndWait(edited, IDCANCEL);
+    chooser = WaitForDialog(program->Id(), L"&Delete");
+    DismissAndWait(chooser, IDCANCEL);
+    Close(main, started);
+}
+
+void PreferencesTour() {
+    FreshDataFolder data;
+    MakeQuietDatabase(data);
+    Program started;
+    Program* program = &started;
+    HWND main = MainWindowOf(started);
+    HWND preferences = OpenDialogByCommand(main, *program, 411, L"Auto Lockout");
+    Capture(preferences, L"preferences");
+    Click(preferences, 2602);  // the even-row colour
+    HWND palette = WaitForDialog(program->Id(), L"Custom");
+    Capture(palette, L"colour-palette");
+    Click(palette, 2701);
+    HWND custom = WaitForDialog(program->Id(), L"255");
+    Capture(custom, L"colour-custom");
+    DismissAndWait(custom, IDCANCEL);
+    DismissAndWait(palette, IDCANCEL);
+    DismissAndWait(preferences, IDCANCEL);
+    Close(main, started);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -316,5 +376,7 @@ int wmain(int argc, wchar_t** argv) {
     RecordEditTour();
     RefusalTour();
     ImportExportTour();
+    CategoryDialogsTour();
+    PreferencesTour();
     return 0;
 }

@@ -7,6 +7,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <string>
+
 TestDatabase::TestDatabase(const std::wstring& path) {
     CreateDirectoryW(path.substr(0, path.find_last_of(L'\\')).c_str(), nullptr);
     database.Create(U(path.c_str()));
@@ -29,19 +32,12 @@ void TestDatabase::Add(const char16_t* category, std::vector<const char16_t*> va
 
 void TestDatabase::AddPassword(const char16_t* password) { OnPasswordAdded(records, file, password, categories); }
 
-StoredRecords::StoredRecords(const std::wstring& path, const char16_t* password) : file(kDatabaseSignature) {
-    file.OpenReadOnly(U(path.c_str()));
-    settings = std::make_unique<CSettings>(file, CSettings::kDesktopProfile);
-    theSettings = settings.get();
-    categories.Load(file);
-    records.Load(file, categories);
-    if (password && VerifyPassword(password)) settings->locked = 0;
+StoredRecords::StoredRecords(const std::wstring& path, const char16_t* password) {
+    database.Open(U(path.c_str()), CDatabase::Access::Read);
+    if (settings && password && VerifyPassword(password)) settings->locked = 0;
 }
 
-StoredRecords::~StoredRecords() {
-    theSettings = nullptr;
-    file.Close();
-}
+StoredRecords::~StoredRecords() = default;
 
 CRecord* StoredRecords::Find(const std::u16string& title) const {
     for (CRecord* record : Nodes<CRecord>(records)) {
@@ -68,4 +64,13 @@ int StoredRecords::Count() const {
         ++count;
     }
     return count;
+}
+
+bool StoredRecords::RecordEntryHolds(const char16_t* firstField, const char16_t* text) {
+    CRecord* record = Find(firstField);
+    std::vector<unsigned char> entry;
+    if (!record || !file.Find(record->fileKey) || !file.ReadEntry(entry)) return false;
+    std::u16string wanted = text;
+    auto* first = reinterpret_cast<const unsigned char*>(wanted.data());
+    return std::search(entry.begin(), entry.end(), first, first + 2 * wanted.size()) != entry.end();
 }

@@ -46,9 +46,13 @@ public:
     std::vector<std::u16string> Values(const CRecord& record) const;
     std::u16string CategoryName(const CRecord& record) const;
     int Count() const;
+    // Whether the stored entry of the first record with this first field
+    // holds the text as the database stores text (UTF-16).
+    bool RecordEntryHolds(const char16_t* firstField, const char16_t* text);
 
-    CxFile file;
-    std::unique_ptr<CSettings> settings;
-    CCategories categories;
-    CRecords records;
+    CDatabase database;
+    CxFile& file = database.file;
+    std::unique_ptr<CSettings>& settings = database.settings;
+    CCategories& categories = database.categories;
+    CRecords& records = database.records;
 };
