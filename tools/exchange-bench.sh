@@ -6,5 +6,5 @@ tools/setup.sh
 cmake --preset windows
 cmake --build --preset windows -j2 --target Quorrel exchange_bench
 WINEPREFIX="$PWD/build/windows/bench-prefix"
-. tools/wine-env.sh
+. tools/wine-prefix.sh
 tools/with-display.sh wine build/windows/exchange_bench.exe

@@ -6,5 +6,5 @@ tools/setup.sh
 cmake --preset windows
 cmake --build --preset windows -j "$(nproc)" --target Quorrel protection_bench
 WINEPREFIX="$PWD/build/windows/bench-prefix"
-. tools/wine-env.sh
+. tools/wine-prefix.sh
 tools/with-display.sh wine build/windows/protection_bench.exe

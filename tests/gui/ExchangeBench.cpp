@@ -68,6 +68,8 @@ int wmain() {
     }
     const std::wstring csv = data.Folder() + L"records.csv";
     MakeCsv(csv);
+    // Timed from a dialog's closing: Wine must not wait for a window manager.
+    UnmanagedWindows noWindowManagerWait;
     Program program;
     HWND main = WaitForTopWindow(program.Id(), L"DPC_QUORREL_WND_CLASS", nullptr);
     if (!main) return 1;

@@ -67,6 +67,8 @@ int wmain() {
     FreshDataFolder data;
     std::fwprintf(stderr, L"making a database of %d records ...\n", kRecords);
     MakeDatabase(data.DatabasePath());
+    // Timed from a dialog's closing: Wine must not wait for a window manager.
+    UnmanagedWindows noWindowManagerWait;
     Program program;
     HWND prompt = WaitForDialog(program.Id(), L"Enter Password", std::chrono::seconds(60));
     if (!prompt) return 1;

@@ -50,7 +50,11 @@ void Capture(HWND window, const wchar_t* name, bool bringToFront = true) {
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     Sleep(700);
     RECT r;
-    GetWindowRect(window, &r);
+    // A window that closed meanwhile has no picture to give.
+    if (!IsWindow(window) || !GetWindowRect(window, &r) || r.right <= r.left || r.bottom <= r.top) {
+        std::fwprintf(stderr, L"window for %ls is gone\n", name);
+        return;
+    }
     int width = r.right - r.left, height = r.bottom - r.top;
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
@@ -276,7 +280,7 @@ void ImportExportTour() {
     const std::wstring csv = data.Folder() + L"records.csv";
     {
         std::ofstream out(csv.c_str(), std::ios::binary);
-        for (int i = 0; i < 20000; ++i) out << "Garden,Shed " << i << ",code " << i << "\r\n";
+        for (int i = 0; i < 400000; ++i) out << "Garden,Shed " << i << ",code " << i << "\r\n";
     }
     Program program;
     HWND main = MainWindowOf(program);

@@ -13,6 +13,7 @@
 #include "security/Cipher.h"
 #include "storage/CxFile.h"
 #include "storage/Settings.h"
+#include "tests/gui/InProcessWindow.h"
 #include "tests/gui/TestDatabase.h"
 #include "views/CRecList.h"
 #include "views/CRecView.h"
@@ -128,26 +129,12 @@ protected:
     void OpenWindow() {
         // A program starts with no key: making the database here installed one.
         WipeKey();
-        theApp.instance = theApp.resources = GetModuleHandleW(nullptr);
-        theApp.dataFolder = std::make_unique<CDataFolder>(theApp.resources, (folder.wstring() + L"\\").c_str());
-        ASSERT_EQ(theApp.database.Open(U(path.c_str()), CDatabase::Access::Write), 0);
-        theApp.isFirstRun = false;
-        main = mainWindow.Create(theApp.instance, L"Quorrel - Desktop Edition", 20, 20, 800, 560);
+        main = OpenMainWindowInProcess(folder, path);
         ASSERT_NE(main, nullptr);
-        ShowWindow(main, SW_SHOWNORMAL);
-        Pump();
     }
 
     void TearDown() override {
-        if (main) DestroyWindow(main);
-        Pump();
-        mainWindow.recordList.reset();
-        mainWindow.recordView.reset();
-        mainWindow.splitter.reset();
-        mainWindow.hwndToolbar = mainWindow.hwndStatus = nullptr;
-        mainWindow.selectedRecord = nullptr;
-        theApp.database.Close();
-        theApp.dataFolder.reset();
+        CloseMainWindowInProcess(main);
         std::error_code ignored;
         std::filesystem::remove_all(folder, ignored);
     }

@@ -15,6 +15,7 @@
 #include "views/CRecList.h"
 #include "views/CRecView.h"
 #include "views/CSplitter.h"
+#include "tests/gui/InProcessWindow.h"
 #include "tests/gui/TestDatabase.h"
 
 #include <commctrl.h>
@@ -54,29 +55,12 @@ protected:
     }
 
     void OpenWindow() {
-        theApp.instance = theApp.resources = GetModuleHandleW(nullptr);
-        theApp.dataFolder = std::make_unique<CDataFolder>(theApp.resources, (folder.wstring() + L"\\").c_str());
-        ASSERT_EQ(theApp.database.Open(U(path.c_str()), CDatabase::Access::Write), 0);
-        theApp.isFirstRun = false;
-        main = mainWindow.Create(theApp.instance, L"Quorrel - Desktop Edition", 20, 20, 800, 560);
+        main = OpenMainWindowInProcess(folder, path);
         ASSERT_NE(main, nullptr);
-        ShowWindow(main, SW_SHOWNORMAL);
-        UpdateWindow(main);
-        Pump();  // runs the start-up checks posted by the window
     }
 
     void TearDown() override {
-        if (main) {
-            DestroyWindow(main);
-            Pump();
-        }
-        mainWindow.recordList.reset();
-        mainWindow.recordView.reset();
-        mainWindow.splitter.reset();
-        mainWindow.hwndToolbar = mainWindow.hwndStatus = nullptr;
-        mainWindow.selectedRecord = nullptr;
-        theApp.database.Close();
-        theApp.dataFolder.reset();
+        CloseMainWindowInProcess(main);
         std::error_code ignored;
         std::filesystem::remove_all(folder, ignored);
     }

@@ -1,0 +1,16 @@
+// The program's main window made inside a test's own process, over a database
+// the test made, as start-up makes it; and its teardown.
+#pragma once
+
+#include <windows.h>
+
+#include <filesystem>
+#include <string>
+
+// The data folder, the open database and the shown main window; null when
+// the database cannot be opened or the window cannot be made.
+HWND OpenMainWindowInProcess(const std::filesystem::path& folder, const std::wstring& databasePath);
+// Destroys the window (when there is one) and releases what the opening made.
+void CloseMainWindowInProcess(HWND main);
+// Dispatches every message waiting for this thread.
+void PumpMessages();
