@@ -14,7 +14,6 @@ struct Application {
     HINSTANCE resources = nullptr;  // where icons, dialogs and strings come from
     std::unique_ptr<CDataFolder> dataFolder;
     CDatabase database;  // open from start-up to exit
-    CxFile* const recordFile = &database.file;
     bool isFirstRun = false;  // the database was created by this start
 };
 

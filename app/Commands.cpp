@@ -123,7 +123,7 @@ void EditCategories(HWND hwnd) {
     // nothing was saved in the end: the list must then lose its masks.
     if (unlocked) RestartLockTimer(hwnd);
     if (changed) {
-        List().categories.SaveDirtyCategories(*theApp.recordFile);
+        List().categories.SaveDirtyCategories(theApp.database.file);
         FillCategoryFilter();
         List().SetFilter(-1);
     } else if (unlocked) {

@@ -164,20 +164,20 @@ bool CDlgCatEdit::SaveCategory() {
 
     if (isNew) {
         category->isProtected = protect;
-        if (!category->Save(*theApp.recordFile, true)) {
+        if (!category->Save(theApp.database.file, true)) {
             delete category;
             category = nullptr;
-            ShowWriteFailure(hwnd, theApp.dataFolder->databasePath, theApp.recordFile->IoError());
+            ShowWriteFailure(hwnd, theApp.dataFolder->databasePath, theApp.database.file.IoError());
             return false;  // the dialog stays, with the user's texts
         }
         if (!categories->InsertSorted(category, false)) {
             delete category;
             category = nullptr;
         }
-    } else if (!SwitchCategoryProtection(*records, *theApp.recordFile, *categories, *category, protect)) {
+    } else if (!SwitchCategoryProtection(*records, theApp.database.file, *categories, *category, protect)) {
         // The records, the flag and the file are as they were; so are the texts.
         before.Restore(*category);
-        ShowWriteFailure(hwnd, theApp.dataFolder->databasePath, theApp.recordFile->IoError());
+        ShowWriteFailure(hwnd, theApp.dataFolder->databasePath, theApp.database.file.IoError());
         return false;
     }
     saved = true;

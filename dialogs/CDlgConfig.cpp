@@ -92,8 +92,8 @@ int CDlgConfig::OnDrawItem(int id, DRAWITEMSTRUCT* item) {
 bool RunPreferences(CDlgConfig& dialog, HWND parent) {
     if (dialog.Run(parent) != IDOK) return false;
     HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-    bool stored = ApplyPreferences(dialog.values, *theSettings, *dialog.categories, *theApp.recordFile);
+    bool stored = ApplyPreferences(dialog.values, *theSettings, *dialog.categories, theApp.database.file);
     SetCursor(previous);
-    if (!stored) ShowWriteFailure(parent, theApp.dataFolder->databasePath, theApp.recordFile->IoError());
+    if (!stored) ShowWriteFailure(parent, theApp.dataFolder->databasePath, theApp.database.file.IoError());
     return true;
 }

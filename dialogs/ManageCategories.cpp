@@ -25,8 +25,8 @@ bool Delete(HWND parent, CCategories& categories, CRecords& records, CCategory& 
     }
     if (ShowMessage(parent, IDS_DELETE_CATEGORY, IDS_CONFIRM_DELETE_CATEGORY, kQuestionBox, W(category.name)) != IDYES)
         return false;
-    if (categories.DeleteCategory(records, *theApp.recordFile, &category)) return true;
-    ShowWriteFailure(parent, theApp.dataFolder->databasePath, theApp.recordFile->IoError());
+    if (categories.DeleteCategory(records, theApp.database.file, &category)) return true;
+    ShowWriteFailure(parent, theApp.dataFolder->databasePath, theApp.database.file.IoError());
     return false;
 }
 

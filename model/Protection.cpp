@@ -151,43 +151,51 @@ bool OnPasswordRemoved(CRecords& records, CxFile& file, const CCategories& categ
     return false;
 }
 
+namespace {
+
 // A record belongs to the category FindById gives for it, so records whose
 // category is missing follow the first category, as they do at load; and a
-// block is never enciphered or deciphered twice.
-bool ProtectCategory(CRecords& records, CxFile& file, const CCategories& categories, const CCategory& category) {
-    if (!KeyInstalled()) return false;  // nothing is read or written without a verified key
+// block is never enciphered or deciphered twice. With rewrite set, every
+// record of the category is brought to its final form (enciphered for
+// protect, in clear otherwise); then, when flagged is given, its flag is set
+// and its entry written; all of it in one commit, or nothing.
+bool RewriteCategory(CRecords& records, CxFile& file, const CCategories& categories, const CCategory& category,
+                     bool protect, bool rewrite, CCategory* flagged) {
+    if (rewrite && !KeyInstalled()) return false;  // nothing is read or written without a verified key
     CxTransaction transaction(file);
     if (!transaction.Begun()) return false;
     RecordsBefore before;
     for (CRecord* r : Nodes<CRecord>(records)) {
-        if (r->isEnciphered || categories.FindById(r->categoryId) != &category) continue;
+        if (!rewrite || r->isEnciphered == protect || categories.FindById(r->categoryId) != &category) continue;
         before.Keep(*r);
-        // Without a verified key nothing may be enciphered: the switch is refused whole.
-        if (!EncipherBuffer(r->fieldBlock, 2 * r->blockLength)) {
-            before.Restore();
-            return false;
-        }
-        r->isEnciphered = true;
+        if (protect) EncipherBuffer(r->fieldBlock, 2 * r->blockLength);
+        else DecipherBuffer(r->fieldBlock, 2 * r->blockLength);
+        r->isEnciphered = protect;
     }
-    if (SaveAll(transaction, file, before.Records(), true)) return true;
+    const bool wasProtected = flagged && flagged->isProtected;
+    if (flagged) flagged->isProtected = protect;
+    bool saved = true;
+    for (CRecord* r : before.Records()) saved = saved && r->Save(file, true);
+    if (saved && (!flagged || flagged->Save(file, false)) && transaction.Commit()) return true;
     before.Restore();
+    if (flagged) flagged->isProtected = wasProtected;
     return false;
 }
 
+}  // namespace
+
+bool ProtectCategory(CRecords& records, CxFile& file, const CCategories& categories, const CCategory& category) {
+    return RewriteCategory(records, file, categories, category, true, true, nullptr);
+}
+
 bool UnprotectCategory(CRecords& records, CxFile& file, const CCategories& categories, const CCategory& category) {
-    if (!KeyInstalled()) return false;  // nothing is read or written without a verified key
-    CxTransaction transaction(file);
-    if (!transaction.Begun()) return false;
-    RecordsBefore before;
-    for (CRecord* r : Nodes<CRecord>(records)) {
-        if (!r->isEnciphered || categories.FindById(r->categoryId) != &category) continue;
-        before.Keep(*r);
-        DecipherBuffer(r->fieldBlock, 2 * r->blockLength);
-        r->isEnciphered = false;
-    }
-    if (SaveAll(transaction, file, before.Records(), true)) return true;
-    before.Restore();
-    return false;
+    return RewriteCategory(records, file, categories, category, false, true, nullptr);
+}
+
+bool SwitchCategoryProtection(CRecords& records, CxFile& file, const CCategories& categories, CCategory& category,
+                              bool protect) {
+    const bool rewrite = protect != category.isProtected && HasPassword();
+    return RewriteCategory(records, file, categories, category, protect, rewrite, &category);
 }
 
 bool ApplyPasswordAction(PasswordAction action, const char16_t* newPassword, CRecords& records, CxFile& file,
@@ -201,27 +209,3 @@ bool ApplyPasswordAction(PasswordAction action, const char16_t* newPassword, CRe
     return true;
 }
 
-bool SwitchCategoryProtection(CRecords& records, CxFile& file, const CCategories& categories, CCategory& category,
-                              bool protect) {
-    const bool rewrite = protect != category.isProtected && HasPassword();
-    if (rewrite && !KeyInstalled()) return false;  // nothing is read or written without a verified key
-    CxTransaction transaction(file);
-    if (!transaction.Begun()) return false;
-    RecordsBefore before;
-    for (CRecord* r : Nodes<CRecord>(records)) {
-        if (!rewrite || r->isEnciphered == protect || categories.FindById(r->categoryId) != &category) continue;
-        before.Keep(*r);
-        if (protect) EncipherBuffer(r->fieldBlock, 2 * r->blockLength);
-        else DecipherBuffer(r->fieldBlock, 2 * r->blockLength);
-        r->isEnciphered = protect;
-    }
-    // The records in their final form, then the flag, all in one commit.
-    const bool wasProtected = category.isProtected;
-    category.isProtected = protect;
-    bool saved = true;
-    for (CRecord* r : before.Records()) saved = saved && r->Save(file, true);
-    if (saved && category.Save(file, false) && transaction.Commit()) return true;
-    before.Restore();
-    category.isProtected = wasProtected;
-    return false;
-}

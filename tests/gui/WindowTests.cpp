@@ -197,7 +197,7 @@ TEST_F(MainWindowTest, LockDisplayFollowsThePassword) {
     EXPECT_FALSE(MenuEnabled(401));
     EXPECT_FALSE(ButtonEnabled(401));
 
-    OnPasswordAdded(List().records, *theApp.recordFile, u"a password", List().categories);
+    OnPasswordAdded(List().records, theApp.database.file, u"a password", List().categories);
     List().Refresh();
     // Adding a password leaves the data locked: protected values are masked.
     EXPECT_EQ(MenuText(402), L"Change &Password ...");
