@@ -9,7 +9,10 @@
 
 namespace {
 
-enum Hook { kMouseHook, kKeyboardHook };
+enum Hook {
+    kMouseHook,
+    kKeyboardHook
+};
 
 LRESULT CALLBACK MouseHook(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HC_ACTION && (wParam == WM_LBUTTONDOWN || wParam == WM_RBUTTONDOWN || wParam == WM_NCLBUTTONDOWN ||
@@ -43,7 +46,8 @@ void RestartLockTimer(HWND mainWindowHandle) {
     if (!mainWindowHandle || !theSettings) return;
     KillTimer(mainWindowHandle, kLockTimerId);
     int minutes = theSettings->Active().lockoutMinutes;
-    if (minutes > 0 && !theSettings->locked) SetTimer(mainWindowHandle, kLockTimerId, static_cast<UINT>(minutes) * 60000, nullptr);
+    if (minutes > 0 && !theSettings->locked)
+        SetTimer(mainWindowHandle, kLockTimerId, static_cast<UINT>(minutes) * 60000, nullptr);
 }
 
 void OnLockTimer() { LockNow(); }

@@ -13,7 +13,7 @@ struct Application {
     HINSTANCE instance = nullptr;
     HINSTANCE resources = nullptr;  // where icons, dialogs and strings come from
     std::unique_ptr<CDataFolder> dataFolder;
-    CDatabase database;  // open from start-up to exit
+    CDatabase database;       // open from start-up to exit
     bool isFirstRun = false;  // the database was created by this start
 };
 

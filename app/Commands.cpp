@@ -1,7 +1,7 @@
 // Every menu item and toolbar button ends here, one small handler each.
+#include "app/Commands.h"
 #include "app/ActivityLock.h"
 #include "app/Application.h"
-#include "app/Commands.h"
 #include "app/Help.h"
 #include "app/MainWindow.h"
 #include "app/SecretClipboard.h"
@@ -9,15 +9,15 @@
 #include "dialogs/CDlgConfig.h"
 #include "dialogs/CdlgAbout.h"
 #include "dialogs/CqrDialog.h"
+#include "dialogs/ManageCategories.h"
 #include "dialogs/Messages.h"
 #include "exchange/ExchangeCommands.h"
 #include "model/DataFolder.h"
-#include "dialogs/ManageCategories.h"
 #include "model/Protection.h"
 #include "model/StringTable.h"
+#include "res/resource.h"
 #include "security/Cipher.h"
 #include "security/PasswordDialogs.h"
-#include "res/resource.h"
 #include "storage/CxFile.h"
 #include "storage/Settings.h"
 #include "views/CRecList.h"
@@ -175,12 +175,9 @@ constexpr CommandRow kCommands[] = {
 
 bool Available(const CommandRow& row) {
     switch (row.needs) {
-        case CommandNeeds::Selection:
-            return mainWindow.selectedRecord != nullptr;
-        case CommandNeeds::Password:
-            return HasPassword();
-        case CommandNeeds::Nothing:
-            break;
+        case CommandNeeds::Selection: return mainWindow.selectedRecord != nullptr;
+        case CommandNeeds::Password: return HasPassword();
+        case CommandNeeds::Nothing: break;
     }
     return true;
 }

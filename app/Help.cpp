@@ -11,7 +11,7 @@ namespace {
 
 using HtmlHelpFunction = HWND(WINAPI*)(HWND, const wchar_t*, UINT, DWORD_PTR);
 
-constexpr UINT kDisplayTopic = 0;  // HH_DISPLAY_TOPIC
+constexpr UINT kDisplayTopic = 0;     // HH_DISPLAY_TOPIC
 constexpr int kHtmlHelpOrdinal = 15;  // HtmlHelpW
 constexpr wchar_t kViewerKey[] = L"CLSID\\{ADB880A6-D8FF-11CF-9377-00AA003B7A11}\\InprocServer32";
 

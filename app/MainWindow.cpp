@@ -6,7 +6,6 @@
 #include "app/Help.h"
 #include "app/SecretClipboard.h"
 #include "app/SessionLock.h"
-#include "views/Layout.h"
 #include "app/WindowPlacement.h"
 #include "dialogs/CdlgGetStarted.h"
 #include "dialogs/CqrDialog.h"
@@ -20,6 +19,7 @@
 #include "views/CRecList.h"
 #include "views/CRecView.h"
 #include "views/CSplitter.h"
+#include "views/Layout.h"
 
 #include <commctrl.h>
 
@@ -189,8 +189,8 @@ void OnSize(HWND hwnd) {
     GetWindowRect(hwnd, &window);
     int x = kDefaultSplitterX;
     if (mainWindow.splitter && mainWindow.splitter->hwnd) {
-        x = SplitterX(mainWindow.lastWindowRect.left, window.left, mainWindow.splitterX, mainWindow.splitter->dragOffset,
-                      clientWidth);
+        x = SplitterX(mainWindow.lastWindowRect.left, window.left, mainWindow.splitterX,
+                      mainWindow.splitter->dragOffset, clientWidth);
         SetWindowPos(mainWindow.splitter->hwnd, nullptr, x, toolbarHeight - 1, kSplitterWidth, paneHeight + 1,
                      SWP_NOZORDER);
         mainWindow.splitterX = x;
@@ -211,9 +211,10 @@ void OnSize(HWND hwnd) {
         TBBUTTONINFOW info = {};
         info.cbSize = sizeof info;
         info.dwMask = TBIF_SIZE;
-        info.cx = static_cast<WORD>(FilterSeparatorWidth(mainWindow.comboLeft, mainWindow.comboWidth, x,
-                                                         GetSystemMetrics(SM_CXVSCROLL)));
-        SendMessageW(mainWindow.hwndToolbar, TB_SETBUTTONINFOW, IDM_FILTER_PLACEHOLDER, reinterpret_cast<LPARAM>(&info));
+        info.cx = static_cast<WORD>(
+            FilterSeparatorWidth(mainWindow.comboLeft, mainWindow.comboWidth, x, GetSystemMetrics(SM_CXVSCROLL)));
+        SendMessageW(mainWindow.hwndToolbar, TB_SETBUTTONINFOW, IDM_FILTER_PLACEHOLDER,
+                     reinterpret_cast<LPARAM>(&info));
     }
 }
 
@@ -388,7 +389,8 @@ bool MainWindowState::Register(HINSTANCE instance) {
     windowClass.style = CS_HREDRAW | CS_VREDRAW;
     windowClass.hInstance = instance;
     windowClass.hIcon = LoadIconW(theApp.resources, MAKEINTRESOURCEW(IDI_QUORREL));
-    windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_QUORREL), IMAGE_ICON, 16, 16, 0));
+    windowClass.hIconSm =
+        static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_QUORREL), IMAGE_ICON, 16, 16, 0));
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     windowClass.lpszMenuName = MAKEINTRESOURCEW(IDM_MAIN);
@@ -404,20 +406,11 @@ HWND MainWindowState::Create(HINSTANCE instance, const wchar_t* title, int x, in
 
 LRESULT MainWindowState::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_CREATE:
-            return OnCreate(hwnd);
-        case UM_POSTCREATE:
-            OnPostCreate(hwnd);
-            return 0;
-        case WM_SIZE:
-            OnSize(hwnd);
-            return 0;
-        case WM_MOVING:
-            isMoving = true;
-            return 0;
-        case WM_MOVE:
-            OnMove(hwnd);
-            return 0;
+        case WM_CREATE: return OnCreate(hwnd);
+        case UM_POSTCREATE: OnPostCreate(hwnd); return 0;
+        case WM_SIZE: OnSize(hwnd); return 0;
+        case WM_MOVING: isMoving = true; return 0;
+        case WM_MOVE: OnMove(hwnd); return 0;
         case WM_GETMINMAXINFO: {
             auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
             info->ptMinTrackSize = {167, 180};
@@ -432,17 +425,14 @@ LRESULT MainWindowState::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
             if (RunCommand(hwnd, id)) return 0;
             break;
         }
-        case WM_NOTIFY:
-            return OnNotify(hwnd, wParam, lParam);
+        case WM_NOTIFY: return OnNotify(hwnd, wParam, lParam);
         case WM_MEASUREITEM:
             if (wParam == IDC_RECORD_LIST && recordList) return recordList->OnMeasureItem(hwnd, wParam, lParam);
             break;
         case WM_DRAWITEM:
             if (wParam == IDC_RECORD_LIST && recordList) return recordList->OnDrawItem(hwnd, wParam, lParam);
             break;
-        case WM_MENUSELECT:
-            OnMenuSelect(wParam, lParam);
-            return 0;
+        case WM_MENUSELECT: OnMenuSelect(wParam, lParam); return 0;
         case WM_ACTIVATE:
             if (OnActivate(hwnd, wParam)) return 0;
             break;
@@ -460,15 +450,9 @@ LRESULT MainWindowState::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
                 return 0;
             }
             break;
-        case WM_WTSSESSION_CHANGE:
-            OnSessionChange(wParam);
-            return 0;
-        case WM_POWERBROADCAST:
-            OnPowerBroadcast(wParam);
-            return TRUE;
-        case WM_CLOSE:
-            DestroyWindow(hwnd);
-            return 0;
+        case WM_WTSSESSION_CHANGE: OnSessionChange(wParam); return 0;
+        case WM_POWERBROADCAST: OnPowerBroadcast(wParam); return TRUE;
+        case WM_CLOSE: DestroyWindow(hwnd); return 0;
         case WM_DESTROY:
             RemoveActivityHooks();
             UnregisterSessionLock(hwnd);
@@ -477,8 +461,7 @@ LRESULT MainWindowState::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
             WipeKey();
             PostQuitMessage(0);
             return 0;
-        default:
-            break;
+        default: break;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }

@@ -13,11 +13,8 @@ void OnSessionChange(WPARAM event) {
         case WTS_SESSION_LOCK:        // Windows+L, or the screen saver's lock
         case WTS_CONSOLE_DISCONNECT:  // another user takes the console
         case WTS_REMOTE_DISCONNECT:   // a remote session is left running
-        case WTS_SESSION_LOGOFF:
-            LockNow();
-            break;
-        default:
-            break;
+        case WTS_SESSION_LOGOFF: LockNow(); break;
+        default: break;
     }
 }
 

@@ -23,12 +23,13 @@ std::unique_ptr<CdlgFirstRunNotice> firstRunNotice;
 // The system's text for an error, without the final full stop and line break.
 std::wstring SystemErrorText(DWORD error) {
     wchar_t* text = nullptr;
-    DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                             nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    DWORD n =
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
     std::wstring reason = n && text ? std::wstring(text, n) : L"error " + std::to_wstring(error);
     if (text) LocalFree(text);
-    while (!reason.empty() && (reason.back() == L'\n' || reason.back() == L'\r' || reason.back() == L'.' ||
-                               reason.back() == L' ')) {
+    while (!reason.empty() &&
+           (reason.back() == L'\n' || reason.back() == L'\r' || reason.back() == L'.' || reason.back() == L' ')) {
         reason.pop_back();
     }
     return reason;
@@ -102,9 +103,11 @@ bool OpenDatabase() {
         // file that merely cannot be opened would lose every record in it.
         DWORD attributes = GetFileAttributesW(path);
         DWORD error = GetLastError();
-        bool missing = attributes == INVALID_FILE_ATTRIBUTES && (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND);
+        bool missing =
+            attributes == INVALID_FILE_ATTRIBUTES && (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND);
         if (path[0] && !missing) {
-            std::wstring reason = attributes == INVALID_FILE_ATTRIBUTES ? SystemErrorText(error) : WhyCannotOpen(path, attributes);
+            std::wstring reason =
+                attributes == INVALID_FILE_ATTRIBUTES ? SystemErrorText(error) : WhyCannotOpen(path, attributes);
             ShowLongMessage(nullptr, IDS_STARTUP_CAPTION, IDS_DATABASE_CANNOT_OPEN, kErrorBox, path, reason.c_str());
             ReleaseStartUpObjects();
             return false;

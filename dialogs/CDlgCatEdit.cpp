@@ -33,7 +33,10 @@ void ReadText(HWND window, int id, char16_t (&field)[CCategory::kTextUnits]) {
 }  // namespace
 
 CDlgCatEdit::CDlgCatEdit(CCategories* categoryList, CRecords* recordList, CCategory* edited)
-    : CqrDialog(IDD_CATEGORY_EDIT, L"Categories.html"), categories(categoryList), category(edited), records(recordList) {}
+    : CqrDialog(IDD_CATEGORY_EDIT, L"Categories.html"),
+      categories(categoryList),
+      category(edited),
+      records(recordList) {}
 
 INT_PTR CDlgCatEdit::OnInitDialog(HWND window, UINT, WPARAM, LPARAM) {
     SetWindowTextW(window, W(LoadText(category ? IDS_EDIT_CATEGORY : IDS_NEW_CATEGORY)));
@@ -84,7 +87,8 @@ int CDlgCatEdit::OnDrawItem(int id, DRAWITEMSTRUCT* item) {
     bool selected = (item->itemState & ODS_SELECTED) != 0;
     FillRect(item->hDC, &item->rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
     auto* icon = item->itemID == static_cast<UINT>(-1) ? nullptr : reinterpret_cast<CIcon*>(item->itemData);
-    if (HBITMAP picture = icon ? GetIconBitmap(icon, false) : nullptr) DrawBitmapTransparent(item->hDC, item->rcItem, picture);
+    if (HBITMAP picture = icon ? GetIconBitmap(icon, false) : nullptr)
+        DrawBitmapTransparent(item->hDC, item->rcItem, picture);
     if (item->itemState & ODS_FOCUS) DrawFocusRect(item->hDC, &item->rcItem);
     return 1;
 }
@@ -117,7 +121,8 @@ struct CategoryTexts {
     void Keep(const CCategory& c) {
         std::copy(std::begin(c.name), std::end(c.name), std::begin(name));
         std::copy(std::begin(c.iconName), std::end(c.iconName), std::begin(iconName));
-        for (int i = 0; i < 6; ++i) std::copy(std::begin(c.fieldLabel[i]), std::end(c.fieldLabel[i]), std::begin(labels[i]));
+        for (int i = 0; i < 6; ++i)
+            std::copy(std::begin(c.fieldLabel[i]), std::end(c.fieldLabel[i]), std::begin(labels[i]));
     }
     void Restore(CCategory& c) const {
         std::copy(std::begin(name), std::end(name), std::begin(c.name));
@@ -157,10 +162,12 @@ bool CDlgCatEdit::SaveCategory() {
 
     HWND combo = GetDlgItem(hwnd, IDC_CATEGORY_ICON);
     LRESULT selection = SendMessageW(combo, CB_GETCURSEL, 0, 0);
-    if (selection >= 0) selectedIcon = reinterpret_cast<CIcon*>(SendMessageW(combo, CB_GETITEMDATA, static_cast<WPARAM>(selection), 0));
+    if (selection >= 0)
+        selectedIcon = reinterpret_cast<CIcon*>(SendMessageW(combo, CB_GETITEMDATA, static_cast<WPARAM>(selection), 0));
     const wchar_t* iconName = selectedIcon ? selectedIcon->name : DefaultIconName;
     std::fill(std::begin(category->iconName), std::end(category->iconName), u'\0');
-    for (int i = 0; i < CCategory::kTextUnits - 1 && iconName[i]; ++i) category->iconName[i] = static_cast<char16_t>(iconName[i]);
+    for (int i = 0; i < CCategory::kTextUnits - 1 && iconName[i]; ++i)
+        category->iconName[i] = static_cast<char16_t>(iconName[i]);
 
     if (isNew) {
         category->isProtected = protect;

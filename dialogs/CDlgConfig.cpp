@@ -3,8 +3,8 @@
 #include "app/Application.h"
 #include "dialogs/Messages.h"
 #include "model/DataFolder.h"
-#include "storage/CxFile.h"
 #include "res/resource.h"
+#include "storage/CxFile.h"
 #include "storage/Settings.h"
 
 #include <commctrl.h>
@@ -32,14 +32,14 @@ void SetSpin(HWND window, int id, int low, int high, int position) {
     SendDlgItemMessageW(window, id, UDM_SETPOS32, 0, position);
 }
 
-int SpinPosition(HWND window, int id) {
-    return static_cast<int>(SendDlgItemMessageW(window, id, UDM_GETPOS32, 0, 0));
-}
+int SpinPosition(HWND window, int id) { return static_cast<int>(SendDlgItemMessageW(window, id, UDM_GETPOS32, 0, 0)); }
 
 }  // namespace
 
 CDlgConfig::CDlgConfig(CCategories* categoryList)
-    : CqrDialog(IDD_PREFERENCES, L"Preferences.html"), categories(categoryList), values(LoadPreferences(*theSettings)) {}
+    : CqrDialog(IDD_PREFERENCES, L"Preferences.html"),
+      categories(categoryList),
+      values(LoadPreferences(*theSettings)) {}
 
 void CDlgConfig::EnableMinutes(bool enable) {
     for (int id : {IDC_LOCKOUT_MINUTES, IDC_LOCKOUT_MINUTES_SPIN, IDC_LOCKOUT_MINUTES_LABEL})
@@ -54,7 +54,8 @@ INT_PTR CDlgConfig::OnInitDialog(HWND window, UINT, WPARAM, LPARAM) {
     SetSpin(window, IDC_LOCKOUT_MINUTES_SPIN, 1, 99, lockout ? values.lockoutMinutes : kDefaultLockoutMinutes);
     CheckDlgButton(window, IDC_LOCKOUT_ENABLE, lockout ? BST_CHECKED : BST_UNCHECKED);
     EnableMinutes(lockout);
-    for (const FlagBox& box : kFlagBoxes) CheckDlgButton(window, box.id, values.*box.flag ? BST_CHECKED : BST_UNCHECKED);
+    for (const FlagBox& box : kFlagBoxes)
+        CheckDlgButton(window, box.id, values.*box.flag ? BST_CHECKED : BST_UNCHECKED);
     return 1;
 }
 
@@ -66,20 +67,15 @@ void CDlgConfig::ReadControls() {
 
 int CDlgConfig::OnCommand(HWND window, int id) {
     switch (id) {
-        case IDC_LOCKOUT_ENABLE:
-            EnableMinutes(Checked(window, IDC_LOCKOUT_ENABLE));
-            return 1;
+        case IDC_LOCKOUT_ENABLE: EnableMinutes(Checked(window, IDC_LOCKOUT_ENABLE)); return 1;
         case IDC_ODD_COLOUR:
             if (oddColourButton.Pick()) values.oddRowColour = oddColourButton.colour;
             return 1;
         case IDC_EVEN_COLOUR:
             if (evenColourButton.Pick()) values.evenRowColour = evenColourButton.colour;
             return 1;
-        case IDOK:
-            ReadControls();
-            return 0;  // the framework ends the dialog with OK
-        default:
-            return 0;
+        case IDOK: ReadControls(); return 0;  // the framework ends the dialog with OK
+        default: return 0;
     }
 }
 

@@ -108,7 +108,8 @@ void CDlgRecEdit::FillCategoryCombo(bool enable) {
     CCategory* matched = nullptr;
     for (CCategory* category : Nodes<CCategory>(*categories)) {
         LRESULT item = SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(category->name)));
-        if (item >= 0) SendMessageW(combo, CB_SETITEMDATA, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(category));
+        if (item >= 0)
+            SendMessageW(combo, CB_SETITEMDATA, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(category));
         if (!matched && category->id == wanted) matched = category;
     }
     // The box sorts its entries, so an entry's place is known only at the end.

@@ -16,6 +16,7 @@ INT_PTR CdlgAbout::OnInitDialog(HWND window, UINT, WPARAM, LPARAM) {
 }
 
 INT_PTR CdlgAbout::OnOtherMessage(HWND, UINT message, WPARAM, LPARAM) {
-    if (message == WM_CTLCOLORDLG || message == WM_CTLCOLORSTATIC) return reinterpret_cast<INT_PTR>(backgroundBrush.Get());
+    if (message == WM_CTLCOLORDLG || message == WM_CTLCOLORSTATIC)
+        return reinterpret_cast<INT_PTR>(backgroundBrush.Get());
     return 0;
 }

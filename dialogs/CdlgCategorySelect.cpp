@@ -19,7 +19,8 @@ INT_PTR CdlgCategorySelect::OnInitDialog(HWND window, UINT, WPARAM, LPARAM) {
     SendMessageW(combo, CB_RESETCONTENT, 0, 0);
     for (CCategory* category : Nodes<CCategory>(*categories)) {
         LRESULT item = SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(category->name)));
-        if (item >= 0) SendMessageW(combo, CB_SETITEMDATA, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(category));
+        if (item >= 0)
+            SendMessageW(combo, CB_SETITEMDATA, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(category));
     }
     // The box sorts its entries, so the initial one is found by its data.
     WPARAM initial = 0;
@@ -39,17 +40,10 @@ int CdlgCategorySelect::OnCommand(HWND window, int id) {
     LRESULT data = selection >= 0 ? SendMessageW(combo, CB_GETITEMDATA, static_cast<WPARAM>(selection), 0) : 0;
     selectedCategory = data == CB_ERR ? nullptr : reinterpret_cast<CCategory*>(data);
     switch (id) {
-        case IDC_EDIT_CATEGORY:
-            action = EditAction;
-            break;
-        case IDC_NEW_CATEGORY:
-            action = NewAction;
-            break;
-        case IDC_DELETE_CATEGORY:
-            action = DeleteAction;
-            break;
-        default:
-            return 0;
+        case IDC_EDIT_CATEGORY: action = EditAction; break;
+        case IDC_NEW_CATEGORY: action = NewAction; break;
+        case IDC_DELETE_CATEGORY: action = DeleteAction; break;
+        default: return 0;
     }
     EndDialog(window, IDOK);
     return 1;

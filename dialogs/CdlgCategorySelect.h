@@ -7,7 +7,12 @@
 class CCategories;
 class CCategory;
 
-enum CategorySelectAction { NoAction = 0, EditAction = 1, NewAction = 2, DeleteAction = 3 };
+enum CategorySelectAction {
+    NoAction = 0,
+    EditAction = 1,
+    NewAction = 2,
+    DeleteAction = 3
+};
 
 class CdlgCategorySelect : public CqrDialog {
 public:

@@ -84,16 +84,12 @@ LRESULT CALLBACK ColourPickPalette::ButtonProc(HWND button, UINT message, WPARAM
                                                DWORD_PTR owner) {
     auto* self = reinterpret_cast<ColourPickPalette*>(owner);
     switch (message) {
-        case WM_NCDESTROY:
-            RemoveWindowSubclass(button, &ColourPickPalette::ButtonProc, id);
-            break;
-        case WM_GETDLGCODE:
-            return DefSubclassProc(button, message, wParam, lParam) | DLGC_WANTARROWS;
+        case WM_NCDESTROY: RemoveWindowSubclass(button, &ColourPickPalette::ButtonProc, id); break;
+        case WM_GETDLGCODE: return DefSubclassProc(button, message, wParam, lParam) | DLGC_WANTARROWS;
         case WM_KEYDOWN:
             if (self->MoveSelection(static_cast<UINT>(wParam))) return 0;
             break;
-        default:
-            break;
+        default: break;
     }
     return DefSubclassProc(button, message, wParam, lParam);
 }

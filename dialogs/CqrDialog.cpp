@@ -113,8 +113,8 @@ bool CqrDialog::CentreWindow() {
     RECT owner;
     bool hasParent = parent && GetWindowRect(parent, &owner);
     PlacementRect parentRect = Convert(owner);
-    PlacementPoint at = CentredPosition(Convert(WorkArea()), hasParent ? &parentRect : nullptr,
-                                        own.right - own.left, own.bottom - own.top);
+    PlacementPoint at = CentredPosition(Convert(WorkArea()), hasParent ? &parentRect : nullptr, own.right - own.left,
+                                        own.bottom - own.top);
     return SetWindowPos(hwnd, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER) == 1;
 }
 
@@ -164,13 +164,11 @@ INT_PTR CqrDialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM l
                 case EN_KILLFOCUS:
                     if (OnFocusChange(window, HIWORD(wParam) == EN_SETFOCUS ? 1 : 0, control, id) == 1) return 1;
                     break;
-                default:
-                    break;
+                default: break;
             }
             break;
         }
-        default:
-            break;
+        default: break;
     }
     return OnOtherMessage(window, message, wParam, lParam);
 }

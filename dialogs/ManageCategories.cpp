@@ -48,8 +48,7 @@ bool ManageCategories(HWND parent, CCategories& categories, CRecords& records, i
             case DeleteAction:
                 if (selected && Delete(parent, categories, records, *selected)) changed = true;
                 break;
-            case NoAction:
-                break;
+            case NoAction: break;
         }
         chooser.Reinitialise(&categories, filterCategoryId);
     }

@@ -28,5 +28,5 @@ int ShowLongMessage(HWND owner, UINT captionId, UINT textId, UINT flags, ...);
 void ShowWriteFailure(HWND owner, const wchar_t* path, const std::string& reason);
 
 // Flags the program's message boxes use.
-inline constexpr UINT kErrorBox = MB_ICONERROR;                 // refusals and errors, OK
+inline constexpr UINT kErrorBox = MB_ICONERROR;                   // refusals and errors, OK
 inline constexpr UINT kQuestionBox = MB_YESNO | MB_ICONQUESTION;  // confirmations; act on IDYES

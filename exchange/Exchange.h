@@ -64,8 +64,7 @@ int32_t ParseCsvField(const char16_t* line, int32_t position, CString& out);
 // (protected when protectNew, labelled "Field 1" to "Field 6"). False only when
 // the category would be new and no category id is free, or when the database
 // could not be written (the file's transaction then has Failed()).
-bool ImportRecord(ImportTarget& target, const char16_t* categoryName, bool protectNew,
-                  const char16_t* const values[7]);
+bool ImportRecord(ImportTarget& target, const char16_t* categoryName, bool protectNew, const char16_t* const values[7]);
 
 // Told after each record how far an import or export has come (done of
 // total); answers false to stop it there.

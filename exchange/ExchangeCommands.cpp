@@ -55,9 +55,7 @@ void ShowImportProblem(HWND owner, const ExchangeResult& result, const wchar_t* 
         case ExchangeResult::kHoldsNul:
             ShowLongMessage(owner, IDS_IMPORT, IDS_IMPORT_HOLDS_NUL, kErrorBox, path);
             break;
-        default:
-            ShowMessage(owner, IDS_IMPORT, IDS_IMPORT_OPEN_FAILED, kErrorBox);
-            break;
+        default: ShowMessage(owner, IDS_IMPORT, IDS_IMPORT_OPEN_FAILED, kErrorBox); break;
     }
 }
 
@@ -75,7 +73,8 @@ bool ImportCommand(HWND mainWindow, CxFile& file, CCategories& categories, CReco
     {
         // The import is one transaction: Cancel rolls the whole of it back.
         CdlgProgress progress(mainWindow, IDS_IMPORT, IDS_IMPORTING, true);
-        result = ImportFile(U(path), true, target, [&](int32_t done, int32_t total) { return progress.Step(done, total); });
+        result =
+            ImportFile(U(path), true, target, [&](int32_t done, int32_t total) { return progress.Step(done, total); });
     }
     if (result.error == ExchangeResult::kStopped) return false;  // the user's Cancel: nothing was added
     if (result.error == ExchangeResult::kWriteFailed) {
@@ -118,13 +117,11 @@ void ExportCommand(HWND mainWindow, const CCategories& categories, const CRecord
             ShowLongMessage(mainWindow, IDS_EXPORT, result.count == 1 ? IDS_EXPORTED_ONE : IDS_EXPORTED_MANY, MB_OK,
                             result.count, written);
             break;
-        case ExchangeResult::kCannotOpen:
-            ShowMessage(mainWindow, IDS_EXPORT, IDS_EXPORT_OPEN_FAILED, kErrorBox);
-            break;
-        case ExchangeResult::kStopped:
-            break;
+        case ExchangeResult::kCannotOpen: ShowMessage(mainWindow, IDS_EXPORT, IDS_EXPORT_OPEN_FAILED, kErrorBox); break;
+        case ExchangeResult::kStopped: break;
         default:
-            ShowLongMessage(mainWindow, IDS_EXPORT, IDS_EXPORT_WRITE_FAILED, kErrorBox, written, W(result.reason.c_str()));
+            ShowLongMessage(mainWindow, IDS_EXPORT, IDS_EXPORT_WRITE_FAILED, kErrorBox, written,
+                            W(result.reason.c_str()));
             break;
     }
 }

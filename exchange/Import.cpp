@@ -161,7 +161,8 @@ ExchangeResult ImportFile(const char16_t* path, bool protectNew, ImportTarget& t
     }
     std::vector<CCategory*> fresh;
     for (CCategory* c : Nodes<CCategory>(target.categories)) {
-        if (std::find(categoriesBefore.begin(), categoriesBefore.end(), c->id) == categoriesBefore.end()) fresh.push_back(c);
+        if (std::find(categoriesBefore.begin(), categoriesBefore.end(), c->id) == categoriesBefore.end())
+            fresh.push_back(c);
     }
     for (CCategory* c : fresh) target.categories.Remove(c);
     result = ExchangeResult{};

@@ -77,13 +77,9 @@ bool TextFile::OpenForRead(const char16_t* path) {
     ReleaseText();
     problem = kCannotOpen;
     switch (handle.OpenRegularForRead(path)) {
-        case platform::File::ReadOpen::kOpened:
-            break;
-        case platform::File::ReadOpen::kNotRegular:
-            problem = kNotAFile;
-            return false;
-        case platform::File::ReadOpen::kCannotOpen:
-            return false;
+        case platform::File::ReadOpen::kOpened: break;
+        case platform::File::ReadOpen::kNotRegular: problem = kNotAFile; return false;
+        case platform::File::ReadOpen::kCannotOpen: return false;
     }
     int64_t size = handle.Size();
     if (size < 0) {

@@ -15,10 +15,10 @@ public:
     // Why OpenForRead gave nothing.
     enum ReadProblem {
         kReadable,
-        kCannotOpen,   // missing, unreadable, or in use
-        kNotAFile,     // a folder, a pipe or a device
-        kTooLarge,     // above kMaxReadBytes, or no memory for it
-        kHoldsNul,     // NUL characters: no text file, and a line would end there unseen
+        kCannotOpen,  // missing, unreadable, or in use
+        kNotAFile,    // a folder, a pipe or a device
+        kTooLarge,    // above kMaxReadBytes, or no memory for it
+        kHoldsNul,    // NUL characters: no text file, and a line would end there unseen
     };
 
     TextFile() = default;

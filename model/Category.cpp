@@ -2,8 +2,8 @@
 
 #include "model/CString.h"
 #include "model/Record.h"
-#include "model/StringTable.h"
 #include "model/Stored.h"
+#include "model/StringTable.h"
 #include "platform/Platform.h"
 #include "storage/CxFile.h"
 

@@ -14,12 +14,15 @@ std::string CheckDatabaseEntry(int32_t key, const unsigned char* payload, int32_
         if (length != CCategory::kEntrySize) return "a category entry of " + std::to_string(length) + " bytes, not 564";
     } else if (key > CRecord::kMarkerKey) {
         CRecord record;
-        if (!record.Decode(payload, length)) return "a record whose lengths do not agree with its " + std::to_string(length) + " bytes";
+        if (!record.Decode(payload, length))
+            return "a record whose lengths do not agree with its " + std::to_string(length) + " bytes";
     }
     return {};
 }
 
-std::string CheckDatabase(const char16_t* path) { return CheckRecordFile(path, kDatabaseSignature, CheckDatabaseEntry); }
+std::string CheckDatabase(const char16_t* path) {
+    return CheckRecordFile(path, kDatabaseSignature, CheckDatabaseEntry);
+}
 
 CDatabase::~CDatabase() { Close(); }
 

@@ -30,7 +30,10 @@ bool WriteNewDatabaseEntries(CxFile& file);
 // records. While it is loaded, theSettings names its settings.
 class CDatabase {
 public:
-    enum class Access { Read, Write };
+    enum class Access {
+        Read,
+        Write
+    };
     // Results of Open and Create beyond those of CxFile.
     static constexpr int kDamaged = -5;  // opened for writing, but the check found a fault
     static constexpr int kFailed = -6;   // a read or write failed (ioError says why); nothing was loaded

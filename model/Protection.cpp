@@ -208,4 +208,3 @@ bool ApplyPasswordAction(PasswordAction action, const char16_t* newPassword, CRe
     }
     return true;
 }
-

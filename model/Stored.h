@@ -4,9 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
-inline void StoreInt32(unsigned char* entry, int32_t offset, int32_t value) {
-    std::memcpy(entry + offset, &value, 4);
-}
+inline void StoreInt32(unsigned char* entry, int32_t offset, int32_t value) { std::memcpy(entry + offset, &value, 4); }
 
 inline int32_t LoadInt32(const unsigned char* entry, int32_t offset) {
     int32_t value;

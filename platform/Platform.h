@@ -30,7 +30,11 @@ public:
     // For a file that is read whole (an import): read access like
     // OpenForRead, but what is not a regular file (a folder, a pipe, a device)
     // is refused at once instead of hanging or reading nothing.
-    enum class ReadOpen { kOpened, kCannotOpen, kNotRegular };
+    enum class ReadOpen {
+        kOpened,
+        kCannotOpen,
+        kNotRegular
+    };
     ReadOpen OpenRegularForRead(const char16_t* path);
     // Write access to a new file with an unused name in the folder of target,
     // no sharing; its path goes to temporaryPath. On POSIX the file has mode
@@ -84,7 +88,13 @@ void SleepMilliseconds(int milliseconds);
 
 // Sees every read, write, flush, truncation and removal of files before it
 // happens, and may make it fail as the system would. Only tests install one.
-enum class FileOp { Read, Write, Flush, Truncate, Remove };
+enum class FileOp {
+    Read,
+    Write,
+    Flush,
+    Truncate,
+    Remove
+};
 class FileObserver {
 public:
     virtual ~FileObserver() = default;

@@ -52,11 +52,17 @@ std::u16string DecodeUtf8(const char* bytes, size_t count) {
         char32_t cp = 0;
         char32_t minimum = 0;
         if (b >= 0xC2 && b <= 0xDF) {
-            extra = 1; cp = b & 0x1F; minimum = 0x80;
+            extra = 1;
+            cp = b & 0x1F;
+            minimum = 0x80;
         } else if (b >= 0xE0 && b <= 0xEF) {
-            extra = 2; cp = b & 0x0F; minimum = 0x800;
+            extra = 2;
+            cp = b & 0x0F;
+            minimum = 0x800;
         } else if (b >= 0xF0 && b <= 0xF4) {
-            extra = 3; cp = b & 0x07; minimum = 0x10000;
+            extra = 3;
+            cp = b & 0x07;
+            minimum = 0x10000;
         } else {
             out.push_back(kReplacement);
             ++i;

@@ -4,11 +4,11 @@
 
 // ---- icons and bitmaps ------------------------------------------------------
 #define IDI_QUORREL 100
-#define IDB_HEADER_GLYPH 201       // list header's icon column
-#define IDB_MISSING_ICON 202       // a category without an icon file
-#define IDB_ABOUT 203              // About box picture
-#define IDB_TOOLBAR 204            // six 28 x 29 toolbar pictures
-#define IDB_TOOLBAR_DISABLED 205   // the same, greyed
+#define IDB_HEADER_GLYPH 201      // list header's icon column
+#define IDB_MISSING_ICON 202      // a category without an icon file
+#define IDB_ABOUT 203             // About box picture
+#define IDB_TOOLBAR 204           // six 28 x 29 toolbar pictures
+#define IDB_TOOLBAR_DISABLED 205  // the same, greyed
 
 // ---- menu and commands --------------------------------------------------------
 #define IDM_MAIN 400

@@ -40,7 +40,8 @@ INT_PTR CdlgChgPassword::OnInitDialog(HWND window, UINT, WPARAM, LPARAM) {
     SetWindowTextW(window, CResString(isChange ? IDS_CHANGE_PASSWORD : IDS_NEW_PASSWORD).Text());
     if (!isChange) {
         // No old password to ask for: the other rows move up into its place.
-        int distance = TopLeftInDialog(window, IDC_NEW_PASSWORD_LABEL).y - TopLeftInDialog(window, IDC_OLD_PASSWORD_LABEL).y;
+        int distance =
+            TopLeftInDialog(window, IDC_NEW_PASSWORD_LABEL).y - TopLeftInDialog(window, IDC_OLD_PASSWORD_LABEL).y;
         for (int id : {IDC_NEW_PASSWORD_LABEL, IDC_NEW_PASSWORD, IDC_CONFIRM_PASSWORD_LABEL, IDC_CONFIRM_PASSWORD}) {
             MoveUp(window, id, distance);
         }
@@ -84,8 +85,8 @@ bool CdlgChgPassword::Accept() {
         accepted = false;
     } else if (check == NewPasswordCheck::ShorterThanRecommended) {
         // Yes means the user wants to type another one.
-        accepted = ShowMessage(hwnd, IDS_PASSWORD, IDS_SHORT_PASSWORD_WARNING, kQuestionBox, static_cast<int>(typed.size()),
-                               kRecommendedPasswordLength) != IDYES;
+        accepted = ShowMessage(hwnd, IDS_PASSWORD, IDS_SHORT_PASSWORD_WARNING, kQuestionBox,
+                               static_cast<int>(typed.size()), kRecommendedPasswordLength) != IDYES;
     }
     if (!accepted) {
         WipeText(typed);

@@ -55,8 +55,8 @@ bool AskForPassword(HWND parent, int promptId, bool exitOnFailure) {
         if (theSettings->Active().maxPasswordAttempts > failures) {
             if (ShowMessage(parent, IDS_PASSWORD_INCORRECT, IDS_TRY_AGAIN, kQuestionBox) != IDYES) return false;
         } else {
-            ShowMessage(parent, IDS_PASSWORD_INCORRECT, exitOnFailure ? IDS_TOO_MANY_RETRIES_EXIT : IDS_TOO_MANY_RETRIES,
-                        kErrorBox);
+            ShowMessage(parent, IDS_PASSWORD_INCORRECT,
+                        exitOnFailure ? IDS_TOO_MANY_RETRIES_EXIT : IDS_TOO_MANY_RETRIES, kErrorBox);
             return false;
         }
     }

@@ -57,4 +57,6 @@ void CdlgPwdGenerate::Generate(HWND window) {
     Show(window);
 }
 
-void CdlgPwdGenerate::Show(HWND window) { SetDlgItemTextW(window, IDC_GENERATED_PASSWORD, W(generatedPassword.c_str())); }
+void CdlgPwdGenerate::Show(HWND window) {
+    SetDlgItemTextW(window, IDC_GENERATED_PASSWORD, W(generatedPassword.c_str()));
+}

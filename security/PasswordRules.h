@@ -7,7 +7,12 @@
 inline constexpr int32_t kMinPasswordLength = 4;
 inline constexpr int32_t kRecommendedPasswordLength = 8;
 
-enum class PasswordAction { None = 0, Add = 1, Remove = 2, Change = 3 };
+enum class PasswordAction {
+    None = 0,
+    Add = 1,
+    Remove = 2,
+    Change = 3
+};
 
 enum class NewPasswordCheck {
     Accepted,

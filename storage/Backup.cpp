@@ -35,14 +35,16 @@ bool BackUpDatabase(const std::u16string& databasePath, int32_t now, std::string
     if (newest >= 0 && newest / kSecondsPerDay == now / kSecondsPerDay) return true;
     for (int n = kBackups - 1; n >= 1; --n) {
         std::u16string older = BackupPath(databasePath, n);
-        if (platform::FileExists(older.c_str()) && !platform::RenameFile(older.c_str(), BackupPath(databasePath, n + 1).c_str())) {
+        if (platform::FileExists(older.c_str()) &&
+            !platform::RenameFile(older.c_str(), BackupPath(databasePath, n + 1).c_str())) {
             reason = platform::LastErrorText();
             return false;
         }
     }
     // Written under another name first, so that a failed copy never stands as ".bak1".
     std::u16string partial = databasePath + u".bak-new";
-    if (!CopyFile(databasePath, partial) || !platform::RenameFile(partial.c_str(), BackupPath(databasePath, 1).c_str())) {
+    if (!CopyFile(databasePath, partial) ||
+        !platform::RenameFile(partial.c_str(), BackupPath(databasePath, 1).c_str())) {
         reason = platform::LastErrorText();
         platform::RemoveFile(partial.c_str());
         return false;

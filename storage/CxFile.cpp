@@ -201,7 +201,8 @@ bool CxFile::Commit() {
 }
 
 bool CxFile::CommitChanges() {
-    if (changedPages.empty() && appended.empty() && std::memcmp(&header, &originalHeader, sizeof header) == 0) return true;
+    if (changedPages.empty() && appended.empty() && std::memcmp(&header, &originalHeader, sizeof header) == 0)
+        return true;
     // The journal: the originals of the changed pages, as the file holds them.
     JournalImage image;
     image.pageSize = header.pageSize;

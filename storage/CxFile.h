@@ -47,7 +47,8 @@ public:
     // Opens for reading only, also while another process writes the file;
     // every change is then refused.
     int OpenReadOnly(const char16_t* path);
-    virtual int Create(const char16_t* path, int32_t requestedPageSize, int32_t firstUserValue, int32_t secondUserValue);
+    virtual int Create(const char16_t* path, int32_t requestedPageSize, int32_t firstUserValue,
+                       int32_t secondUserValue);
     virtual void GetUserValues(int32_t& first, int32_t& second);
     virtual void Close();
     virtual bool Find(int32_t key);

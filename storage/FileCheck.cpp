@@ -66,7 +66,9 @@ std::string ImageWalk::Run(const char* signature) {
     std::string fault = WalkIndex(Word(28));
     if (fault.empty()) fault = WalkFreeList(Word(32));
     for (size_t i = 0; fault.empty() && i < reached.size(); ++i) {
-        if (!reached[i]) fault = At("the page", CxFile::kHeaderSize + static_cast<int64_t>(i) * pageSize) + " is reached from nowhere";
+        if (!reached[i])
+            fault =
+                At("the page", CxFile::kHeaderSize + static_cast<int64_t>(i) * pageSize) + " is reached from nowhere";
     }
     return fault;
 }
@@ -118,7 +120,8 @@ std::string ImageWalk::WalkData(int32_t key, int32_t first, int32_t length) {
         std::string fault = Reach(page, "the data chain of " + entry);
         if (!fault.empty()) return fault;
         int32_t prev = Word(page), next = Word(page + 4), count = Word(page + 8);
-        if (prev != previous) return At("the data page", page) + " of " + entry + " does not link back to the page before it";
+        if (prev != previous)
+            return At("the data page", page) + " of " + entry + " does not link back to the page before it";
         int32_t expected = remaining < capacity ? remaining : capacity;
         if (count != expected) {
             return At("the data page", page) + " of " + entry + " holds " + std::to_string(count) + " bytes where " +
@@ -128,10 +131,12 @@ std::string ImageWalk::WalkData(int32_t key, int32_t first, int32_t length) {
                        image.begin() + page + CxFile::kDataPageHeadSize + count);
         remaining -= count;
         if (remaining == 0) {
-            if (next > 0) return entry + " has a data chain longer than its length of " + std::to_string(length) + " bytes";
+            if (next > 0)
+                return entry + " has a data chain longer than its length of " + std::to_string(length) + " bytes";
             break;
         }
-        if (next < 1) return entry + " has a data chain shorter than its length of " + std::to_string(length) + " bytes";
+        if (next < 1)
+            return entry + " has a data chain shorter than its length of " + std::to_string(length) + " bytes";
         previous = page;
         page = next;
     }

@@ -86,7 +86,8 @@ std::vector<unsigned char> EncodeJournal(const JournalImage& image) {
     PutBytes(out, image.header, JournalImage::kHeaderSize);
     for (size_t i = 0; i < image.offsets.size(); ++i) {
         Put(out, image.offsets[i]);
-        PutBytes(out, image.pages.data() + i * static_cast<size_t>(image.pageSize), static_cast<size_t>(image.pageSize));
+        PutBytes(out, image.pages.data() + i * static_cast<size_t>(image.pageSize),
+                 static_cast<size_t>(image.pageSize));
     }
     JournalHash sum;
     sum.Add(out.data(), out.size());

@@ -26,8 +26,8 @@ struct JournalImage {
     int64_t newSize = 0;
     uint64_t afterHash = 0;
     unsigned char header[kHeaderSize] = {};
-    std::vector<int32_t> offsets;       // pages changed that lay inside the original size
-    std::vector<unsigned char> pages;   // their original bytes, offsets.size() × pageSize
+    std::vector<int32_t> offsets;      // pages changed that lay inside the original size
+    std::vector<unsigned char> pages;  // their original bytes, offsets.size() × pageSize
 };
 
 // FNV-1a, 64 bits: the journal's checksum and the hash of the file after.
@@ -56,7 +56,11 @@ bool ReadJournal(const std::u16string& journalPath, JournalImage& image);
 // size, then flushes. False when any of it fails.
 bool RollBackJournal(platform::File& database, const JournalImage& image);
 
-enum class Recovery { kNothingToDo, kRolledBack, kFailed };
+enum class Recovery {
+    kNothingToDo,
+    kRolledBack,
+    kFailed
+};
 // For a database opened for writing: settles a journal left beside it. A
 // journal that is not valid is removed; a valid one is rolled back, unless
 // the file already holds the transaction's end state; then it is removed.

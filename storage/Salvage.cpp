@@ -24,7 +24,9 @@ public:
                offset + pageSize <= static_cast<int64_t>(bytes.size());
     }
     int32_t Capacity() const { return (pageSize - 24) / 12; }
-    int32_t PageCount() const { return static_cast<int32_t>((static_cast<int64_t>(bytes.size()) - kHeaderSize) / pageSize); }
+    int32_t PageCount() const {
+        return static_cast<int32_t>((static_cast<int64_t>(bytes.size()) - kHeaderSize) / pageSize);
+    }
 
     // A page that can be an index page: its own offset, a possible count,
     // keys rising within its bounds.

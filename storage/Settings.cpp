@@ -88,6 +88,6 @@ bool CSettings::SaveSettings() {
     CxTransaction transaction(file);
     if (!WriteBlock(kHeaderKey, &header, sizeof header)) return false;
     bool saved = profile == kDesktopProfile ? WriteBlock(kDesktopKey, &desktop, sizeof desktop)
-                                             : WriteBlock(kHandheldKey, &handheld, sizeof handheld);
+                                            : WriteBlock(kHandheldKey, &handheld, sizeof handheld);
     return saved && transaction.Commit();
 }

@@ -19,9 +19,9 @@ struct alignas(4) SettingsHeaderBlock {
 struct ProfileSettings {
     uint8_t verifier[32];
     int32_t verifierLength;
-    int32_t oddRowColour[3];   // red, green, blue
+    int32_t oddRowColour[3];  // red, green, blue
     int32_t evenRowColour[3];
-    int32_t lockoutMinutes;    // below 1: automatic lockout off
+    int32_t lockoutMinutes;  // below 1: automatic lockout off
     int32_t maxPasswordAttempts;
     uint8_t reserved68;
     uint8_t gap69[3];

@@ -3,7 +3,7 @@
 set -e
 packages="cmake make g++ python3 googletest libgtest-dev libbenchmark-dev libssl-dev libsqlite3-dev
 g++-mingw-w64-x86-64 wine wine64 xvfb x11-utils imagemagick fonts-wine clang libclang-rt-14-dev fp-utils
-wixl msitools"
+wixl msitools clang-format"
 missing=""
 for p in $packages; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

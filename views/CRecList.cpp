@@ -28,9 +28,7 @@
 
 namespace {
 
-COLORREF ColourOf(const int32_t rgb[3]) {
-    return RGB(rgb[0] & 0xFF, rgb[1] & 0xFF, rgb[2] & 0xFF);
-}
+COLORREF ColourOf(const int32_t rgb[3]) { return RGB(rgb[0] & 0xFF, rgb[1] & 0xFF, rgb[2] & 0xFF); }
 
 COLORREF OddRowColour() { return ColourOf(theSettings->Active().oddRowColour); }
 COLORREF EvenRowColour() { return ColourOf(theSettings->Active().evenRowColour); }
@@ -43,8 +41,7 @@ int SpaceWidth(HDC dc) {
 
 // The record view pane lays itself out again from mainWindow.selectedRecord.
 void RelayoutRecordView() {
-    if (mainWindow.recordView && mainWindow.recordView->hwnd)
-        SendMessageW(mainWindow.recordView->hwnd, WM_SIZE, 0, 0);
+    if (mainWindow.recordView && mainWindow.recordView->hwnd) SendMessageW(mainWindow.recordView->hwnd, WM_SIZE, 0, 0);
 }
 
 void SetRedraw(HWND list, bool on) { SendMessageW(list, WM_SETREDRAW, on ? TRUE : FALSE, 0); }
@@ -61,8 +58,9 @@ void CRecList::Create(HWND parentWindow) {
     // The list view keeps no rows of its own (owner data): rows holds the
     // records in their order, and every cell is drawn from its record.
     DWORD style = WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL | LVS_OWNERDATA | LVS_OWNERDRAWFIXED;
-    hwndList = CreateWindowExW(0, WC_LISTVIEWW, L"", style, 0, 0, 0, 0, parent,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_RECORD_LIST)), theApp.instance, nullptr);
+    hwndList =
+        CreateWindowExW(0, WC_LISTVIEWW, L"", style, 0, 0, 0, 0, parent,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_RECORD_LIST)), theApp.instance, nullptr);
     if (!hwndList) return;
     headerGlyph.Reset(LoadBitmapW(theApp.resources, MAKEINTRESOURCEW(IDB_HEADER_GLYPH)));
     missingIcon.Reset(LoadBitmapW(theApp.resources, MAKEINTRESOURCEW(IDB_MISSING_ICON)));
@@ -74,9 +72,7 @@ LRESULT CALLBACK CRecList::ListProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
                                     DWORD_PTR owner) {
     auto* self = reinterpret_cast<CRecList*>(owner);
     switch (message) {
-        case WM_NCDESTROY:
-            RemoveWindowSubclass(hwnd, &CRecList::ListProc, id);
-            break;
+        case WM_NCDESTROY: RemoveWindowSubclass(hwnd, &CRecList::ListProc, id); break;
         case WM_SIZE:
             // While the header holds the mouse, the user is dragging a divider;
             // a size change then (a scroll bar coming or going) must not put
@@ -86,12 +82,8 @@ LRESULT CALLBACK CRecList::ListProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
             // gains must be erased, even when the move asked for no redraw.
             InvalidateRect(hwnd, nullptr, TRUE);
             break;
-        case UM_SAVECOLUMNWIDTHS:
-            self->StoreColumnWidths();
-            break;
-        case WM_ERASEBKGND:
-            self->PaintStripes(reinterpret_cast<HDC>(wParam));
-            return 1;
+        case UM_SAVECOLUMNWIDTHS: self->StoreColumnWidths(); break;
+        case WM_ERASEBKGND: self->PaintStripes(reinterpret_cast<HDC>(wParam)); return 1;
         case WM_CONTEXTMENU:
             if (self->ShowRowMenu(lParam)) return 0;
             break;
@@ -113,8 +105,7 @@ LRESULT CALLBACK CRecList::ListProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
             self->DrawHeaderItem(*item);
             return TRUE;
         }
-        default:
-            break;
+        default: break;
     }
     return DefSubclassProc(hwnd, message, wParam, lParam);
 }
@@ -432,9 +423,7 @@ void CRecList::SortBy(int column) {
     InvalidateRect(hwndList, nullptr, FALSE);
 }
 
-int CRecList::SelectedRow() const {
-    return hwndList ? ListView_GetNextItem(hwndList, -1, LVNI_SELECTED) : -1;
-}
+int CRecList::SelectedRow() const { return hwndList ? ListView_GetNextItem(hwndList, -1, LVNI_SELECTED) : -1; }
 
 bool CRecList::NewRecord() {
     CDlgRecEdit dialog(file, categories, records, filterCategoryId, nullptr);
@@ -477,6 +466,7 @@ bool CRecList::DeleteSelected() {
     rows.erase(rows.begin() + row);
     ListView_SetItemCountEx(hwndList, static_cast<int>(rows.size()), 0);
     if (mainWindow.selectedRecord == record) mainWindow.selectedRecord = nullptr;
-    if (!records.DeleteRecord(file, record)) ShowWriteFailure(hwndList, theApp.dataFolder->databasePath, file.IoError());
+    if (!records.DeleteRecord(file, record))
+        ShowWriteFailure(hwndList, theApp.dataFolder->databasePath, file.IoError());
     return true;
 }

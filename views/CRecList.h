@@ -4,8 +4,8 @@
 // command reaches the program's categories and records through it.
 #pragma once
 
-#include "model/Category.h"
 #include "dialogs/Gdi.h"
+#include "model/Category.h"
 #include "model/Record.h"
 
 #include <windows.h>

@@ -123,12 +123,8 @@ void CRecView::Create(HWND parentWindow) {
 
 LRESULT CRecView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_CREATE:
-            OnCreate();
-            return 0;
-        case WM_SIZE:
-            Layout();
-            return 0;
+        case WM_CREATE: OnCreate(); return 0;
+        case WM_SIZE: Layout(); return 0;
         case WM_MOVE:
             // A move of the main window's left edge moves the pane within it
             // without a size change; its boxes' frames (the note's scroll
@@ -151,8 +147,7 @@ LRESULT CRecView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             SetBkColor(dc, RGB(255, 255, 255));
             return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
         }
-        default:
-            break;
+        default: break;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
@@ -190,8 +185,8 @@ void CRecView::OnCreate() {
     for (int i = 0; i < kRows; ++i) {
         labels[i] = CreateWindowExW(0, L"Static", L"", WS_CHILD, 0, 0, 0, 0, hwnd, nullptr, theApp.instance, nullptr);
         SendMessageW(labels[i], WM_SETFONT, reinterpret_cast<WPARAM>(labelFont), FALSE);
-        DWORD style = WS_CHILD | ES_READONLY |
-                      (i == kNoteRow ? ES_MULTILINE | WS_VSCROLL | ES_AUTOVSCROLL : ES_AUTOHSCROLL);
+        DWORD style =
+            WS_CHILD | ES_READONLY | (i == kNoteRow ? ES_MULTILINE | WS_VSCROLL | ES_AUTOVSCROLL : ES_AUTOHSCROLL);
         values[i] = CreateWindowExW(0, L"Edit", L"", style, 0, 0, 0, 0, hwnd, nullptr, theApp.instance, nullptr);
         if (!values[i]) continue;
         SendMessageW(values[i], WM_SETFONT, reinterpret_cast<WPARAM>(normalFont), FALSE);
@@ -240,7 +235,8 @@ void CRecView::Layout() {
         const wchar_t* text = W(value.c_str());
         bool link = i != kNoteRow && links && IsWebAddress(text);
         SetBoxText(values[i], text);
-        SendMessageW(values[i], WM_SETFONT, reinterpret_cast<WPARAM>(link && linkFont ? linkFont.Get() : normalFont), FALSE);
+        SendMessageW(values[i], WM_SETFONT, reinterpret_cast<WPARAM>(link && linkFont ? linkFont.Get() : normalFont),
+                     FALSE);
         SetProperty(values[i], kLinkProperty, link);
         int left = 11 * marginUnit + 2;
         int height = i == kNoteRow ? 5 * lineHeight : lineHeight;
@@ -297,7 +293,7 @@ void CRecView::CopyValue(HWND box) {
 }
 
 LRESULT CALLBACK CRecView::LinkProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                   DWORD_PTR owner) {
+                                    DWORD_PTR owner) {
     auto* view = reinterpret_cast<CRecView*>(owner);
     bool link = HasProperty(box, kLinkProperty);
     switch (message) {
@@ -361,8 +357,7 @@ LRESULT CALLBACK CRecView::LinkProc(HWND box, UINT message, WPARAM wParam, LPARA
             }
             break;
         }
-        default:
-            break;
+        default: break;
     }
     return DefSubclassProc(box, message, wParam, lParam);
 }

@@ -29,8 +29,7 @@ public:
 
 private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-    static LRESULT CALLBACK LinkProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                     DWORD_PTR view);
+    static LRESULT CALLBACK LinkProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR view);
     void OnCreate();
     void Layout();
     // The pane, its frames and every box with its own frame and scroll bar.

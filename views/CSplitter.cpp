@@ -60,21 +60,14 @@ LRESULT CSplitter::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             EndPaint(hwnd, &paint);
             return 0;
         }
-        case WM_LBUTTONDOWN:
-            OnButtonDown(lParam);
-            return 0;
-        case WM_MOUSEMOVE:
-            OnMouseMove(lParam);
-            return 0;
+        case WM_LBUTTONDOWN: OnButtonDown(lParam); return 0;
+        case WM_MOUSEMOVE: OnMouseMove(lParam); return 0;
         case WM_LBUTTONUP:
             // The rest happens when the capture ends.
             ReleaseCapture();
             return 0;
-        case WM_CAPTURECHANGED:
-            OnCaptureChanged();
-            return 0;
-        default:
-            break;
+        case WM_CAPTURECHANGED: OnCaptureChanged(); return 0;
+        default: break;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }

@@ -45,8 +45,7 @@ std::wstring MenuEscaped(const std::wstring& text) {
 void ShowUnlocked() {
     if (mainWindow.recordList && mainWindow.recordList->hwndList)
         InvalidateRect(mainWindow.recordList->hwndList, nullptr, FALSE);
-    if (mainWindow.recordView && mainWindow.recordView->hwnd)
-        SendMessageW(mainWindow.recordView->hwnd, WM_SIZE, 0, 0);
+    if (mainWindow.recordView && mainWindow.recordView->hwnd) SendMessageW(mainWindow.recordView->hwnd, WM_SIZE, 0, 0);
     UpdateLockState();
     RestartLockTimer(mainWindow.hwnd);
 }

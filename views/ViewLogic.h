@@ -3,10 +3,10 @@
 // what counts as a web address. Kept free of Win32 so they are tested natively.
 #pragma once
 
-#include "views/Layout.h"
 #include "model/CString.h"
 #include "model/Record.h"
 #include "platform/Platform.h"
+#include "views/Layout.h"
 
 #include <algorithm>
 #include <cstdint>

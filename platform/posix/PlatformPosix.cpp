@@ -2,12 +2,6 @@
 #include "platform/Platform.h"
 #include "platform/Utf.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <clocale>
-#include <cstring>
-#include <ctime>
-#include <cwctype>
 #include <fcntl.h>
 #include <locale.h>
 #include <strings.h>
@@ -17,6 +11,12 @@
 #include <termios.h>
 #include <unistd.h>
 #include <wctype.h>
+#include <cerrno>
+#include <clocale>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <cwctype>
 
 namespace platform {
 
@@ -184,7 +184,8 @@ size_t File::WriteAt(int64_t offset, const void* buffer, size_t count) {
     if (!Allowed(FileOp::Write, path, offset, buffer, count)) return 0;
     size_t done = 0;
     while (done < count) {
-        ssize_t r = ::pwrite(fd, static_cast<const char*>(buffer) + done, count - done, static_cast<off_t>(offset + done));
+        ssize_t r =
+            ::pwrite(fd, static_cast<const char*>(buffer) + done, count - done, static_cast<off_t>(offset + done));
         if (r < 0 && errno == EINTR) continue;
         if (r <= 0) break;
         done += static_cast<size_t>(r);
@@ -231,7 +232,8 @@ bool FlushFolderOf(const char16_t* path) {
     std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : native.substr(0, slash);
     int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir < 0) return false;
-    bool flushed = Allowed(FileOp::Flush, Utf8ToUtf16(folder.data(), folder.size()), 0, nullptr, 0) && ::fsync(dir) == 0;
+    bool flushed =
+        Allowed(FileOp::Flush, Utf8ToUtf16(folder.data(), folder.size()), 0, nullptr, 0) && ::fsync(dir) == 0;
     ::close(dir);
     return flushed;
 }
@@ -283,12 +285,21 @@ std::string SortKey(const char16_t* text) {
 
 bool IsSpace(char16_t ch) {
     switch (ch) {
-        case 0x09: case 0x0A: case 0x0B: case 0x0C: case 0x0D: case 0x20:
-        case 0x85: case 0xA0: case 0x1680: case 0x2028: case 0x2029:
-        case 0x202F: case 0x205F: case 0x3000:
-            return true;
-        default:
-            return ch >= 0x2000 && ch <= 0x200A;
+        case 0x09:
+        case 0x0A:
+        case 0x0B:
+        case 0x0C:
+        case 0x0D:
+        case 0x20:
+        case 0x85:
+        case 0xA0:
+        case 0x1680:
+        case 0x2028:
+        case 0x2029:
+        case 0x202F:
+        case 0x205F:
+        case 0x3000: return true;
+        default: return ch >= 0x2000 && ch <= 0x200A;
     }
 }
 

@@ -2,8 +2,10 @@
 #include "platform/Platform.h"
 
 #include <windows.h>
+
 #include <bcrypt.h>
 #include <shellapi.h>
+
 #include <ctime>
 #include <cwctype>
 
@@ -97,7 +99,8 @@ bool File::CreateTemporaryBeside(const char16_t* target, std::u16string& tempora
         wchar_t name[24];
         wsprintfW(name, L"~qr%08x.tmp", serial);
         std::u16string candidate = folder + reinterpret_cast<const char16_t*>(name);
-        handle = CreateFileW(Wide(candidate.c_str()), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        handle =
+            CreateFileW(Wide(candidate.c_str()), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (IsOpen()) {
             temporaryPath = candidate;
             return true;
@@ -189,8 +192,9 @@ bool FlushFolderOf(const char16_t*) { return true; }
 std::string LastErrorText() {
     DWORD code = GetLastError();
     wchar_t* text = nullptr;
-    DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                             nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    DWORD n =
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
     std::string reason;
     if (n && text) {
         while (n > 0 && (text[n - 1] == L'\r' || text[n - 1] == L'\n' || text[n - 1] == L'.')) --n;
@@ -238,7 +242,8 @@ std::string SortKey(const char16_t* text) {
     int size = LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, Wide(text ? text : u""), -1, nullptr, 0);
     if (size <= 0) return {};
     std::string key(static_cast<size_t>(size), '\0');
-    LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, Wide(text ? text : u""), -1, reinterpret_cast<wchar_t*>(key.data()), size);
+    LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, Wide(text ? text : u""), -1,
+                 reinterpret_cast<wchar_t*>(key.data()), size);
     return key;
 }
 
@@ -292,7 +297,8 @@ bool ReadSecretFromConsole(const std::string& prompt, std::string& secret) {
     }
     std::u16string wide = Utf8ToUtf16(prompt.data(), prompt.size());
     DWORD written = 0;
-    if (out != INVALID_HANDLE_VALUE) WriteConsoleW(out, Wide(wide.c_str()), static_cast<DWORD>(wide.size()), &written, nullptr);
+    if (out != INVALID_HANDLE_VALUE)
+        WriteConsoleW(out, Wide(wide.c_str()), static_cast<DWORD>(wide.size()), &written, nullptr);
     SetConsoleMode(in, (saved & ~static_cast<DWORD>(ENABLE_ECHO_INPUT)) | ENABLE_LINE_INPUT | ENABLE_PROCESSED_INPUT);
     std::u16string line;
     bool read = false;

@@ -28,15 +28,8 @@ struct Command {
 };
 
 constexpr Command kCommands[] = {
-    {"init", Init},
-    {"dump", Dump},
-    {"check", Check},
-    {"list", List},
-    {"import", Import},
-    {"export", Export},
-    {"passwd", Passwd},
-    {"gen", Gen},
-    {"salvage", Salvage},
+    {"init", Init},     {"dump", Dump},     {"check", Check}, {"list", List},       {"import", Import},
+    {"export", Export}, {"passwd", Passwd}, {"gen", Gen},     {"salvage", Salvage},
 };
 
 }  // namespace

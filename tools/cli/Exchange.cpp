@@ -48,12 +48,9 @@ int Unlock(CliDatabase& db, CliIo& io, const std::string& passwordFile, const st
            const std::string& whenWrong) {
     CString password;
     switch (ReadPassword(io, passwordFile, kPasswordPrompt, password)) {
-        case SecretRead::kFailed:
-            return kFailure;
-        case SecretRead::kUnavailable:
-            return Fail(io, whenUnavailable);
-        case SecretRead::kGot:
-            break;
+        case SecretRead::kFailed: return kFailure;
+        case SecretRead::kUnavailable: return Fail(io, whenUnavailable);
+        case SecretRead::kGot: break;
     }
     if (!VerifyPassword(password.c_str())) return Fail(io, whenWrong);
     db.settings->locked = 0;
@@ -72,10 +69,10 @@ int Import(const std::vector<std::string>& args, CliIo& io) {
     if (!db.OpenForWriting(parsed.positional[0], io)) return kFailure;
     // The program refuses import while the data is locked.
     if (HasPassword()) {
-        int status = Unlock(db, io, parsed.Value("--password-file"),
-                            Narrow(LoadText(IDS_IMPORT_LOCKED)) +
-                                " Give the master password at the terminal or with --password-file.",
-                            "the master password is incorrect; nothing was imported");
+        int status = Unlock(
+            db, io, parsed.Value("--password-file"),
+            Narrow(LoadText(IDS_IMPORT_LOCKED)) + " Give the master password at the terminal or with --password-file.",
+            "the master password is incorrect; nothing was imported");
         if (status != kSuccess) return status;
     }
     std::u16string icon = FirstIconName(db.path);
@@ -93,8 +90,7 @@ int Import(const std::vector<std::string>& args, CliIo& io) {
             return Fail(io, csv + ": holds NUL characters, so it is not a text file; nothing was imported");
         case ExchangeResult::kNone:
         case ExchangeResult::kWriteFailed:
-        case ExchangeResult::kStopped:
-            break;
+        case ExchangeResult::kStopped: break;
     }
     if (result.error == ExchangeResult::kWriteFailed) return db.WriteFailed(io, "nothing was imported");
     io.out << Narrow(ImportDoneText(result.count).c_str()) << "\n";

@@ -112,16 +112,17 @@ void DumpEntry(std::ostream& out, int32_t key, const std::vector<unsigned char>&
         if (r.Decode(payload.data(), static_cast<int32_t>(payload.size()))) {
             const CCategory* category = categories.FindById(r.categoryId);
             bool enciphered = category && category->isProtected && passwordSet;
-            out << ": record in category " << r.categoryId << "\n  first field "
-                << Quoted(r.GetField(0).c_str()) << "\n  partLength " << Ints(r.partLength, 6) << ", blockLength "
-                << r.blockLength << "\n  created " << Time(r.created) << ", modified " << Time(r.modified)
-                << ", createMark " << r.createMark << ", changeMark " << r.changeMark << "\n";
+            out << ": record in category " << r.categoryId << "\n  first field " << Quoted(r.GetField(0).c_str())
+                << "\n  partLength " << Ints(r.partLength, 6) << ", blockLength " << r.blockLength << "\n  created "
+                << Time(r.created) << ", modified " << Time(r.modified) << ", createMark " << r.createMark
+                << ", changeMark " << r.changeMark << "\n";
             if (enciphered) {
                 out << "  block (enciphered) "
                     << Hex(reinterpret_cast<const unsigned char*>(r.fieldBlock), 2 * static_cast<size_t>(r.blockLength))
                     << "\n";
             } else {
-                for (int i = 1; i < CRecord::kValueCount; ++i) out << "  value " << i << " " << Quoted(r.GetField(i).c_str()) << "\n";
+                for (int i = 1; i < CRecord::kValueCount; ++i)
+                    out << "  value " << i << " " << Quoted(r.GetField(i).c_str()) << "\n";
             }
             return;
         }

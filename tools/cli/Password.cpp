@@ -84,7 +84,8 @@ int Passwd(const std::vector<std::string>& args, CliIo& io) {
     int status = ReadNewPassword(io, parsed.Value("--new-password-file"), password, confirmation);
     if (status != kSuccess) return status;
     const NewPasswordCheck check = CheckNewPassword(password.c_str(), confirmation.c_str());
-    if (check == NewPasswordCheck::Mismatch) return Fail(io, OneLine(IDS_NEW_PASSWORDS_DIFFER) + " Nothing was changed.");
+    if (check == NewPasswordCheck::Mismatch)
+        return Fail(io, OneLine(IDS_NEW_PASSWORDS_DIFFER) + " Nothing was changed.");
     if (check == NewPasswordCheck::TooShort) {
         std::u16string minimum = NumberText(kMinPasswordLength);
         CString refusal = FormatText(LoadText(IDS_PASSWORD_TOO_SHORT), {minimum.c_str()});
@@ -106,18 +107,10 @@ int Passwd(const std::vector<std::string>& args, CliIo& io) {
         return db.WriteFailed(io, "nothing was changed");
     }
     switch (action) {
-        case PasswordAction::None:
-            io.out << "no master password is set and none was given: nothing changed\n";
-            break;
-        case PasswordAction::Add:
-            io.out << "master password added\n";
-            break;
-        case PasswordAction::Remove:
-            io.out << "master password removed\n";
-            break;
-        case PasswordAction::Change:
-            io.out << "master password changed\n";
-            break;
+        case PasswordAction::None: io.out << "no master password is set and none was given: nothing changed\n"; break;
+        case PasswordAction::Add: io.out << "master password added\n"; break;
+        case PasswordAction::Remove: io.out << "master password removed\n"; break;
+        case PasswordAction::Change: io.out << "master password changed\n"; break;
     }
     return kSuccess;
 }

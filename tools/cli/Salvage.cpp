@@ -1,10 +1,10 @@
 // salvage: what can still be read from a damaged database, into a new one.
+#include "storage/Salvage.h"
 #include "model/Category.h"
 #include "model/Database.h"
 #include "model/Record.h"
 #include "platform/Platform.h"
 #include "storage/CxFile.h"
-#include "storage/Salvage.h"
 #include "storage/Settings.h"
 #include "tools/cli/Cli.h"
 #include "tools/cli/Database.h"
@@ -15,14 +15,17 @@ namespace cli {
 
 namespace {
 
-std::string Count(int32_t n, const char* one, const char* many) { return std::to_string(n) + " " + (n == 1 ? one : many); }
+std::string Count(int32_t n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
 
 }  // namespace
 
 int Salvage(const std::vector<std::string>& args, CliIo& io) {
     if (args.size() != 2) return Usage(io, "salvage takes the DAMAGED database and a NEW path");
     std::u16string damaged = Widen(args[0]), fresh = Widen(args[1]);
-    if (platform::FileExists(fresh.c_str())) return Fail(io, args[1] + ": already exists; salvage makes only new databases");
+    if (platform::FileExists(fresh.c_str()))
+        return Fail(io, args[1] + ": already exists; salvage makes only new databases");
     SalvageResult found = SalvageRecordFile(damaged.c_str(), kDatabaseSignature);
     if (!found.error.empty()) return Fail(io, args[0] + ": " + found.error);
 
@@ -32,7 +35,8 @@ int Salvage(const std::vector<std::string>& args, CliIo& io) {
     int32_t settings = 0, categories = 0, records = 0, refused = 0, outside = 0;
     bool haveHeader = false, haveCategoryMarker = false, haveRecordMarker = false;
     CxFile file(kDatabaseSignature);
-    if (file.Create(fresh.c_str(), kDatabasePageSize, 1, 0) != CxFile::kOpened) return Fail(io, args[1] + ": cannot be created");
+    if (file.Create(fresh.c_str(), kDatabasePageSize, 1, 0) != CxFile::kOpened)
+        return Fail(io, args[1] + ": cannot be created");
     bool written = file.Begin();
     for (const SalvagedEntry& entry : found.entries) {
         const auto length = static_cast<int32_t>(entry.payload.size());
