@@ -3,7 +3,7 @@
 #include "app/Commands.h"
 #include "app/MainWindow.h"
 #include "app/SecretClipboard.h"
-#include "dialogs/CqrDialog.h"
+#include "dialogs/framework/CqrDialog.h"
 #include "storage/Settings.h"
 #include "views/CRecList.h"
 

@@ -2,8 +2,8 @@
 // application-wide slot that the rest of the program reads.
 #pragma once
 
-#include "model/DataFolder.h"
 #include "model/Database.h"
+#include "model/win32/DataFolder.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 #include "app/Help.h"
 
 #include "app/Application.h"
-#include "model/DataFolder.h"
+#include "model/win32/DataFolder.h"
 
 #include <windows.h>
 

@@ -2,8 +2,8 @@
 // record view pane and status bar, and the commands of its menu.
 #pragma once
 
-#include "dialogs/Gdi.h"
-#include "views/CWindow.h"
+#include "dialogs/framework/CWindow.h"
+#include "dialogs/framework/Gdi.h"
 
 #include <windows.h>
 

@@ -1,8 +1,8 @@
 #include "app/SecretClipboard.h"
 
 #include "app/MainWindow.h"
-#include "dialogs/Messages.h"
-#include "model/StringTable.h"
+#include "dialogs/framework/Messages.h"
+#include "model/base/StringTable.h"
 
 #include <commctrl.h>
 

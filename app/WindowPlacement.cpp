@@ -1,6 +1,6 @@
 #include "app/WindowPlacement.h"
 
-#include "dialogs/CqrDialog.h"
+#include "dialogs/framework/CqrDialog.h"
 #include "storage/Settings.h"
 
 WindowRectangle ComputeInitialWindowRect(const CSettings& settings) {

@@ -2,7 +2,7 @@
 // every move and size, written to the file at exit.
 #pragma once
 
-#include "views/Layout.h"
+#include "dialogs/framework/Layout.h"
 
 #include <windows.h>
 

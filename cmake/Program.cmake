@@ -10,15 +10,15 @@ add_library(quorrel_app STATIC
   app/SessionLock.cpp
   app/Help.cpp
   app/WindowPlacement.cpp
-  dialogs/CqrDialog.cpp
-  dialogs/Messages.cpp
-  dialogs/Drawing.cpp
+  dialogs/framework/CqrDialog.cpp
+  dialogs/framework/Messages.cpp
+  dialogs/framework/Drawing.cpp
   dialogs/CdlgAbout.cpp
   dialogs/CdlgGetStarted.cpp
   dialogs/CdlgStartUpNotices.cpp
   dialogs/CDlgRecEdit.cpp
   dialogs/CdlgProgress.cpp
-  exchange/ExchangeCommands.cpp
+  app/ExchangeCommands.cpp
   dialogs/CdlgCategorySelect.cpp
   dialogs/CDlgCatEdit.cpp
   dialogs/ManageCategories.cpp
@@ -26,18 +26,18 @@ add_library(quorrel_app STATIC
   dialogs/ColourButton.cpp
   dialogs/ColourPickPalette.cpp
   dialogs/CdlgColourPickCustom.cpp
-  security/CdlgPassword.cpp
-  security/CdlgChgPassword.cpp
-  security/CdlgPwdWarn.cpp
-  security/CdlgPwdGenerate.cpp
-  security/SecretText.cpp
+  security/dialogs/CdlgPassword.cpp
+  security/dialogs/CdlgChgPassword.cpp
+  security/dialogs/CdlgPwdWarn.cpp
+  security/dialogs/CdlgPwdGenerate.cpp
+  security/dialogs/SecretText.cpp
   views/CRecList.cpp
   views/CRecView.cpp
   views/CopyMenu.cpp
   views/CSplitter.cpp
-  views/CWindow.cpp
-  model/DataFolder.cpp
-  model/DefaultIcons.cpp
+  dialogs/framework/CWindow.cpp
+  model/win32/DataFolder.cpp
+  model/win32/DefaultIcons.cpp
 )
 target_link_libraries(quorrel_app PUBLIC quorrel_core quorrel_layout comctl32 comdlg32 gdi32 user32 shell32 advapi32 wtsapi32)
 

@@ -1,16 +1,16 @@
 #include "dialogs/CDlgCatEdit.h"
 
 #include "app/Application.h"
-#include "app/Wide.h"
-#include "dialogs/Drawing.h"
-#include "dialogs/Messages.h"
+#include "dialogs/framework/Drawing.h"
+#include "dialogs/framework/Messages.h"
 #include "model/Category.h"
-#include "model/DataFolder.h"
 #include "model/Protection.h"
-#include "model/StringTable.h"
+#include "model/base/StringTable.h"
+#include "model/win32/DataFolder.h"
+#include "platform/Wide.h"
 #include "res/resource.h"
 #include "security/Cipher.h"
-#include "security/PasswordDialogs.h"
+#include "security/dialogs/PasswordDialogs.h"
 #include "storage/Settings.h"
 
 #include <algorithm>

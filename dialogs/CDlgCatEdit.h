@@ -2,7 +2,7 @@
 // whether its records are protected, and its icon.
 #pragma once
 
-#include "dialogs/CqrDialog.h"
+#include "dialogs/framework/CqrDialog.h"
 
 class CCategories;
 class CCategory;

@@ -1,8 +1,8 @@
 #include "dialogs/CDlgConfig.h"
 
 #include "app/Application.h"
-#include "dialogs/Messages.h"
-#include "model/DataFolder.h"
+#include "dialogs/framework/Messages.h"
+#include "model/win32/DataFolder.h"
 #include "res/resource.h"
 #include "storage/CxFile.h"
 #include "storage/Settings.h"

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "dialogs/ColourButton.h"
-#include "dialogs/CqrDialog.h"
+#include "dialogs/framework/CqrDialog.h"
 #include "model/Preferences.h"
 
 class CCategories;

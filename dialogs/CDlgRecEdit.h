@@ -4,7 +4,7 @@
 // stores the record (enciphered when its category is protected).
 #pragma once
 
-#include "dialogs/CqrDialog.h"
+#include "dialogs/framework/CqrDialog.h"
 
 #include <cstdint>
 

@@ -1,7 +1,7 @@
 #include "dialogs/CdlgAbout.h"
 
 #include "app/Application.h"
-#include "dialogs/Drawing.h"
+#include "dialogs/framework/Drawing.h"
 #include "res/Product.h"
 #include "res/resource.h"
 

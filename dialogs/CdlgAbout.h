@@ -1,8 +1,8 @@
 // The About box: product name and version on a white background.
 #pragma once
 
-#include "dialogs/CqrDialog.h"
-#include "dialogs/Gdi.h"
+#include "dialogs/framework/CqrDialog.h"
+#include "dialogs/framework/Gdi.h"
 
 class CdlgAbout : public CqrDialog {
 public:

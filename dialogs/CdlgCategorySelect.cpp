@@ -1,7 +1,7 @@
 #include "dialogs/CdlgCategorySelect.h"
 
-#include "app/Wide.h"
 #include "model/Category.h"
+#include "platform/Wide.h"
 #include "res/resource.h"
 
 CdlgCategorySelect::CdlgCategorySelect(CCategories* categoryList, int initialId)

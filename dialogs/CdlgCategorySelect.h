@@ -2,7 +2,7 @@
 // category and the buttons Edit, Delete, New and Close.
 #pragma once
 
-#include "dialogs/CqrDialog.h"
+#include "dialogs/framework/CqrDialog.h"
 
 class CCategories;
 class CCategory;

@@ -1,6 +1,6 @@
 #include "dialogs/CdlgColourPickCustom.h"
 
-#include "dialogs/Gdi.h"
+#include "dialogs/framework/Gdi.h"
 #include "res/resource.h"
 
 #include <commctrl.h>

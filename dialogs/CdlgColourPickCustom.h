@@ -2,7 +2,7 @@
 // and a live preview, opened over the palette's Custom button.
 #pragma once
 
-#include "dialogs/CqrDialog.h"
+#include "dialogs/framework/CqrDialog.h"
 
 #include <windows.h>
 

@@ -2,7 +2,7 @@
 
 #include "app/Application.h"
 #include "app/Help.h"
-#include "dialogs/Drawing.h"
+#include "dialogs/framework/Drawing.h"
 #include "res/resource.h"
 
 CdlgGetStarted::CdlgGetStarted() : CqrDialog(IDD_GET_STARTED, nullptr) {}

@@ -1,7 +1,7 @@
 // Greets the user of a new database and offers the introduction in the help.
 #pragma once
 
-#include "dialogs/CqrDialog.h"
+#include "dialogs/framework/CqrDialog.h"
 
 class CdlgGetStarted : public CqrDialog {
 public:

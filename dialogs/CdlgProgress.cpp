@@ -1,6 +1,6 @@
 #include "dialogs/CdlgProgress.h"
 
-#include "dialogs/Messages.h"
+#include "dialogs/framework/Messages.h"
 #include "res/resource.h"
 
 #include <commctrl.h>

@@ -5,7 +5,7 @@
 // while it runs every window of the program repaints.
 #pragma once
 
-#include "dialogs/CqrDialog.h"
+#include "dialogs/framework/CqrDialog.h"
 
 #include <cstdint>
 

@@ -3,7 +3,7 @@
 // a database of an earlier version.
 #pragma once
 
-#include "dialogs/CqrDialog.h"
+#include "dialogs/framework/CqrDialog.h"
 
 class CdlgFirstRunNotice : public CqrDialog {
 public:

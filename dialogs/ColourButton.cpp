@@ -1,6 +1,6 @@
 #include "dialogs/ColourButton.h"
 
-#include "dialogs/Gdi.h"
+#include "dialogs/framework/Gdi.h"
 
 #include <algorithm>
 

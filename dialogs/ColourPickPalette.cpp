@@ -1,9 +1,9 @@
 #include "dialogs/ColourPickPalette.h"
 
 #include "dialogs/CdlgColourPickCustom.h"
-#include "dialogs/Gdi.h"
+#include "dialogs/framework/CWindow.h"
+#include "dialogs/framework/Gdi.h"
 #include "res/resource.h"
-#include "views/CWindow.h"
 
 #include <commctrl.h>
 

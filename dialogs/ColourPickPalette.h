@@ -4,7 +4,7 @@
 // while a button has the focus, only selects it.
 #pragma once
 
-#include "dialogs/CqrDialog.h"
+#include "dialogs/framework/CqrDialog.h"
 
 #include <windows.h>
 

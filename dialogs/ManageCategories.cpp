@@ -1,13 +1,13 @@
 #include "dialogs/ManageCategories.h"
 
 #include "app/Application.h"
-#include "app/Wide.h"
 #include "dialogs/CDlgCatEdit.h"
 #include "dialogs/CdlgCategorySelect.h"
-#include "dialogs/Messages.h"
+#include "dialogs/framework/Messages.h"
 #include "model/Category.h"
 #include "model/Record.h"
-#include "model/StringTable.h"
+#include "model/base/StringTable.h"
+#include "platform/Wide.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 // tells the user.
 #pragma once
 
-#include "model/CString.h"
+#include "model/base/CString.h"
 
 #include <cstdint>
 #include <functional>

@@ -3,8 +3,8 @@
 #include "exchange/TextFile.h"
 #include "model/Category.h"
 #include "model/Record.h"
-#include "model/StringTable.h"
-#include "model/TextFormat.h"
+#include "model/base/StringTable.h"
+#include "model/base/TextFormat.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
 #include "exchange/TextFile.h"
 
-#include "model/CString.h"
-#include "model/StringTable.h"
+#include "model/base/CString.h"
+#include "model/base/StringTable.h"
 
 #include <cstring>
 #include <memory>

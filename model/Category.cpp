@@ -1,9 +1,9 @@
 #include "model/Category.h"
 
-#include "model/CString.h"
 #include "model/Record.h"
 #include "model/Stored.h"
-#include "model/StringTable.h"
+#include "model/base/CString.h"
+#include "model/base/StringTable.h"
 #include "platform/Platform.h"
 #include "storage/CxFile.h"
 

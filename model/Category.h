@@ -2,7 +2,7 @@
 // and whether their records are protected by the master password.
 #pragma once
 
-#include "model/DList.h"
+#include "model/base/DList.h"
 
 #include <cstdint>
 

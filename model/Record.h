@@ -4,8 +4,8 @@
 // master password is set.
 #pragma once
 
-#include "model/CString.h"
-#include "model/DList.h"
+#include "model/base/CString.h"
+#include "model/base/DList.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 #include "security/Cipher.h"
 
-#include "model/CString.h"
+#include "model/base/CString.h"
 #include "platform/Platform.h"
 #include "storage/Settings.h"
 

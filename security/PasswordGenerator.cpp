@@ -1,6 +1,6 @@
 #include "security/PasswordGenerator.h"
 
-#include "model/StringTable.h"
+#include "model/base/StringTable.h"
 #include "platform/Platform.h"
 
 int32_t NextPasswordRandom(uint16_t n) {

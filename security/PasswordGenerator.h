@@ -4,7 +4,7 @@
 // source; nothing is seeded, so no output follows from the time of day.
 #pragma once
 
-#include "model/CString.h"
+#include "model/base/CString.h"
 
 #include <cstdint>
 

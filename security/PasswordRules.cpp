@@ -1,6 +1,6 @@
 #include "security/PasswordRules.h"
 
-#include "model/CString.h"
+#include "model/base/CString.h"
 
 #include <string_view>
 

@@ -4,7 +4,7 @@
 // command reaches the program's categories and records through it.
 #pragma once
 
-#include "dialogs/Gdi.h"
+#include "dialogs/framework/Gdi.h"
 #include "model/Category.h"
 #include "model/Record.h"
 

@@ -3,8 +3,8 @@
 // fields can be clickable hyperlinks.
 #pragma once
 
-#include "dialogs/Gdi.h"
-#include "views/CWindow.h"
+#include "dialogs/framework/CWindow.h"
+#include "dialogs/framework/Gdi.h"
 
 #include <windows.h>
 

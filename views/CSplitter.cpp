@@ -1,7 +1,7 @@
 #include "views/CSplitter.h"
 
 #include "app/Application.h"
-#include "dialogs/Gdi.h"
+#include "dialogs/framework/Gdi.h"
 #include "res/resource.h"
 #include "views/ViewLogic.h"
 

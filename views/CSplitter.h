@@ -2,8 +2,8 @@
 // shows an inverted bar; the main window's layout applies where it ended.
 #pragma once
 
-#include "dialogs/Gdi.h"
-#include "views/CWindow.h"
+#include "dialogs/framework/CWindow.h"
+#include "dialogs/framework/Gdi.h"
 
 #include <windows.h>
 

@@ -3,10 +3,10 @@
 // what counts as a web address. Kept free of Win32 so they are tested natively.
 #pragma once
 
-#include "model/CString.h"
+#include "dialogs/framework/Layout.h"
 #include "model/Record.h"
+#include "model/base/CString.h"
 #include "platform/Platform.h"
-#include "views/Layout.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "views/Layout.h"
+#include "dialogs/framework/Layout.h"
 
 #include <gtest/gtest.h>
 

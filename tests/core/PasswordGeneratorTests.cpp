@@ -1,4 +1,4 @@
-#include "model/StringTable.h"
+#include "model/base/StringTable.h"
 #include "security/PasswordGenerator.h"
 
 #include <gtest/gtest.h>

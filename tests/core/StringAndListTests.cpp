@@ -1,6 +1,6 @@
-#include "model/CString.h"
+#include "model/base/CString.h"
 #include "model/Category.h"
-#include "model/DList.h"
+#include "model/base/DList.h"
 #include "platform/Platform.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The Categories and Preferences commands end to end: the program runs with a
 // data folder of its own, the test works its dialogs as a user would and
 // then reads what the database file holds.
-#include "app/Wide.h"
+#include "platform/Wide.h"
 #include "model/Category.h"
 #include "model/Record.h"
 #include "security/Cipher.h"

@@ -1,7 +1,7 @@
 // Import and Export of Quorrel.exe end to end: the commands through the
 // common file dialogs, their messages, and what the files and the database
 // hold afterwards, compared with what quorrel-cli makes of the same input.
-#include "app/Wide.h"
+#include "platform/Wide.h"
 #include "model/Category.h"
 #include "model/Database.h"
 #include "model/Record.h"

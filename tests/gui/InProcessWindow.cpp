@@ -2,7 +2,7 @@
 
 #include "app/Application.h"
 #include "app/MainWindow.h"
-#include "app/Wide.h"
+#include "platform/Wide.h"
 #include "views/CRecList.h"
 #include "views/CRecView.h"
 #include "views/CSplitter.h"

@@ -1,8 +1,8 @@
 // Quorrel.exe end to end: each test starts the program with a data folder of
 // its own, works its windows from this process and checks the database file.
-#include "app/Wide.h"
+#include "platform/Wide.h"
 #include "model/Database.h"
-#include "model/StringTable.h"
+#include "model/base/StringTable.h"
 #include "storage/CxFile.h"
 #include "storage/Settings.h"
 #include "tests/gui/Driver.h"

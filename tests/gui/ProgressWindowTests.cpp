@@ -3,7 +3,7 @@
 // that offers it.
 #include "app/Application.h"
 #include "dialogs/CdlgProgress.h"
-#include "model/StringTable.h"
+#include "model/base/StringTable.h"
 #include "res/resource.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // the New, Edit and Delete commands, the keys of the record list, and the
 // inactivity lock ending an open record dialog. Each test checks what the
 // windows show and what the database file holds afterwards.
-#include "app/Wide.h"
+#include "platform/Wide.h"
 #include "model/Database.h"
 #include "res/resource.h"
 #include "tests/gui/Driver.h"

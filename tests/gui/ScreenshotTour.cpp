@@ -1,7 +1,7 @@
 // Walks through the program's windows and saves a picture of each, so that
 // anyone can look at what a user sees. Run by tools/screenshots.sh inside a
 // Wine virtual desktop; writes BMP files into the folder given as argument.
-#include "app/Wide.h"
+#include "platform/Wide.h"
 #include "model/Database.h"
 #include "storage/CxFile.h"
 #include "tests/gui/Driver.h"

@@ -5,9 +5,9 @@
 // offer what the user expects.
 #include "app/Application.h"
 #include "app/MainWindow.h"
-#include "app/Wide.h"
-#include "dialogs/CqrDialog.h"
-#include "model/DataFolder.h"
+#include "platform/Wide.h"
+#include "dialogs/framework/CqrDialog.h"
+#include "model/win32/DataFolder.h"
 #include "model/Database.h"
 #include "res/resource.h"
 #include "security/Cipher.h"

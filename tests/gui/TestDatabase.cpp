@@ -1,6 +1,6 @@
 #include "tests/gui/TestDatabase.h"
 
-#include "app/Wide.h"
+#include "platform/Wide.h"
 #include "model/Database.h"
 #include "model/Protection.h"
 #include "security/Cipher.h"

@@ -1,6 +1,6 @@
 #include "tools/cli/Database.h"
 
-#include "model/CString.h"
+#include "model/base/CString.h"
 #include "platform/Platform.h"
 
 #include <cstdio>

@@ -2,7 +2,7 @@
 // program's Import and Export commands exchange them.
 #include "exchange/Exchange.h"
 #include "exchange/TextFile.h"
-#include "model/StringTable.h"
+#include "model/base/StringTable.h"
 #include "platform/Platform.h"
 #include "security/Cipher.h"
 #include "tools/cli/Cli.h"

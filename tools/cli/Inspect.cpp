@@ -1,6 +1,6 @@
 // init, dump, check and list: making and looking into a database.
-#include "model/CString.h"
 #include "model/Stored.h"
+#include "model/base/CString.h"
 #include "platform/Platform.h"
 #include "security/Cipher.h"
 #include "tools/cli/Cli.h"

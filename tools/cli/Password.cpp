@@ -1,8 +1,8 @@
 // passwd and gen: the master password, as the Change Password dialog checks
 // and the password command applies it, and the password generator.
 #include "model/Protection.h"
-#include "model/StringTable.h"
-#include "model/TextFormat.h"
+#include "model/base/StringTable.h"
+#include "model/base/TextFormat.h"
 #include "security/Cipher.h"
 #include "security/PasswordGenerator.h"
 #include "security/PasswordRules.h"

@@ -3,7 +3,7 @@
 // would see them).
 #pragma once
 
-#include "model/CString.h"
+#include "model/base/CString.h"
 #include "tools/cli/Cli.h"
 
 #include <map>

@@ -1,7 +1,7 @@
-#include "dialogs/CqrDialog.h"
+#include "dialogs/framework/CqrDialog.h"
 
 #include "app/Application.h"
-#include "views/Layout.h"
+#include "dialogs/framework/Layout.h"
 
 const wchar_t* CurrentHelpTopic = nullptr;
 HWND RecordEditDialogHandle = nullptr;

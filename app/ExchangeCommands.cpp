@@ -1,13 +1,13 @@
-#include "exchange/ExchangeCommands.h"
+#include "app/ExchangeCommands.h"
 
 #include "app/Application.h"
-#include "app/Wide.h"
 #include "dialogs/CdlgProgress.h"
-#include "dialogs/Messages.h"
+#include "dialogs/framework/Messages.h"
 #include "exchange/Exchange.h"
 #include "exchange/TextFile.h"
-#include "model/DataFolder.h"
-#include "model/StringTable.h"
+#include "model/base/StringTable.h"
+#include "model/win32/DataFolder.h"
+#include "platform/Wide.h"
 #include "security/Cipher.h"
 #include "storage/Settings.h"
 

@@ -1,4 +1,4 @@
-#include "model/StringTable.h"
+#include "model/base/StringTable.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "model/DList.h"
+#include "model/base/DList.h"
 
 void CDList::Append(CDListNode* node) {
     if (!node) return;

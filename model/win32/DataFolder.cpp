@@ -1,7 +1,7 @@
-#include "model/DataFolder.h"
+#include "model/win32/DataFolder.h"
 
 #include "model/Database.h"
-#include "model/DefaultIcons.h"
+#include "model/win32/DefaultIcons.h"
 #include "res/resource.h"
 
 #include <shlobj.h>

@@ -1,4 +1,4 @@
-#include "security/SecretText.h"
+#include "security/dialogs/SecretText.h"
 
 #include "platform/Platform.h"
 

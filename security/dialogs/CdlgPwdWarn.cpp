@@ -1,7 +1,7 @@
 #include "app/Application.h"
-#include "dialogs/Drawing.h"
+#include "dialogs/framework/Drawing.h"
 #include "res/resource.h"
-#include "security/PasswordDialogs.h"
+#include "security/dialogs/PasswordDialogs.h"
 #include "storage/Settings.h"
 
 CdlgPwdWarn::CdlgPwdWarn() : CqrDialog(IDD_NO_PASSWORD, L"Passwords.html") {}

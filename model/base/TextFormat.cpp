@@ -1,4 +1,4 @@
-#include "model/TextFormat.h"
+#include "model/base/TextFormat.h"
 
 #include <string>
 

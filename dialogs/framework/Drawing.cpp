@@ -1,7 +1,7 @@
-#include "dialogs/Drawing.h"
+#include "dialogs/framework/Drawing.h"
 
-#include "dialogs/CqrDialog.h"
-#include "dialogs/Gdi.h"
+#include "dialogs/framework/CqrDialog.h"
+#include "dialogs/framework/Gdi.h"
 
 #include <algorithm>
 #include <string>

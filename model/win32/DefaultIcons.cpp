@@ -1,7 +1,7 @@
-#include "model/DefaultIcons.h"
+#include "model/win32/DefaultIcons.h"
 
-#include "app/Wide.h"
-#include "model/StringTable.h"
+#include "model/base/StringTable.h"
+#include "platform/Wide.h"
 
 #include <windows.h>
 

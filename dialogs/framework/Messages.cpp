@@ -1,10 +1,10 @@
-#include "dialogs/Messages.h"
+#include "dialogs/framework/Messages.h"
 
 #include "app/Application.h"
-#include "dialogs/CqrDialog.h"
-#include "views/Layout.h"
+#include "dialogs/framework/CqrDialog.h"
+#include "dialogs/framework/Layout.h"
 
-#include "model/StringTable.h"
+#include "model/base/StringTable.h"
 #include "platform/Platform.h"
 
 #include <cstdarg>

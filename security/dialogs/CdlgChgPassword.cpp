@@ -1,11 +1,11 @@
 #include "app/Application.h"
-#include "app/Wide.h"
-#include "dialogs/Messages.h"
-#include "model/StringTable.h"
+#include "dialogs/framework/Messages.h"
+#include "model/base/StringTable.h"
+#include "platform/Wide.h"
 #include "res/resource.h"
 #include "security/Cipher.h"
-#include "security/PasswordDialogs.h"
-#include "security/SecretText.h"
+#include "security/dialogs/PasswordDialogs.h"
+#include "security/dialogs/SecretText.h"
 #include "storage/Settings.h"
 
 namespace {

@@ -3,7 +3,7 @@
 // shown while no password is set.
 #pragma once
 
-#include "dialogs/CqrDialog.h"
+#include "dialogs/framework/CqrDialog.h"
 #include "security/PasswordRules.h"
 
 #include <string>

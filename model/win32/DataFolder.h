@@ -2,7 +2,7 @@
 // and the category icon bitmaps, and the program's own folder (for help).
 #pragma once
 
-#include "model/DList.h"
+#include "model/base/DList.h"
 
 #include <windows.h>
 

@@ -5,7 +5,7 @@
 // lock finds an open record edit dialog.
 #pragma once
 
-#include "dialogs/Gdi.h"
+#include "dialogs/framework/Gdi.h"
 
 #include <windows.h>
 

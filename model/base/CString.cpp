@@ -1,4 +1,4 @@
-#include "model/CString.h"
+#include "model/base/CString.h"
 
 #include "platform/Platform.h"
 

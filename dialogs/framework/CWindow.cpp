@@ -1,4 +1,4 @@
-#include "views/CWindow.h"
+#include "dialogs/framework/CWindow.h"
 
 #include <commctrl.h>
 

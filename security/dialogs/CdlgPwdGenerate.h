@@ -3,8 +3,8 @@
 // the password shown.
 #pragma once
 
-#include "dialogs/CqrDialog.h"
-#include "model/CString.h"
+#include "dialogs/framework/CqrDialog.h"
+#include "model/base/CString.h"
 
 class CdlgPwdGenerate : public CqrDialog {
 public:

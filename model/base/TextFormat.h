@@ -2,7 +2,7 @@
 // takes the next argument, already as text; "%%" stands for a percent sign.
 #pragma once
 
-#include "model/CString.h"
+#include "model/base/CString.h"
 
 #include <cstdint>
 #include <initializer_list>

@@ -1,4 +1,4 @@
-#include "views/Layout.h"
+#include "dialogs/framework/Layout.h"
 
 #include <algorithm>
 int SplitterX(int lastWindowLeft, int windowLeft, int splitterX, int dragOffset, int clientWidth) {

@@ -1,9 +1,9 @@
-#include "security/CdlgPwdGenerate.h"
+#include "security/dialogs/CdlgPwdGenerate.h"
 
-#include "app/Wide.h"
-#include "dialogs/Drawing.h"
-#include "dialogs/Messages.h"
-#include "model/StringTable.h"
+#include "dialogs/framework/Drawing.h"
+#include "dialogs/framework/Messages.h"
+#include "model/base/StringTable.h"
+#include "platform/Wide.h"
 #include "res/resource.h"
 #include "security/PasswordGenerator.h"
 
