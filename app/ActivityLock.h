@@ -1,14 +1,30 @@
-// The inactivity lock: thread-local mouse and keyboard hooks restart timer 1
+// The inactivity lock: thread-local mouse and keyboard hooks restart a timer
 // of the main window; when it fires, the data locks.
 #pragma once
 
 #include <windows.h>
 
-void InstallActivityHooks();
-void RemoveActivityHooks();
-void RestartLockTimer(HWND mainWindow);
-void OnLockTimer();
-// Locks as the inactivity timer does: a copied value leaves the clipboard,
-// an open record edit dialog is cancelled, the data locks and the list shows
-// it masked. Also for the session lock and suspend.
-void LockNow();
+class ActivityLock {
+public:
+    ActivityLock(HWND window, UINT_PTR timerId);
+    ActivityLock(const ActivityLock&) = delete;
+    ActivityLock& operator=(const ActivityLock&) = delete;
+    // Removes the hooks and the timer.
+    ~ActivityLock();
+
+    // Starts the timer afresh with the preferences' minutes, while the data
+    // is unlocked and the preference asks for a lock; stops it otherwise.
+    void Restart();
+
+private:
+    static LRESULT CALLBACK MouseHook(int code, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK KeyboardHook(int code, WPARAM wParam, LPARAM lParam);
+
+    // The hooks get no context of their own: they reach the one lock through this.
+    inline static ActivityLock* installed = nullptr;
+
+    HWND window;
+    UINT_PTR timerId;
+    HHOOK mouseHook = nullptr;
+    HHOOK keyboardHook = nullptr;
+};

@@ -4,13 +4,11 @@
 #include "app/StartUp.h"
 #include "app/WindowPlacement.h"
 #include "dialogs/framework/Gdi.h"
+#include "dialogs/framework/Resources.h"
 #include "model/win32/DataFolder.h"
 #include "res/Product.h"
 #include "storage/CxFile.h"
 #include "storage/Settings.h"
-#include "views/CRecList.h"
-
-Application theApp;
 
 namespace {
 
@@ -30,34 +28,34 @@ void ActivateRunningCopy(HWND other) {
     }
 }
 
-void ReleaseEverything() {
+void ReleaseEverything(Application& app) {
     if (theSettings) theSettings->SaveSettings();
-    theApp.database.Close();
-    theApp.dataFolder.reset();
+    app.database.Close();
+    app.dataFolder.reset();
 }
 
-bool CreateMainWindow(int showCommand) {
+bool CreateMainWindow(Application& app, int showCommand) {
     WindowRectangle r = ComputeInitialWindowRect(*theSettings);
-    HWND hwnd = mainWindow.Create(theApp.instance, kWindowTitle, r.x, r.y, r.width, r.height);
+    HWND hwnd = app.mainWindow.Create(kWindowTitle, r.x, r.y, r.width, r.height);
     if (!hwnd) return false;
     ShowWindow(hwnd, showCommand);
     UpdateWindow(hwnd);
     return true;
 }
 
-int RunMessageLoop() {
+int RunMessageLoop(MainWindowState& mainWindow) {
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (TranslateMainWindowKeys(message)) continue;
+        if (mainWindow.TranslateKeys(message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
     return static_cast<int>(message.wParam);
 }
 
-void ShutDown() {
-    theApp.database.categories.SaveDirtyCategories(theApp.database.file);
-    ReleaseEverything();
+void ShutDown(Application& app) {
+    app.database.categories.SaveDirtyCategories(app.database.file);
+    ReleaseEverything(app);
 }
 
 }  // namespace
@@ -69,18 +67,20 @@ int RunQuorrel(HINSTANCE instance, int showCommand) {
     Mutex previousMutex(CreateMutexW(nullptr, FALSE, kPreviousMutexName));
     if (previousMutex) WaitForSingleObject(previousMutex.Get(), 2000);
 
+    Application app;
     bool running = false;
     if (HWND other = FindWindowW(kMainWindowClass, nullptr)) {
         ActivateRunningCopy(other);
     } else {
         HCURSOR previousCursor = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-        theApp.instance = theApp.resources = instance;
-        running = OpenDatabase();
+        app.instance = app.resources = instance;
+        SetResourceModule(app.resources);
+        running = OpenDatabase(app);
         SetCursor(previousCursor);
         if (running) {
-            WaitForFirstRunNotice();
-            running = CreateMainWindow(showCommand);
-            if (!running) ReleaseEverything();
+            WaitForFirstRunNotice(app);
+            running = CreateMainWindow(app, showCommand);
+            if (!running) ReleaseEverything(app);
         }
     }
 
@@ -88,7 +88,7 @@ int RunQuorrel(HINSTANCE instance, int showCommand) {
     blockMutex.Reset();
     if (!running) return 0;
 
-    int exitCode = RunMessageLoop();
-    ShutDown();
+    int exitCode = RunMessageLoop(app.mainWindow);
+    ShutDown(app);
     return exitCode;
 }

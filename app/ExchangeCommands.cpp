@@ -1,15 +1,17 @@
 #include "app/ExchangeCommands.h"
 
-#include "app/Application.h"
+#include "app/MainWindow.h"
 #include "dialogs/CdlgProgress.h"
 #include "dialogs/framework/Messages.h"
 #include "exchange/Exchange.h"
 #include "exchange/TextFile.h"
+#include "model/Database.h"
 #include "model/base/StringTable.h"
 #include "model/win32/DataFolder.h"
 #include "platform/Wide.h"
 #include "security/Cipher.h"
 #include "storage/Settings.h"
+#include "views/CRecList.h"
 
 #include <cderr.h>
 #include <commdlg.h>
@@ -38,8 +40,8 @@ bool ChooseFile(HWND owner, bool forSaving, UINT captionId, wchar_t (&path)[MAX_
     return false;
 }
 
-const char16_t* FirstIconName() {
-    const CIcon* icon = theApp.dataFolder ? theApp.dataFolder->icons.First() : nullptr;
+const char16_t* FirstIconName(const CIconList* icons) {
+    const CIcon* icon = icons ? icons->First() : nullptr;
     return icon ? U(icon->name) : nullptr;
 }
 
@@ -59,16 +61,15 @@ void ShowImportProblem(HWND owner, const ExchangeResult& result, const wchar_t* 
     }
 }
 
-}  // namespace
-
-bool ImportCommand(HWND mainWindow, CxFile& file, CCategories& categories, CRecords& records) {
+// True when records were added.
+bool Import(HWND mainWindow, CDatabase& database, const CIconList* icons) {
     if (LockedWithPassword()) {
         ShowMessage(mainWindow, IDS_IMPORT, IDS_IMPORT_LOCKED, kErrorBox);
         return false;
     }
     wchar_t path[MAX_PATH];
     if (!ChooseFile(mainWindow, false, IDS_IMPORT, path)) return false;
-    ImportTarget target{file, categories, records, FirstIconName()};
+    ImportTarget target{database.file, database.categories, database.records, FirstIconName(icons)};
     ExchangeResult result;
     {
         // The import is one transaction: Cancel rolls the whole of it back.
@@ -78,7 +79,7 @@ bool ImportCommand(HWND mainWindow, CxFile& file, CCategories& categories, CReco
     }
     if (result.error == ExchangeResult::kStopped) return false;  // the user's Cancel: nothing was added
     if (result.error == ExchangeResult::kWriteFailed) {
-        ShowWriteFailure(mainWindow, theApp.dataFolder->databasePath, file.IoError());
+        ShowWriteFailure(mainWindow, database);
         return false;
     }
     if (result.error != ExchangeResult::kNone) {
@@ -90,7 +91,18 @@ bool ImportCommand(HWND mainWindow, CxFile& file, CCategories& categories, CReco
     return result.count >= 1;
 }
 
-void ExportCommand(HWND mainWindow, const CCategories& categories, const CRecords& records) {
+}  // namespace
+
+void ImportRecords(MainWindowState& window) {
+    if (!Import(window.hwnd, window.Database(), window.Icons())) return;
+    window.FillCategoryFilter();
+    window.List().SetFilter(-1);
+}
+
+void ExportRecords(MainWindowState& window) {
+    HWND mainWindow = window.hwnd;
+    const CCategories& categories = window.Database().categories;
+    const CRecords& records = window.Database().records;
     if (LockedWithPassword() && ShowMessage(mainWindow, IDS_EXPORT, IDS_EXPORT_LOCKED, kQuestionBox) != IDYES) return;
     wchar_t chosen[MAX_PATH];
     if (!ChooseFile(mainWindow, true, IDS_EXPORT, chosen)) return;

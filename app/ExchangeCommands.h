@@ -3,12 +3,7 @@
 // import and export of the core.
 #pragma once
 
-#include <windows.h>
+class MainWindowState;
 
-class CxFile;
-class CCategories;
-class CRecords;
-
-// True when records were added and the views must be rebuilt.
-bool ImportCommand(HWND mainWindow, CxFile& file, CCategories& categories, CRecords& records);
-void ExportCommand(HWND mainWindow, const CCategories& categories, const CRecords& records);
+void ImportRecords(MainWindowState& window);
+void ExportRecords(MainWindowState& window);

@@ -1,8 +1,5 @@
 #include "app/Help.h"
 
-#include "app/Application.h"
-#include "model/win32/DataFolder.h"
-
 #include <windows.h>
 
 #include <string>
@@ -83,9 +80,9 @@ HWND CallViewer(HWND caller, const wchar_t* address) {
 
 }  // namespace
 
-void ShowHelp(const wchar_t* topic) {
+void ShowHelp(const wchar_t* programFolder, const wchar_t* topic) {
     std::wstring address = L"mk:@MSITStore:";
-    if (theApp.dataFolder) address += theApp.dataFolder->programFolder;
+    if (programFolder) address += programFolder;
     address += L"Quorrel.chm::/";
     address += topic ? topic : L"Introduction.html";
     CallViewer(GetDesktopWindow(), address.c_str());

@@ -9,13 +9,15 @@
 #include "app/WindowPlacement.h"
 #include "dialogs/CdlgGetStarted.h"
 #include "dialogs/framework/CqrDialog.h"
-#include "dialogs/framework/Gdi.h"
 #include "dialogs/framework/Layout.h"
 #include "dialogs/framework/Messages.h"
+#include "model/Database.h"
 #include "model/base/StringTable.h"
+#include "model/win32/DataFolder.h"
 #include "res/resource.h"
 #include "security/Cipher.h"
-#include "security/dialogs/PasswordDialogs.h"
+#include "security/dialogs/CdlgPassword.h"
+#include "security/dialogs/CdlgPwdWarn.h"
 #include "storage/Settings.h"
 #include "views/CRecList.h"
 #include "views/CRecView.h"
@@ -23,270 +25,25 @@
 
 #include <commctrl.h>
 
-#include <string>
-
-MainWindowState mainWindow;
-
 namespace {
 
-constexpr int kFilterTop = 8;
-constexpr int kFilterIndex = 5;  // the toolbar separator that holds the filter box
-constexpr int kAllCategories = 1000;
+// Rebuilding the list with redrawing off shows the user one repaint.
+class RedrawOff {
+public:
+    explicit RedrawOff(HWND listWindow) : list(listWindow) {
+        if (list) SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    }
+    RedrawOff(const RedrawOff&) = delete;
+    RedrawOff& operator=(const RedrawOff&) = delete;
+    ~RedrawOff() {
+        if (!list) return;
+        SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(list, nullptr, TRUE);
+    }
 
-// The toolbar from left to right: commands (their pictures come from the
-// command table), separators (0) and the separator that holds the filter box.
-constexpr int kToolbarLayout[] = {
-    0, IDM_LOCK, 0, IDM_SYNCHRONIZE, 0, IDM_FILTER_PLACEHOLDER, 0, IDM_NEW_RECORD, IDM_EDIT_RECORD, IDM_DELETE_RECORD,
+private:
+    HWND list;
 };
-
-bool Locked() { return theSettings && theSettings->locked != 0; }
-
-HWND FilterBox() { return mainWindow.hwndToolbar ? GetDlgItem(mainWindow.hwndToolbar, IDC_FILTER) : nullptr; }
-
-int WindowHeight(HWND window) {
-    RECT r;
-    return window && GetWindowRect(window, &r) ? r.bottom - r.top : 0;
-}
-
-int ToolbarHeight() {
-    if (!mainWindow.hwndToolbar) return 0;
-    SendMessageW(mainWindow.hwndToolbar, TB_AUTOSIZE, 0, 0);
-    return WindowHeight(mainWindow.hwndToolbar);
-}
-
-int StatusHeight() {
-    if (!mainWindow.hwndStatus) return 0;
-    SendMessageW(mainWindow.hwndStatus, WM_SIZE, 0, 0);
-    return WindowHeight(mainWindow.hwndStatus);
-}
-
-HIMAGELIST LoadToolbarImages(int bitmapId) {
-    Bitmap strip(static_cast<HBITMAP>(LoadImageW(theApp.resources, MAKEINTRESOURCEW(bitmapId), IMAGE_BITMAP, 0, 0,
-                                                 LR_CREATEDIBSECTION | LR_LOADTRANSPARENT | LR_LOADMAP3DCOLORS)));
-    HIMAGELIST images = ImageList_Create(28, 29, ILC_COLOR8, 5, 0);
-    if (images && strip) ImageList_Add(images, strip.Get(), nullptr);
-    return images;
-}
-
-void CreateToolbar(HWND hwnd) {
-    HWND toolbar = CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr, WS_CHILD | WS_BORDER | TBSTYLE_TOOLTIPS, 0, 0, 0, 0,
-                                   hwnd, reinterpret_cast<HMENU>(IDC_TOOLBAR), theApp.instance, nullptr);
-    mainWindow.hwndToolbar = toolbar;
-    if (!toolbar) return;
-    SendMessageW(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    // The toolbar does not free its image lists; the main window does.
-    mainWindow.toolbarImages.Reset(LoadToolbarImages(IDB_TOOLBAR));
-    mainWindow.toolbarDisabledImages.Reset(LoadToolbarImages(IDB_TOOLBAR_DISABLED));
-    SendMessageW(toolbar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(mainWindow.toolbarImages.Get()));
-    SendMessageW(toolbar, TB_SETDISABLEDIMAGELIST, 0, reinterpret_cast<LPARAM>(mainWindow.toolbarDisabledImages.Get()));
-    for (int id : kToolbarLayout) {
-        const CommandRow* command = FindCommand(id);
-        bool isButton = command && command->image >= 0;
-        TBBUTTON button = {};
-        button.iBitmap = isButton ? command->image : 0;
-        button.idCommand = id;
-        button.fsState = TBSTATE_ENABLED;
-        button.fsStyle = isButton ? BTNS_BUTTON : BTNS_SEP;
-        SendMessageW(toolbar, TB_ADDBUTTONSW, 1, reinterpret_cast<LPARAM>(&button));
-    }
-
-    RECT placeholder = {};
-    SendMessageW(toolbar, TB_GETITEMRECT, kFilterIndex, reinterpret_cast<LPARAM>(&placeholder));
-    mainWindow.comboLeft = placeholder.right;
-
-    int width = 176, dropHeight = 160;
-    if (WindowDC dc(toolbar); dc.Get()) {
-        Selection font(dc.Get(), GetStockObject(DEFAULT_GUI_FONT));
-        TEXTMETRICW metrics;
-        if (GetTextMetricsW(dc.Get(), &metrics)) {
-            width = 22 * metrics.tmAveCharWidth;
-            dropHeight = 10 * metrics.tmHeight;
-        }
-    }
-    mainWindow.comboWidth = width + GetSystemMetrics(SM_CXVSCROLL);
-    TBBUTTONINFOW info = {};
-    info.cbSize = sizeof info;
-    info.dwMask = TBIF_SIZE;
-    info.cx = static_cast<WORD>(mainWindow.comboWidth);
-    SendMessageW(toolbar, TB_SETBUTTONINFOW, IDM_FILTER_PLACEHOLDER, reinterpret_cast<LPARAM>(&info));
-
-    HWND filter = CreateWindowExW(0, WC_COMBOBOXW, nullptr,
-                                  WS_CHILD | WS_VSCROLL | WS_BORDER | WS_TABSTOP | CBS_DROPDOWNLIST | CBS_HASSTRINGS,
-                                  mainWindow.comboLeft, kFilterTop, width, dropHeight, toolbar,
-                                  reinterpret_cast<HMENU>(IDC_FILTER), theApp.instance, nullptr);
-    SendMessageW(filter, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
-    SendMessageW(toolbar, TB_AUTOSIZE, 0, 0);
-    ShowWindow(toolbar, SW_SHOW);
-    ShowWindow(filter, SW_SHOW);
-}
-
-LRESULT OnCreate(HWND hwnd) {
-    CurrentHelpTopic = nullptr;
-    mainWindow.accelerators = LoadAcceleratorsW(theApp.resources, MAKEINTRESOURCEW(IDA_MAIN));
-    CreateToolbar(hwnd);
-    mainWindow.hwndStatus = CreateWindowExW(0, STATUSCLASSNAMEW, nullptr, WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0,
-                                            0, 0, hwnd, reinterpret_cast<HMENU>(IDC_STATUS), theApp.instance, nullptr);
-    int toolbarHeight = ToolbarHeight();
-    RECT client;
-    GetClientRect(hwnd, &client);
-    int paneHeight = client.bottom - toolbarHeight - StatusHeight();
-
-    mainWindow.recordList = std::make_unique<CRecList>(theApp.database);
-    mainWindow.recordList->Create(hwnd);
-    mainWindow.recordView = std::make_unique<CRecView>();
-    mainWindow.recordView->Create(hwnd);
-    mainWindow.splitter = std::make_unique<CSplitter>();
-    mainWindow.splitter->Create(hwnd);
-
-    mainWindow.splitterX = theSettings->desktop.splitterPosition;
-    GetWindowRect(hwnd, &mainWindow.lastWindowRect);
-    if (mainWindow.splitter->hwnd) {
-        SetWindowPos(mainWindow.splitter->hwnd, nullptr, mainWindow.splitterX, toolbarHeight - 1, kSplitterWidth,
-                     paneHeight + 1, SWP_NOZORDER | SWP_SHOWWINDOW);
-    }
-    mainWindow.isMoving = false;
-    FillCategoryFilter();
-    InstallActivityHooks();
-    RegisterSessionLock(hwnd);
-    PostMessageW(hwnd, UM_POSTCREATE, 0, 0);
-    return 0;
-}
-
-void OnPostCreate(HWND hwnd) {
-    UpdateLockState();
-    mainWindow.recordList->Refresh();
-    if (theApp.isFirstRun) {
-        GreetNewUser(hwnd);
-    }
-    if (HasPassword()) {
-        if (theSettings->Active().promptPasswordOnOpen) {
-            AskForPassword(hwnd, 0, true);
-            if (Locked()) {
-                PostMessageW(hwnd, WM_CLOSE, 0, 0);
-                return;
-            }
-            mainWindow.recordList->Refresh();
-            RestartLockTimer(hwnd);
-        }
-    } else if (!theApp.isFirstRun) {
-        ShowNoPasswordWarning(hwnd);
-    }
-}
-
-void OnSize(HWND hwnd) {
-    mainWindow.isMoving = false;
-    SaveWindowPlacement(*theSettings, hwnd, false);
-    if (IsIconic(hwnd)) return;
-
-    int toolbarHeight = ToolbarHeight();
-    int statusHeight = StatusHeight();
-    RECT client;
-    GetClientRect(hwnd, &client);
-    int paneHeight = client.bottom - toolbarHeight - statusHeight;
-    int clientWidth = client.right - client.left;
-
-    RECT window;
-    GetWindowRect(hwnd, &window);
-    int x = kDefaultSplitterX;
-    if (mainWindow.splitter && mainWindow.splitter->hwnd) {
-        x = SplitterX(mainWindow.lastWindowRect.left, window.left, mainWindow.splitterX,
-                      mainWindow.splitter->dragOffset, clientWidth);
-        SetWindowPos(mainWindow.splitter->hwnd, nullptr, x, toolbarHeight - 1, kSplitterWidth, paneHeight + 1,
-                     SWP_NOZORDER);
-        mainWindow.splitterX = x;
-        theSettings->desktop.splitterPosition = x;
-    }
-    mainWindow.lastWindowRect = window;
-
-    if (mainWindow.recordList && mainWindow.recordList->hwndList) {
-        MoveWindow(mainWindow.recordList->hwndList, 0, toolbarHeight - 1, x, paneHeight + 1, FALSE);
-        InvalidateRect(mainWindow.recordList->hwndList, nullptr, FALSE);
-    }
-    if (mainWindow.recordView && mainWindow.recordView->hwnd) {
-        MoveWindow(mainWindow.recordView->hwnd, x + kSplitterWidth, toolbarHeight - 1, clientWidth - x - kSplitterWidth,
-                   paneHeight + 1, FALSE);
-        InvalidateRect(mainWindow.recordView->hwnd, nullptr, FALSE);
-    }
-    if (mainWindow.hwndToolbar) {
-        TBBUTTONINFOW info = {};
-        info.cbSize = sizeof info;
-        info.dwMask = TBIF_SIZE;
-        info.cx = static_cast<WORD>(
-            FilterSeparatorWidth(mainWindow.comboLeft, mainWindow.comboWidth, x, GetSystemMetrics(SM_CXVSCROLL)));
-        SendMessageW(mainWindow.hwndToolbar, TB_SETBUTTONINFOW, IDM_FILTER_PLACEHOLDER,
-                     reinterpret_cast<LPARAM>(&info));
-    }
-}
-
-void OnMove(HWND hwnd) {
-    if (!mainWindow.isMoving) return;
-    GetWindowRect(hwnd, &mainWindow.lastWindowRect);
-    mainWindow.isMoving = false;
-    SaveWindowPlacement(*theSettings, hwnd, false);
-}
-
-void OnFilterChanged() {
-    HWND filter = FilterBox();
-    LRESULT selected = SendMessageW(filter, CB_GETCURSEL, 0, 0);
-    if (selected == CB_ERR) return;
-    LRESULT data = SendMessageW(filter, CB_GETITEMDATA, static_cast<WPARAM>(selected), 0);
-    if (data == CB_ERR) return;
-    mainWindow.recordList->SetFilter(data > 999 ? -1 : static_cast<int>(data));
-}
-
-// The focus comes back to where it was (the list at first) when the window is
-// active again, after a dialog or another program: by default the frame
-// itself would take it, and the list's keys would reach nothing.
-bool OnActivate(HWND hwnd, WPARAM wParam) {
-    HWND focus = GetFocus();
-    if (LOWORD(wParam) == WA_INACTIVE) {
-        if (focus && IsChild(hwnd, focus)) mainWindow.focusBeforeDeactivate = focus;
-        return false;
-    }
-    if (HIWORD(wParam)) return false;  // minimised
-    HWND target = mainWindow.focusBeforeDeactivate;
-    if (!target || !IsWindow(target) || !IsChild(hwnd, target) || !IsWindowVisible(target))
-        target = mainWindow.recordList ? mainWindow.recordList->hwndList : nullptr;
-    if (!target) return false;
-    SetFocus(target);
-    return true;
-}
-
-void OnMenuSelect(WPARAM wParam, LPARAM lParam) {
-    HWND status = mainWindow.hwndStatus;
-    UINT flags = HIWORD(wParam);
-    if (flags == 0xFFFF && lParam == 0) {
-        SendMessageW(status, SB_SIMPLE, FALSE, 0);
-        return;
-    }
-    int text = 0;
-    if (!(flags & (MF_SYSMENU | MF_POPUP | MF_SEPARATOR))) {
-        text = MenuHelpText(LOWORD(wParam));
-    }
-    CResString help;
-    if (text) help.Load(text);
-    SendMessageW(status, SB_SIMPLE, TRUE, 0);
-    SendMessageW(status, SB_SETTEXTW, 255 | SBT_NOBORDERS, reinterpret_cast<LPARAM>(help.Text()));
-}
-
-LRESULT OnToolTip(NMTTDISPINFOW* request) {
-    // The text must outlive this handler: the tool tip reads it afterwards.
-    static wchar_t text[201];
-    int id = ToolTipText(static_cast<int>(request->hdr.idFrom));
-    text[0] = 0;
-    if (id) LoadStringW(theApp.resources, static_cast<UINT>(id), text, 201);
-    request->lpszText = text;
-    return 0;
-}
-
-LRESULT OnNotify(HWND hwnd, WPARAM wParam, LPARAM lParam) {
-    auto* header = reinterpret_cast<NMHDR*>(lParam);
-    if (header->idFrom == IDC_RECORD_LIST && mainWindow.recordList) {
-        return mainWindow.recordList->OnNotify(hwnd, wParam, lParam);
-    }
-    if (header->code == TTN_GETDISPINFOW) return OnToolTip(reinterpret_cast<NMTTDISPINFOW*>(lParam));
-    return DefWindowProcW(hwnd, WM_NOTIFY, wParam, lParam);
-}
 
 void SetMenuText(HMENU menu, int command, int textId) {
     CResString text(static_cast<UINT>(textId));
@@ -297,19 +54,179 @@ void SetMenuText(HMENU menu, int command, int textId) {
     SetMenuItemInfoW(menu, static_cast<UINT>(command), FALSE, &item);
 }
 
+}  // namespace
+
+MainWindowState::MainWindowState(Application& application) : app(application) {}
+
+MainWindowState::~MainWindowState() = default;
+
+HWND MainWindowState::Create(const wchar_t* title, int x, int y, int width, int height) {
+    INITCOMMONCONTROLSEX controls = {};
+    controls.dwSize = sizeof controls;
+    controls.dwICC = ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES;
+    InitCommonControlsEx(&controls);
+    WNDCLASSEXW windowClass = {};
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.hInstance = app.instance;
+    windowClass.hIcon = LoadIconW(app.resources, MAKEINTRESOURCEW(IDI_QUORREL));
+    windowClass.hIconSm =
+        static_cast<HICON>(LoadImageW(app.resources, MAKEINTRESOURCEW(IDI_QUORREL), IMAGE_ICON, 16, 16, 0));
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    windowClass.lpszMenuName = MAKEINTRESOURCEW(IDM_MAIN);
+    windowClass.lpszClassName = kMainWindowClass;
+    if (!RegisterWindowClass(windowClass)) return nullptr;
+    return CreateWindowAs(0, kMainWindowClass, title, WS_OVERLAPPEDWINDOW, x, y, width, height, nullptr, nullptr,
+                          app.instance);
+}
+
+CDatabase& MainWindowState::Database() { return app.database; }
+
+const CIconList* MainWindowState::Icons() const { return app.dataFolder ? &app.dataFolder->icons : nullptr; }
+
+bool MainWindowState::IsLocked() const { return theSettings && theSettings->locked != 0; }
+
+// ---- the lock -------------------------------------------------------------
+
+void MainWindowState::LockData() {
+    if (theSettings) theSettings->locked = 1;
+    WipeKey();
+    if (clipboard) clipboard->Clear();
+}
+
+void MainWindowState::LockNow() {
+    if (clipboard) clipboard->Clear();
+    if (!theSettings || IsLocked()) return;
+    CqrDialog::CancelDialogsThatCloseOnLock();
+    LockData();
+    if (recordList) recordList->Refresh();
+}
+
+bool MainWindowState::UnlockData(HWND owner, int promptId, bool exitOnFailure) {
+    bool wasLocked = IsLocked();
+    if (!AskForPassword(owner, promptId, exitOnFailure)) return false;
+    if (wasLocked && !IsLocked()) ShowUnlocked();
+    return true;
+}
+
+bool MainWindowState::Unlock(HWND owner, int promptId) { return UnlockData(owner, promptId, false); }
+
+// Every view shows the values in clear again, the selection where it was,
+// and the inactivity timer counts from now.
+void MainWindowState::ShowUnlocked() {
+    RestartLockTimer();
+    UpdateLockState();
+    if (recordList && recordList->hwndList) InvalidateRect(recordList->hwndList, nullptr, FALSE);
+    if (recordView) recordView->Show(selectedRecord);
+}
+
+void MainWindowState::RestartLockTimer() {
+    if (activityLock) activityLock->Restart();
+}
+
+void MainWindowState::UpdateLockState() {
+    bool locked = IsLocked();
+    toolbar.ShowLocked(locked);
+    UpdateCommandStates();
+    if (HMENU menu = hwnd ? GetMenu(hwnd) : nullptr) {
+        SetMenuText(menu, IDM_LOCK, locked ? IDS_MENU_UNLOCK : IDS_MENU_LOCK);
+        SetMenuText(menu, IDM_PASSWORD, HasPassword() ? IDS_MENU_CHANGE_PASSWORD : IDS_MENU_ADD_PASSWORD);
+        DrawMenuBar(hwnd);
+    }
+    UpdateRecordCount();
+}
+
+void MainWindowState::UpdateCommandStates() {
+    HMENU menu = hwnd ? GetMenu(hwnd) : nullptr;
+    for (const CommandRow& row : CommandTable()) {
+        bool enable = row.needs == CommandNeeds::Selection  ? selectedRecord != nullptr
+                      : row.needs == CommandNeeds::Password ? HasPassword()
+                                                            : true;
+        if (row.image >= 0) toolbar.Enable(row.id, enable);
+        if (menu) EnableMenuItem(menu, static_cast<UINT>(row.id), MF_BYCOMMAND | (enable ? MF_ENABLED : MF_GRAYED));
+    }
+}
+
+bool MainWindowState::CopySecret(HWND owner, const wchar_t* text) { return clipboard && clipboard->Copy(owner, text); }
+
+// ---- the views ------------------------------------------------------------
+
+void MainWindowState::OnSelectionChanged(CRecord* record) {
+    selectedRecord = record;
+    UpdateCommandStates();
+    if (recordView) recordView->Show(record);
+}
+
+void MainWindowState::OnListRebuilt() { UpdateLockState(); }
+
+void MainWindowState::RunCommand(int id) {
+    const CommandRow* row = FindCommand(id);
+    if (row && row->run) row->run(*this);
+}
+
+void MainWindowState::OnSplitterMoved() { OnSize(); }
+
+void MainWindowState::RebuildList() {
+    RedrawOff redraw(recordList->hwndList);
+    recordList->Refresh();
+}
+
+void MainWindowState::ShowCategory(int categoryId) {
+    toolbar.SelectFilter(categoryId);
+    RedrawOff redraw(recordList->hwndList);
+    recordList->SetFilter(categoryId);
+}
+
+void MainWindowState::FillCategoryFilter() {
+    if (recordList) toolbar.FillFilter(recordList->categories);
+}
+
+void MainWindowState::ShowHelp(const wchar_t* topic) {
+    ::ShowHelp(app.dataFolder ? app.dataFolder->programFolder : nullptr, topic);
+}
+
+void MainWindowState::ShowStatusText(const wchar_t* text) {
+    if (!text[0]) {
+        UpdateRecordCount();
+    } else if (hwndStatus) {
+        SendMessageW(hwndStatus, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text));
+    }
+}
+
+void MainWindowState::UpdateRecordCount() {
+    if (!hwndStatus || !recordList || !recordList->hwndList) return;
+    auto rows = static_cast<int>(SendMessageW(recordList->hwndList, LVM_GETITEMCOUNT, 0, 0));
+    CResString format(rows == 1 ? IDS_RECORD_COUNT_ONE : IDS_RECORD_COUNT_MANY);
+    wchar_t text[64];
+    wsprintfW(text, format.Text(), rows);
+    SendMessageW(hwndStatus, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text));
+}
+
+// ---- keys and focus -------------------------------------------------------
+
+bool MainWindowState::TranslateKeys(MSG& message) {
+    if (!hwnd || (message.hwnd != hwnd && !IsChild(hwnd, message.hwnd))) return false;
+    bool plain = GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0;
+    if (message.message == WM_KEYDOWN && plain && (message.wParam == VK_TAB || message.wParam == VK_F6)) {
+        MoveFocusBetweenPanes(GetKeyState(VK_SHIFT) < 0);
+        return true;
+    }
+    return accelerators && TranslateAcceleratorW(hwnd, accelerators, &message);
+}
+
 // The pane takes the focus in its first box, when it shows a record.
-HWND PaneFocusTarget() {
-    if (!mainWindow.recordView) return nullptr;
-    for (HWND box : mainWindow.recordView->values) {
+HWND MainWindowState::PaneFocusTarget() const {
+    if (!recordView) return nullptr;
+    for (HWND box : recordView->values) {
         if (box && IsWindowVisible(box)) return box;
     }
     return nullptr;
 }
 
-void MoveFocusBetweenPanes(bool backwards) {
-    HWND list = mainWindow.recordList ? mainWindow.recordList->hwndList : nullptr;
-    HWND pane = mainWindow.recordView ? mainWindow.recordView->hwnd : nullptr;
-    HWND areas[] = {FilterBox(), list, pane};
+void MainWindowState::MoveFocusBetweenPanes(bool backwards) {
+    HWND list = recordList ? recordList->hwndList : nullptr;
+    HWND pane = recordView ? recordView->hwnd : nullptr;
+    HWND areas[] = {toolbar.FilterBox(), list, pane};
     constexpr int kAreas = 3;
     HWND focus = GetFocus();
     int current = 1;  // from anywhere else, as if from the list
@@ -326,115 +243,207 @@ void MoveFocusBetweenPanes(bool backwards) {
     }
 }
 
-}  // namespace
-
-void UpdateRecordCount() {
-    if (!mainWindow.hwndStatus || !mainWindow.recordList || !mainWindow.recordList->hwndList) return;
-    auto rows = static_cast<int>(SendMessageW(mainWindow.recordList->hwndList, LVM_GETITEMCOUNT, 0, 0));
-    CResString format(rows == 1 ? IDS_RECORD_COUNT_ONE : IDS_RECORD_COUNT_MANY);
-    wchar_t text[64];
-    wsprintfW(text, format.Text(), rows);
-    SendMessageW(mainWindow.hwndStatus, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text));
-}
-
-bool TranslateMainWindowKeys(MSG& message) {
-    HWND main = mainWindow.hwnd;
-    if (!main || (message.hwnd != main && !IsChild(main, message.hwnd))) return false;
-    bool plain = GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0;
-    if (message.message == WM_KEYDOWN && plain && (message.wParam == VK_TAB || message.wParam == VK_F6)) {
-        MoveFocusBetweenPanes(GetKeyState(VK_SHIFT) < 0);
-        return true;
+// The focus comes back to where it was (the list at first) when the window is
+// active again, after a dialog or another program: by default the frame
+// itself would take it, and the list's keys would reach nothing.
+bool MainWindowState::OnActivate(WPARAM wParam) {
+    HWND focus = GetFocus();
+    if (LOWORD(wParam) == WA_INACTIVE) {
+        if (focus && IsChild(hwnd, focus)) focusBeforeDeactivate = focus;
+        return false;
     }
-    return mainWindow.accelerators && TranslateAcceleratorW(main, mainWindow.accelerators, &message);
+    if (HIWORD(wParam)) return false;  // minimised
+    HWND target = focusBeforeDeactivate;
+    if (!target || !IsWindow(target) || !IsChild(hwnd, target) || !IsWindowVisible(target))
+        target = recordList ? recordList->hwndList : nullptr;
+    if (!target) return false;
+    SetFocus(target);
+    return true;
 }
 
-void UpdateLockState() {
-    bool locked = Locked();
-    bool hasPassword = HasPassword();
-    if (HWND toolbar = mainWindow.hwndToolbar) {
-        SendMessageW(toolbar, TB_CHANGEBITMAP, IDM_LOCK, locked ? TOOLBAR_IMAGE_LOCKED : TOOLBAR_IMAGE_UNLOCKED);
+// ---- creation and layout ---------------------------------------------------
+
+int MainWindowState::StatusHeight() const {
+    if (!hwndStatus) return 0;
+    SendMessageW(hwndStatus, WM_SIZE, 0, 0);
+    RECT r;
+    return GetWindowRect(hwndStatus, &r) ? r.bottom - r.top : 0;
+}
+
+LRESULT MainWindowState::OnCreate() {
+    CurrentHelpTopic = nullptr;
+    accelerators = LoadAcceleratorsW(app.resources, MAKEINTRESOURCEW(IDA_MAIN));
+    toolbar.Create(hwnd, app.resources);
+    hwndStatus = CreateWindowExW(0, STATUSCLASSNAMEW, nullptr, WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, hwnd,
+                                 reinterpret_cast<HMENU>(IDC_STATUS), app.resources, nullptr);
+    int toolbarHeight = toolbar.Height();
+    RECT client;
+    GetClientRect(hwnd, &client);
+    int paneHeight = client.bottom - toolbarHeight - StatusHeight();
+
+    recordList = std::make_unique<CRecList>(app.database, app.resources, *this);
+    recordList->Create(hwnd);
+    recordView = std::make_unique<CRecView>(app.database, app.resources, *this);
+    recordView->Create(hwnd);
+    splitter = std::make_unique<CSplitter>(app.resources, *this);
+    splitter->Create(hwnd);
+
+    splitterX = theSettings->desktop.splitterPosition;
+    GetWindowRect(hwnd, &lastWindowRect);
+    if (splitter->hwnd) {
+        SetWindowPos(splitter->hwnd, nullptr, splitterX, toolbarHeight - 1, kSplitterWidth, paneHeight + 1,
+                     SWP_NOZORDER | SWP_SHOWWINDOW);
     }
-    UpdateCommandStates();
-    HWND main = mainWindow.hwnd;
-    if (HMENU menu = main ? GetMenu(main) : nullptr) {
-        SetMenuText(menu, IDM_LOCK, locked ? IDS_MENU_UNLOCK : IDS_MENU_LOCK);
-        SetMenuText(menu, IDM_PASSWORD, hasPassword ? IDS_MENU_CHANGE_PASSWORD : IDS_MENU_ADD_PASSWORD);
-        DrawMenuBar(main);
+    isMoving = false;
+    FillCategoryFilter();
+    activityLock = std::make_unique<ActivityLock>(hwnd, kLockTimerId);
+    clipboard = std::make_unique<SecretClipboard>(hwnd, kClipboardTimerId,
+                                                  [this](const wchar_t* text) { ShowStatusText(text); });
+    RegisterSessionLock(hwnd);
+    PostMessageW(hwnd, UM_POSTCREATE, 0, 0);
+    return 0;
+}
+
+// The start-up checks, once the window shows: the greeting of a new
+// database, the password prompt the preferences ask for, or the warning
+// that no password is set.
+void MainWindowState::OnPostCreate() {
+    UpdateLockState();
+    recordList->Refresh();
+    if (app.isFirstRun && CdlgGetStarted().Run(hwnd) == IDOK) ShowHelp(nullptr);
+    if (HasPassword()) {
+        if (theSettings->Active().promptPasswordOnOpen) {
+            if (!UnlockData(hwnd, 0, true) || IsLocked()) {
+                PostMessageW(hwnd, WM_CLOSE, 0, 0);
+                return;
+            }
+            recordList->Refresh();
+        }
+    } else if (!app.isFirstRun) {
+        ShowNoPasswordWarning(hwnd, *theSettings);
     }
-    UpdateRecordCount();
 }
 
-void FillCategoryFilter() {
-    HWND filter = FilterBox();
-    if (!filter || !mainWindow.recordList) return;
-    SendMessageW(filter, CB_RESETCONTENT, 0, 0);
-    LRESULT all = SendMessageW(filter, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"All"));
-    SendMessageW(filter, CB_SETITEMDATA, static_cast<WPARAM>(all), kAllCategories);
-    for (CCategory* category : Nodes<CCategory>(mainWindow.recordList->categories)) {
-        LRESULT item = SendMessageW(filter, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(category->name));
-        if (item >= 0) SendMessageW(filter, CB_SETITEMDATA, static_cast<WPARAM>(item), category->id);
+void MainWindowState::OnSize() {
+    isMoving = false;
+    SaveWindowPlacement(*theSettings, hwnd, false);
+    if (IsIconic(hwnd)) return;
+
+    int toolbarHeight = toolbar.Height();
+    int statusHeight = StatusHeight();
+    RECT client;
+    GetClientRect(hwnd, &client);
+    int paneHeight = client.bottom - toolbarHeight - statusHeight;
+    int clientWidth = client.right - client.left;
+
+    RECT window;
+    GetWindowRect(hwnd, &window);
+    int x = kDefaultSplitterX;
+    if (splitter && splitter->hwnd) {
+        x = SplitterX(lastWindowRect.left, window.left, splitterX, splitter->dragOffset, clientWidth);
+        SetWindowPos(splitter->hwnd, nullptr, x, toolbarHeight - 1, kSplitterWidth, paneHeight + 1, SWP_NOZORDER);
+        splitterX = x;
+        theSettings->desktop.splitterPosition = x;
     }
-    SendMessageW(filter, CB_SETCURSEL, 0, 0);
+    lastWindowRect = window;
+
+    if (recordList && recordList->hwndList) {
+        MoveWindow(recordList->hwndList, 0, toolbarHeight - 1, x, paneHeight + 1, FALSE);
+        InvalidateRect(recordList->hwndList, nullptr, FALSE);
+    }
+    if (recordView && recordView->hwnd) {
+        MoveWindow(recordView->hwnd, x + kSplitterWidth, toolbarHeight - 1, clientWidth - x - kSplitterWidth,
+                   paneHeight + 1, FALSE);
+        InvalidateRect(recordView->hwnd, nullptr, FALSE);
+    }
+    toolbar.FollowSplitter(x);
 }
 
-MainWindowState::MainWindowState() = default;
-MainWindowState::~MainWindowState() = default;
-
-bool MainWindowState::Register(HINSTANCE instance) {
-    INITCOMMONCONTROLSEX controls = {};
-    controls.dwSize = sizeof controls;
-    controls.dwICC = ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES;
-    InitCommonControlsEx(&controls);
-    WNDCLASSEXW windowClass = {};
-    windowClass.style = CS_HREDRAW | CS_VREDRAW;
-    windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconW(theApp.resources, MAKEINTRESOURCEW(IDI_QUORREL));
-    windowClass.hIconSm =
-        static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_QUORREL), IMAGE_ICON, 16, 16, 0));
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    windowClass.lpszMenuName = MAKEINTRESOURCEW(IDM_MAIN);
-    windowClass.lpszClassName = kMainWindowClass;
-    return RegisterWindowClass(windowClass);
+void MainWindowState::OnMove() {
+    if (!isMoving) return;
+    GetWindowRect(hwnd, &lastWindowRect);
+    isMoving = false;
+    SaveWindowPlacement(*theSettings, hwnd, false);
 }
 
-HWND MainWindowState::Create(HINSTANCE instance, const wchar_t* title, int x, int y, int width, int height) {
-    if (!Register(instance)) return nullptr;
-    return CreateWindowAs(0, kMainWindowClass, title, WS_OVERLAPPEDWINDOW, x, y, width, height, nullptr, nullptr,
-                          instance);
+void MainWindowState::OnFilterChanged() {
+    int chosen = toolbar.ChosenFilter();
+    if (chosen != MainToolbar::kNoChoice) recordList->SetFilter(chosen);
+}
+
+void MainWindowState::OnMenuSelect(WPARAM wParam, LPARAM lParam) {
+    UINT flags = HIWORD(wParam);
+    if (flags == 0xFFFF && lParam == 0) {
+        SendMessageW(hwndStatus, SB_SIMPLE, FALSE, 0);
+        return;
+    }
+    int text = 0;
+    if (!(flags & (MF_SYSMENU | MF_POPUP | MF_SEPARATOR))) text = MenuHelpText(LOWORD(wParam), IsLocked());
+    CResString help;
+    if (text) help.Load(static_cast<UINT>(text));
+    SendMessageW(hwndStatus, SB_SIMPLE, TRUE, 0);
+    SendMessageW(hwndStatus, SB_SETTEXTW, 255 | SBT_NOBORDERS, reinterpret_cast<LPARAM>(help.Text()));
+}
+
+LRESULT MainWindowState::OnNotify(WPARAM wParam, LPARAM lParam) {
+    auto* header = reinterpret_cast<NMHDR*>(lParam);
+    if (header->idFrom == IDC_RECORD_LIST && recordList) {
+        recordList->OnNotify(*header);
+    } else if (header->code == TTN_GETDISPINFOW) {
+        // The text must outlive this handler: the tool tip reads it afterwards.
+        static wchar_t text[201];
+        auto* request = reinterpret_cast<NMTTDISPINFOW*>(lParam);
+        int id = ToolTipText(static_cast<int>(request->hdr.idFrom), IsLocked());
+        text[0] = 0;
+        if (id) LoadStringW(app.resources, static_cast<UINT>(id), text, 201);
+        request->lpszText = text;
+        return 0;
+    }
+    return DefWindowProcW(hwnd, WM_NOTIFY, wParam, lParam);
+}
+
+void MainWindowState::OnDestroy() {
+    activityLock.reset();
+    UnregisterSessionLock(hwnd);
+    // Neither a copied value nor the key outlives the window.
+    if (clipboard) clipboard->Clear();
+    clipboard.reset();
+    WipeKey();
+    PostQuitMessage(0);
 }
 
 LRESULT MainWindowState::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_CREATE: return OnCreate(hwnd);
-        case UM_POSTCREATE: OnPostCreate(hwnd); return 0;
-        case WM_SIZE: OnSize(hwnd); return 0;
+        case WM_CREATE: return OnCreate();
+        case UM_POSTCREATE: OnPostCreate(); return 0;
+        case WM_SIZE: OnSize(); return 0;
         case WM_MOVING: isMoving = true; return 0;
-        case WM_MOVE: OnMove(hwnd); return 0;
-        case WM_GETMINMAXINFO: {
-            auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-            info->ptMinTrackSize = {167, 180};
-            return 0;
-        }
-        case WM_COMMAND: {
-            int id = LOWORD(wParam);
-            if (id == IDC_FILTER) {
+        case WM_MOVE: OnMove(); return 0;
+        case WM_GETMINMAXINFO: reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {167, 180}; return 0;
+        case WM_COMMAND:
+            if (LOWORD(wParam) == IDC_FILTER) {
                 if (HIWORD(wParam) == CBN_SELCHANGE) OnFilterChanged();
                 return 0;
             }
-            if (RunCommand(hwnd, id)) return 0;
+            if (FindCommand(LOWORD(wParam))) {
+                RunCommand(LOWORD(wParam));
+                return 0;
+            }
             break;
-        }
-        case WM_NOTIFY: return OnNotify(hwnd, wParam, lParam);
+        case WM_NOTIFY: return OnNotify(wParam, lParam);
         case WM_MEASUREITEM:
-            if (wParam == IDC_RECORD_LIST && recordList) return recordList->OnMeasureItem(hwnd, wParam, lParam);
+            if (wParam == IDC_RECORD_LIST && recordList &&
+                recordList->OnMeasureItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)))
+                return TRUE;
             break;
         case WM_DRAWITEM:
-            if (wParam == IDC_RECORD_LIST && recordList) return recordList->OnDrawItem(hwnd, wParam, lParam);
+            if (wParam == IDC_RECORD_LIST && recordList &&
+                recordList->OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)))
+                return TRUE;
             break;
         case WM_MENUSELECT: OnMenuSelect(wParam, lParam); return 0;
         case WM_ACTIVATE:
-            if (OnActivate(hwnd, wParam)) return 0;
+            if (OnActivate(wParam)) return 0;
             break;
         case WM_HELP:
             ShowHelp(CurrentHelpTopic);
@@ -442,25 +451,22 @@ LRESULT MainWindowState::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
             return 0;
         case WM_TIMER:
             if (wParam == kLockTimerId) {
-                OnLockTimer();
+                LockNow();
                 return 0;
             }
-            if (wParam == kClipboardTimerId) {
-                OnClipboardTimer();
+            if (wParam == kClipboardTimerId && clipboard) {
+                clipboard->OnTimer();
                 return 0;
             }
             break;
-        case WM_WTSSESSION_CHANGE: OnSessionChange(wParam); return 0;
-        case WM_POWERBROADCAST: OnPowerBroadcast(wParam); return TRUE;
-        case WM_CLOSE: DestroyWindow(hwnd); return 0;
-        case WM_DESTROY:
-            RemoveActivityHooks();
-            UnregisterSessionLock(hwnd);
-            // Neither a copied value nor the key outlives the window.
-            ClearCopiedSecret();
-            WipeKey();
-            PostQuitMessage(0);
+        case WM_WTSSESSION_CHANGE:
+            if (SessionChangeLocks(wParam)) LockNow();
             return 0;
+        case WM_POWERBROADCAST:
+            if (PowerEventLocks(wParam)) LockNow();
+            return TRUE;
+        case WM_CLOSE: DestroyWindow(hwnd); return 0;
+        case WM_DESTROY: OnDestroy(); return 0;
         default: break;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);

@@ -1,18 +1,23 @@
 // The main window: toolbar with the category filter, record list, splitter,
-// record view pane and status bar, and the commands of its menu.
+// record view pane and status bar, the commands of its menu, and the lock.
 #pragma once
 
+#include "app/MainToolbar.h"
 #include "dialogs/framework/CWindow.h"
-#include "dialogs/framework/Gdi.h"
+#include "views/ViewHost.h"
 
 #include <windows.h>
 
 #include <memory>
 
+struct Application;
+class ActivityLock;
+class CDatabase;
 class CRecList;
 class CRecView;
 class CSplitter;
 class CRecord;
+class SecretClipboard;
 
 inline constexpr wchar_t kMainWindowClass[] = L"DPC_QUORREL_WND_CLASS";
 
@@ -23,47 +28,82 @@ enum MainWindowTimer : UINT_PTR {
 };
 
 // The one main window and the state its parts share.
-class MainWindowState : public CWindow {
+class MainWindowState : public CWindow, public ViewHost {
 public:
-    MainWindowState();
+    explicit MainWindowState(Application& application);
     ~MainWindowState() override;
 
-    // Initialises the common controls and registers the window class once.
-    static bool Register(HINSTANCE instance);
     // Creates the main window at the given place; null when it cannot be made.
-    HWND Create(HINSTANCE instance, const wchar_t* title, int x, int y, int width, int height);
+    HWND Create(const wchar_t* title, int x, int y, int width, int height);
+    // The window's keys before they are dispatched: its shortcuts (Ctrl+N,
+    // Ctrl+L), and Tab or F6 (Shift reverses) moving the focus between the
+    // filter box, the record list and the record view pane. True when used.
+    bool TranslateKeys(MSG& message);
 
-    HWND hwndToolbar = nullptr;
+    CDatabase& Database();
+    CRecList& List() { return *recordList; }
+
+    // The lock. IsLocked: protected values read "******". LockData locks at
+    // once; LockNow locks as the inactivity timer does, cancelling the
+    // dialogs that show protected values first.
+    bool IsLocked() const;
+    void LockData();
+    void LockNow();
+    // The one unlock, with the start-up's choice to give up for good.
+    bool UnlockData(HWND owner, int promptId, bool exitOnFailure);
+    void RestartLockTimer();
+    // The padlock, the menu texts, every command's state and the record count.
+    void UpdateLockState();
+
+    // Rebuilds the list (one repaint), which selects its first row.
+    void RebuildList();
+    // Shows one category's records (-1: all), in the filter box and the list.
+    void ShowCategory(int categoryId);
+    // Refills the filter box ("All" and every category).
+    void FillCategoryFilter();
+    void ShowHelp(const wchar_t* topic);
+
+    // Session and ViewHost.
+    bool Unlock(HWND owner, int promptId) override;
+    bool CopySecret(HWND owner, const wchar_t* text) override;
+    void OnSelectionChanged(CRecord* record) override;
+    void OnListRebuilt() override;
+    void RunCommand(int id) override;
+    void OnSplitterMoved() override;
+    const CIconList* Icons() const override;
+
+    Application& app;
+    MainToolbar toolbar;
     HWND hwndStatus = nullptr;
     std::unique_ptr<CRecList> recordList;
     std::unique_ptr<CRecView> recordView;
     std::unique_ptr<CSplitter> splitter;
-    int splitterX = 0;
-    RECT lastWindowRect = {};
-    bool isMoving = false;
-    int comboLeft = 0;
-    int comboWidth = 0;
     CRecord* selectedRecord = nullptr;
-    HHOOK hooks[2] = {};
-    ImageList toolbarImages;
-    ImageList toolbarDisabledImages;
-    HACCEL accelerators = nullptr;  // from the resources; the system frees it
-    HWND focusBeforeDeactivate = nullptr;
 
 private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    LRESULT OnCreate();
+    void OnPostCreate();
+    void OnSize();
+    void OnMove();
+    void OnFilterChanged();
+    bool OnActivate(WPARAM wParam);
+    void OnMenuSelect(WPARAM wParam, LPARAM lParam);
+    LRESULT OnNotify(WPARAM wParam, LPARAM lParam);
+    void OnDestroy();
+    void UpdateCommandStates();
+    void UpdateRecordCount();
+    void ShowStatusText(const wchar_t* text);
+    void ShowUnlocked();
+    void MoveFocusBetweenPanes(bool backwards);
+    HWND PaneFocusTarget() const;
+    int StatusHeight() const;
+
+    std::unique_ptr<ActivityLock> activityLock;
+    std::unique_ptr<SecretClipboard> clipboard;
+    HACCEL accelerators = nullptr;  // from the resources; the system frees it
+    HWND focusBeforeDeactivate = nullptr;
+    int splitterX = 0;
+    RECT lastWindowRect = {};
+    bool isMoving = false;
 };
-
-extern MainWindowState mainWindow;
-
-// Brings the lock button and the File menu in step with the lock state, and
-// every other command's state with it.
-void UpdateLockState();
-// The main window's keys before they are dispatched: its shortcuts (Ctrl+N,
-// Ctrl+L), and Tab or F6 (Shift reverses) moving the focus between the filter
-// box, the record list and the record view pane. True when the key was used.
-bool TranslateMainWindowKeys(MSG& message);
-// Refills the toolbar's category filter box ("All" and every category).
-void FillCategoryFilter();
-// Shows the number of rows in the status bar.
-void UpdateRecordCount();

@@ -1,22 +1,14 @@
 #include "app/SecretClipboard.h"
 
-#include "app/MainWindow.h"
 #include "dialogs/framework/Messages.h"
 #include "model/base/StringTable.h"
 
 #include <commctrl.h>
 
 #include <cstring>
+#include <utility>
 
 namespace {
-
-// What identifies our copy: the clipboard's sequence number right after it
-// was placed. Any later change by anyone moves the number on.
-bool holdsCopy = false;
-DWORD copySequence = 0;
-ULONGLONG clearAt = 0;
-
-bool ClipboardStillOurs() { return holdsCopy && GetClipboardSequenceNumber() == copySequence; }
 
 // Another program may hold the clipboard open for a moment.
 bool OpenClipboardSoon(HWND owner) {
@@ -56,26 +48,30 @@ void EmptyOpenClipboard() {
     EmptyClipboard();
 }
 
-void StopCountdown() {
+}  // namespace
+
+SecretClipboard::SecretClipboard(HWND owner, UINT_PTR timer, std::function<void(const wchar_t*)> status)
+    : window(owner), timerId(timer), showStatus(std::move(status)) {}
+
+bool SecretClipboard::StillOurs() const { return holdsCopy && GetClipboardSequenceNumber() == copySequence; }
+
+void SecretClipboard::StopCountdown() {
     holdsCopy = false;
-    if (mainWindow.hwnd) KillTimer(mainWindow.hwnd, kClipboardTimerId);
-    UpdateRecordCount();
+    KillTimer(window, timerId);
+    showStatus(L"");
 }
 
-void ShowCountdown() {
-    if (!mainWindow.hwndStatus) return;
+void SecretClipboard::ShowCountdown() {
     ULONGLONG now = GetTickCount64();
     int seconds = now >= clearAt ? 0 : static_cast<int>((clearAt - now + 999) / 1000);
     CResString format(seconds == 1 ? IDS_CLIPBOARD_COUNTDOWN_ONE : IDS_CLIPBOARD_COUNTDOWN_MANY);
     wchar_t text[128];
     wsprintfW(text, format.Text(), seconds);
-    SendMessageW(mainWindow.hwndStatus, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text));
+    showStatus(text);
 }
 
-}  // namespace
-
-bool CopySecret(HWND owner, const wchar_t* text) {
-    if (!OpenClipboardSoon(mainWindow.hwnd)) {
+bool SecretClipboard::Copy(HWND owner, const wchar_t* text) {
+    if (!OpenClipboardSoon(window)) {
         ShowMessage(owner, IDS_COPY_CAPTION, IDS_CLIPBOARD_BUSY, kErrorBox);
         return false;
     }
@@ -97,13 +93,13 @@ bool CopySecret(HWND owner, const wchar_t* text) {
     holdsCopy = true;
     copySequence = GetClipboardSequenceNumber();
     clearAt = GetTickCount64() + kClipboardClearSeconds * 1000ULL;
-    SetTimer(mainWindow.hwnd, kClipboardTimerId, 1000, nullptr);
+    SetTimer(window, timerId, 1000, nullptr);
     ShowCountdown();
     return true;
 }
 
-void OnClipboardTimer() {
-    if (!ClipboardStillOurs()) {
+void SecretClipboard::OnTimer() {
+    if (!StillOurs()) {
         StopCountdown();  // someone copied something else: theirs stays
         return;
     }
@@ -111,13 +107,13 @@ void OnClipboardTimer() {
         ShowCountdown();
         return;
     }
-    ClearCopiedSecret();  // when the clipboard is busy, the next tick tries again
+    Clear();  // when the clipboard is busy, the next tick tries again
 }
 
-void ClearCopiedSecret() {
+void SecretClipboard::Clear() {
     if (!holdsCopy) return;
-    if (ClipboardStillOurs()) {
-        if (!OpenClipboardSoon(mainWindow.hwnd)) return;
+    if (StillOurs()) {
+        if (!OpenClipboardSoon(window)) return;
         // Checked again while the clipboard is ours alone.
         if (GetClipboardSequenceNumber() == copySequence) EmptyOpenClipboard();
         CloseClipboard();

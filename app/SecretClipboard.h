@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <functional>
+
 inline constexpr int kClipboardClearSeconds = 12;
 
 // The registered formats set beside the text, each holding a DWORD 0.
@@ -16,11 +18,33 @@ inline constexpr const wchar_t* kClipboardPrivacyFormats[] = {
     L"CanUploadToCloudClipboard",
 };
 
-// Places text on the clipboard with the privacy formats and starts the
-// countdown in the status bar; false (with a message) when the clipboard
-// could not be taken.
-bool CopySecret(HWND owner, const wchar_t* text);
-// The main window's clipboard timer: one tick a second.
-void OnClipboardTimer();
-// Clears the clipboard now when it still holds the copied value.
-void ClearCopiedSecret();
+class SecretClipboard {
+public:
+    // The window that owns the copies and runs the countdown's timer; the
+    // countdown is shown through showStatus, and an empty text ends it.
+    SecretClipboard(HWND window, UINT_PTR timerId, std::function<void(const wchar_t*)> showStatus);
+    SecretClipboard(const SecretClipboard&) = delete;
+    SecretClipboard& operator=(const SecretClipboard&) = delete;
+
+    // Places text on the clipboard with the privacy formats and starts the
+    // countdown; false (with a message) when the clipboard could not be taken.
+    bool Copy(HWND owner, const wchar_t* text);
+    // The countdown's timer: one tick a second.
+    void OnTimer();
+    // Clears the clipboard now when it still holds the copied value.
+    void Clear();
+
+private:
+    bool StillOurs() const;
+    void StopCountdown();
+    void ShowCountdown();
+
+    HWND window;
+    UINT_PTR timerId;
+    std::function<void(const wchar_t*)> showStatus;
+    // What identifies our copy: the clipboard's sequence number right after
+    // it was placed. Any later change by anyone moves the number on.
+    bool holdsCopy = false;
+    DWORD copySequence = 0;
+    ULONGLONG clearAt = 0;
+};

@@ -9,6 +9,6 @@
 void RegisterSessionLock(HWND mainWindow);
 void UnregisterSessionLock(HWND mainWindow);
 
-// WM_WTSSESSION_CHANGE and WM_POWERBROADCAST of the main window.
-void OnSessionChange(WPARAM event);
-void OnPowerBroadcast(WPARAM event);
+// Whether a WM_WTSSESSION_CHANGE or WM_POWERBROADCAST event locks the data.
+bool SessionChangeLocks(WPARAM event);
+bool PowerEventLocks(WPARAM event);

@@ -18,8 +18,6 @@
 
 namespace {
 
-std::unique_ptr<CdlgFirstRunNotice> firstRunNotice;
-
 // The system's text for an error, without the final full stop and line break.
 std::wstring SystemErrorText(DWORD error) {
     wchar_t* text = nullptr;
@@ -48,27 +46,27 @@ std::wstring WhyCannotOpen(const wchar_t* path, DWORD attributes) {
     return SystemErrorText(error);
 }
 
-void ReleaseStartUpObjects() {
-    theApp.database.Close();
-    theApp.dataFolder.reset();
+void ReleaseStartUpObjects(Application& app) {
+    app.database.Close();
+    app.dataFolder.reset();
 }
 
 }  // namespace
 
-bool OpenDatabase() {
-    theApp.dataFolder = std::make_unique<CDataFolder>(theApp.resources);
-    const wchar_t* path = theApp.dataFolder->databasePath;
-    theApp.isFirstRun = false;
-    int opened = path[0] ? theApp.database.Open(U(path), CDatabase::Access::Write) : CxFile::kCannotOpen;
+bool OpenDatabase(Application& app) {
+    app.dataFolder = std::make_unique<CDataFolder>(app.resources);
+    const wchar_t* path = app.dataFolder->databasePath;
+    app.isFirstRun = false;
+    int opened = path[0] ? app.database.Open(U(path), CDatabase::Access::Write) : CxFile::kCannotOpen;
 
     if (opened == CxFile::kOtherFormat) {
         CdlgEarlierVersion(path).Run(nullptr);
-        ReleaseStartUpObjects();
+        ReleaseStartUpObjects(app);
         return false;
     }
     if (opened == CDatabase::kDamaged) {
         // The file is left as it is: the user may still restore it.
-        const std::string& fault = theApp.database.fault;
+        const std::string& fault = app.database.fault;
         std::u16string reason = platform::Utf8ToUtf16(fault.data(), fault.size());
         std::u16string backup = NewestBackup(U(path));
         if (backup.empty()) {
@@ -77,16 +75,16 @@ bool OpenDatabase() {
             ShowLongMessage(nullptr, IDS_STARTUP_CAPTION, IDS_DATABASE_DAMAGED_BACKUP, kErrorBox, path,
                             W(reason.c_str()), W(backup.c_str()));
         }
-        ReleaseStartUpObjects();
+        ReleaseStartUpObjects(app);
         return false;
     }
     if (opened == CDatabase::kFailed || opened == CxFile::kBusy) {
         // A read that failed is never a shorter list, and a file another
         // program is writing is not read half-written.
-        std::string failure = opened == CxFile::kBusy ? "another program is writing it" : theApp.database.ioError;
+        std::string failure = opened == CxFile::kBusy ? "another program is writing it" : app.database.ioError;
         std::u16string reason = platform::Utf8ToUtf16(failure.data(), failure.size());
         ShowLongMessage(nullptr, IDS_STARTUP_CAPTION, IDS_DATABASE_CANNOT_OPEN, kErrorBox, path, W(reason.c_str()));
-        ReleaseStartUpObjects();
+        ReleaseStartUpObjects(app);
         return false;
     }
     if (opened == CxFile::kOpened) {
@@ -109,31 +107,31 @@ bool OpenDatabase() {
             std::wstring reason =
                 attributes == INVALID_FILE_ATTRIBUTES ? SystemErrorText(error) : WhyCannotOpen(path, attributes);
             ShowLongMessage(nullptr, IDS_STARTUP_CAPTION, IDS_DATABASE_CANNOT_OPEN, kErrorBox, path, reason.c_str());
-            ReleaseStartUpObjects();
+            ReleaseStartUpObjects(app);
             return false;
         }
-        theApp.isFirstRun = true;
-        firstRunNotice = std::make_unique<CdlgFirstRunNotice>();
-        firstRunNotice->Open(nullptr);
+        app.isFirstRun = true;
+        app.firstRunNotice = std::make_unique<CdlgFirstRunNotice>();
+        app.firstRunNotice->Open(nullptr);
         // A database that cannot be made would silently drop every change.
-        int created = path[0] ? theApp.database.Create(U(path)) : CxFile::kCannotOpen;
+        int created = path[0] ? app.database.Create(U(path)) : CxFile::kCannotOpen;
         if (created != CxFile::kOpened) {
             std::wstring reason = SystemErrorText(path[0] ? GetLastError() : ERROR_FILENAME_EXCED_RANGE);
             if (created == CDatabase::kFailed) {
-                const std::string& failure = theApp.database.ioError;
+                const std::string& failure = app.database.ioError;
                 reason = W(platform::Utf8ToUtf16(failure.data(), failure.size()).c_str());
             }
-            firstRunNotice.reset();
+            app.firstRunNotice.reset();
             ShowLongMessage(nullptr, IDS_STARTUP_CAPTION, IDS_DATABASE_CANNOT_CREATE, kErrorBox, path, reason.c_str());
-            ReleaseStartUpObjects();
+            ReleaseStartUpObjects(app);
             return false;
         }
     }
     return true;
 }
 
-void WaitForFirstRunNotice() {
-    if (!firstRunNotice) return;
-    firstRunNotice->WaitForOk();
-    firstRunNotice.reset();
+void WaitForFirstRunNotice(Application& app) {
+    if (!app.firstRunNotice) return;
+    app.firstRunNotice->WaitForOk();
+    app.firstRunNotice.reset();
 }

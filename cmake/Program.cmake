@@ -5,6 +5,9 @@ add_library(quorrel_app STATIC
   app/StartUp.cpp
   app/MainWindow.cpp
   app/Commands.cpp
+  app/MainToolbar.cpp
+  app/RecordCommands.cpp
+  app/CategoryCommands.cpp
   app/ActivityLock.cpp
   app/SecretClipboard.cpp
   app/SessionLock.cpp
@@ -21,7 +24,6 @@ add_library(quorrel_app STATIC
   app/ExchangeCommands.cpp
   dialogs/CdlgCategorySelect.cpp
   dialogs/CDlgCatEdit.cpp
-  dialogs/ManageCategories.cpp
   dialogs/CDlgConfig.cpp
   dialogs/ColourButton.cpp
   dialogs/ColourPickPalette.cpp

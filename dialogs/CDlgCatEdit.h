@@ -1,35 +1,42 @@
 // "Edit Category" / "New Category": a category's name, its six field labels,
-// whether its records are protected, and its icon.
+// whether its records are protected, and its icon. OK stores the category;
+// switching the protection rewrites its records.
 #pragma once
 
 #include "dialogs/framework/CqrDialog.h"
 
-class CCategories;
+class CDatabase;
 class CCategory;
 class CIcon;
-class CRecords;
+class CIconList;
+class Session;
 
 // The icon name stored when no icon can be chosen.
 inline constexpr wchar_t DefaultIconName[] = L"icon_aaa";
 
 class CDlgCatEdit : public CqrDialog {
 public:
-    // A null category makes a new one.
-    CDlgCatEdit(CCategories* categoryList, CRecords* recordList, CCategory* edited);
+    // A null category makes a new one; icons may be null (none to choose).
+    CDlgCatEdit(CDatabase& database, const CIconList* icons, Session& session, CCategory* edited);
 
-    INT_PTR OnInitDialog(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
-    int OnCommand(HWND window, int id) override;
-    int OnDrawItem(int id, DRAWITEMSTRUCT* item) override;
-    int OnMeasureItem(int id, MEASUREITEMSTRUCT* item) override;
+    // After IDOK the category stored (the new one for a new category), or
+    // null when no id was left for a new one.
+    CCategory* category;
 
-    CCategories* categories;
-    CCategory* category;  // set to the new category on OK
-    CRecords* records;
-    bool saved = false;
-    CIcon* selectedIcon = nullptr;
+protected:
+    bool OnInitDialog() override;
+    bool Apply() override;
+    bool OnDrawItem(int id, const DRAWITEMSTRUCT& item) override;
+    bool OnMeasureItem(int id, MEASUREITEMSTRUCT& item) override;
 
 private:
     void FillIcons();
-    bool SaveCategory();
     bool NameIsUsable(const wchar_t* name);
+    bool SaveNew(bool protect);
+    void ReadTexts(CCategory& target);
+
+    CDatabase& database;
+    const CIconList* icons;
+    Session& session;
+    CIcon* selectedIcon = nullptr;
 };

@@ -1,10 +1,8 @@
 #include "dialogs/CDlgConfig.h"
 
-#include "app/Application.h"
 #include "dialogs/framework/Messages.h"
-#include "model/win32/DataFolder.h"
+#include "model/Database.h"
 #include "res/resource.h"
-#include "storage/CxFile.h"
 #include "storage/Settings.h"
 
 #include <commctrl.h>
@@ -36,27 +34,24 @@ int SpinPosition(HWND window, int id) { return static_cast<int>(SendDlgItemMessa
 
 }  // namespace
 
-CDlgConfig::CDlgConfig(CCategories* categoryList)
-    : CqrDialog(IDD_PREFERENCES, L"Preferences.html"),
-      categories(categoryList),
-      values(LoadPreferences(*theSettings)) {}
+CDlgConfig::CDlgConfig(CDatabase& open)
+    : CqrDialog(IDD_PREFERENCES, L"Preferences.html"), database(open), values(LoadPreferences(*open.settings)) {}
 
 void CDlgConfig::EnableMinutes(bool enable) {
     for (int id : {IDC_LOCKOUT_MINUTES, IDC_LOCKOUT_MINUTES_SPIN, IDC_LOCKOUT_MINUTES_LABEL})
         EnableWindow(GetDlgItem(hwnd, id), enable);
 }
 
-INT_PTR CDlgConfig::OnInitDialog(HWND window, UINT, WPARAM, LPARAM) {
-    oddColourButton.Attach(window, IDC_ODD_COLOUR, values.oddRowColour);
-    evenColourButton.Attach(window, IDC_EVEN_COLOUR, values.evenRowColour);
-    SetSpin(window, IDC_VISIBLE_COLUMNS_SPIN, 1, 6, values.visibleDataColumns);
+bool CDlgConfig::OnInitDialog() {
+    oddColourButton.Attach(hwnd, IDC_ODD_COLOUR, values.oddRowColour);
+    evenColourButton.Attach(hwnd, IDC_EVEN_COLOUR, values.evenRowColour);
+    SetSpin(hwnd, IDC_VISIBLE_COLUMNS_SPIN, 1, 6, values.visibleDataColumns);
     bool lockout = values.lockoutMinutes > 0;
-    SetSpin(window, IDC_LOCKOUT_MINUTES_SPIN, 1, 99, lockout ? values.lockoutMinutes : kDefaultLockoutMinutes);
-    CheckDlgButton(window, IDC_LOCKOUT_ENABLE, lockout ? BST_CHECKED : BST_UNCHECKED);
+    SetSpin(hwnd, IDC_LOCKOUT_MINUTES_SPIN, 1, 99, lockout ? values.lockoutMinutes : kDefaultLockoutMinutes);
+    CheckDlgButton(hwnd, IDC_LOCKOUT_ENABLE, lockout ? BST_CHECKED : BST_UNCHECKED);
     EnableMinutes(lockout);
-    for (const FlagBox& box : kFlagBoxes)
-        CheckDlgButton(window, box.id, values.*box.flag ? BST_CHECKED : BST_UNCHECKED);
-    return 1;
+    for (const FlagBox& box : kFlagBoxes) CheckDlgButton(hwnd, box.id, values.*box.flag ? BST_CHECKED : BST_UNCHECKED);
+    return true;
 }
 
 void CDlgConfig::ReadControls() {
@@ -65,31 +60,32 @@ void CDlgConfig::ReadControls() {
     for (const FlagBox& box : kFlagBoxes) values.*box.flag = Checked(hwnd, box.id);
 }
 
-int CDlgConfig::OnCommand(HWND window, int id) {
+bool CDlgConfig::OnCommand(int id, int code) {
+    if (code != BN_CLICKED) return false;
     switch (id) {
-        case IDC_LOCKOUT_ENABLE: EnableMinutes(Checked(window, IDC_LOCKOUT_ENABLE)); return 1;
+        case IDC_LOCKOUT_ENABLE: EnableMinutes(Checked(hwnd, IDC_LOCKOUT_ENABLE)); return true;
         case IDC_ODD_COLOUR:
             if (oddColourButton.Pick()) values.oddRowColour = oddColourButton.colour;
-            return 1;
+            return true;
         case IDC_EVEN_COLOUR:
             if (evenColourButton.Pick()) values.evenRowColour = evenColourButton.colour;
-            return 1;
-        case IDOK: ReadControls(); return 0;  // the framework ends the dialog with OK
-        default: return 0;
+            return true;
+        default: return false;
     }
 }
 
-int CDlgConfig::OnDrawItem(int id, DRAWITEMSTRUCT* item) {
-    if (id == IDC_ODD_COLOUR) oddColourButton.Draw(*item);
-    if (id == IDC_EVEN_COLOUR) evenColourButton.Draw(*item);
-    return 1;
+bool CDlgConfig::OnDrawItem(int id, const DRAWITEMSTRUCT& item) {
+    if (id == IDC_ODD_COLOUR) oddColourButton.Draw(item);
+    if (id == IDC_EVEN_COLOUR) evenColourButton.Draw(item);
+    return true;
 }
 
-bool RunPreferences(CDlgConfig& dialog, HWND parent) {
-    if (dialog.Run(parent) != IDOK) return false;
+bool CDlgConfig::Apply() {
+    ReadControls();
     HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-    bool stored = ApplyPreferences(dialog.values, *theSettings, *dialog.categories, theApp.database.file);
+    bool stored = ApplyPreferences(values, *database.settings, database.categories, database.file);
     SetCursor(previous);
-    if (!stored) ShowWriteFailure(parent, theApp.dataFolder->databasePath, theApp.database.file.IoError());
+    // The preferences are in use now, whether or not the file took them.
+    if (!stored) ShowWriteFailure(hwnd, database);
     return true;
 }

@@ -1,8 +1,8 @@
 #include "dialogs/CDlgRecEdit.h"
 
-#include "app/Application.h"
 #include "dialogs/framework/Messages.h"
 #include "model/Category.h"
+#include "model/Database.h"
 #include "model/Record.h"
 #include "model/base/StringTable.h"
 #include "platform/Platform.h"
@@ -10,7 +10,7 @@
 #include "res/resource.h"
 #include "security/Cipher.h"
 #include "security/dialogs/CdlgPwdGenerate.h"
-#include "security/dialogs/PasswordDialogs.h"
+#include "security/dialogs/Session.h"
 #include "storage/CxFile.h"
 #include "storage/Settings.h"
 
@@ -72,41 +72,38 @@ bool HasAnyText(HWND dialog) {
 
 }  // namespace
 
-CDlgRecEdit::CDlgRecEdit(CxFile& recordFile, CCategories& allCategories, CRecords& allRecords, int defaultCategory,
-                         CRecord* edited)
+CDlgRecEdit::CDlgRecEdit(CDatabase& open, Session& running, int defaultCategory, CRecord* edited)
     : CqrDialog(IDD_RECORD_EDIT, L"Records.html"),
-      file(recordFile),
-      categories(&allCategories),
-      records(&allRecords),
       record(edited),
+      database(open),
+      session(running),
       defaultCategoryId(defaultCategory) {
-    cancelledByLock = true;
+    closesOnLock = true;
 }
 
-INT_PTR CDlgRecEdit::OnInitDialog(HWND window, UINT, WPARAM, LPARAM) {
-    SetWindowTextW(window, CResString(record ? IDS_EDIT_RECORD : IDS_NEW_RECORD).Text());
+bool CDlgRecEdit::OnInitDialog() {
+    SetWindowTextW(hwnd, CResString(record ? IDS_EDIT_RECORD : IDS_NEW_RECORD).Text());
     for (int i = 0; i < CRecord::kValueCount; ++i)
-        SendDlgItemMessageW(window, kEdits[i], EM_LIMITTEXT, static_cast<WPARAM>(LimitOf(i)), 0);
+        SendDlgItemMessageW(hwnd, kEdits[i], EM_LIMITTEXT, static_cast<WPARAM>(LimitOf(i)), 0);
     if (record) {
         CString value;
         for (int i = 0; i < CRecord::kValueCount; ++i) {
             record->GetField(i, value);
-            SetDlgItemTextW(window, kEdits[i], W(value.c_str()));
+            SetDlgItemTextW(hwnd, kEdits[i], W(value.c_str()));
         }
     }
     // The category of an existing record is not changed here.
     FillCategoryCombo(record == nullptr);
-    EnableWindow(GetDlgItem(window, IDC_GENERATE), FALSE);
-    return 1;
+    EnableWindow(GetDlgItem(hwnd, IDC_GENERATE), FALSE);
+    return true;
 }
 
 void CDlgRecEdit::FillCategoryCombo(bool enable) {
     HWND combo = GetDlgItem(hwnd, IDC_CATEGORY);
     SendMessageW(combo, CB_RESETCONTENT, 0, 0);
-    currentCategory = categories->First();
     int wanted = record ? record->categoryId : defaultCategoryId;
     CCategory* matched = nullptr;
-    for (CCategory* category : Nodes<CCategory>(*categories)) {
+    for (CCategory* category : Nodes<CCategory>(database.categories)) {
         LRESULT item = SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(category->name)));
         if (item >= 0)
             SendMessageW(combo, CB_SETITEMDATA, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(category));
@@ -115,7 +112,6 @@ void CDlgRecEdit::FillCategoryCombo(bool enable) {
     // The box sorts its entries, so an entry's place is known only at the end.
     LRESULT selection = 0;
     if (matched) {
-        currentCategory = matched;
         auto count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
         for (LRESULT i = 0; i < count; ++i) {
             if (SendMessageW(combo, CB_GETITEMDATA, static_cast<WPARAM>(i), 0) == reinterpret_cast<LRESULT>(matched))
@@ -146,22 +142,32 @@ void CDlgRecEdit::UpdateFieldLabels() {
     }
 }
 
-int CDlgRecEdit::OnSelChange(HWND, HWND, int id) {
-    if (id != IDC_CATEGORY) return 0;
-    UpdateFieldLabels();
-    return 1;
+bool CDlgRecEdit::OnCommand(int id, int code) {
+    if (id == IDC_CATEGORY && code == CBN_SELCHANGE) {
+        UpdateFieldLabels();
+        return true;
+    }
+    if (IsValueEdit(id) && (code == EN_SETFOCUS || code == EN_KILLFOCUS)) {
+        OnValueFocus(GetDlgItem(hwnd, id), code == EN_SETFOCUS);
+        return true;
+    }
+    if (id == IDC_GENERATE && code == BN_CLICKED) {
+        InsertGeneratedPassword();
+        return true;
+    }
+    return false;
 }
 
-int CDlgRecEdit::OnFocusChange(HWND window, int gained, HWND control, int id) {
-    if (!IsValueEdit(id)) return 0;
-    HWND button = GetDlgItem(window, IDC_GENERATE);
+// Generate works on the value edit that had the focus last, at its selection.
+void CDlgRecEdit::OnValueFocus(HWND edit, bool gained) {
+    HWND button = GetDlgItem(hwnd, IDC_GENERATE);
     if (gained) {
-        generateTarget = control;
+        generateTarget = edit;
         EnableWindow(button, TRUE);
-        return 1;
+        return;
     }
     DWORD start = 0, end = 0;
-    SendMessageW(control, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
     generateSelStart = start;
     generateSelEnd = end;
     // Going to the button keeps the target: the button is about to use it.
@@ -169,16 +175,6 @@ int CDlgRecEdit::OnFocusChange(HWND window, int gained, HWND control, int id) {
         generateTarget = nullptr;
         EnableWindow(button, FALSE);
     }
-    return 1;
-}
-
-int CDlgRecEdit::OnCommand(HWND, int id) {
-    if (id == IDC_GENERATE) {
-        InsertGeneratedPassword();
-        return 1;
-    }
-    if (id == IDOK) return SaveRecord() ? 0 : 1;  // 0: the framework ends the dialog with OK
-    return 0;
 }
 
 void CDlgRecEdit::InsertGeneratedPassword() {
@@ -193,47 +189,48 @@ void CDlgRecEdit::InsertGeneratedPassword() {
     }
 }
 
-bool CDlgRecEdit::SaveRecord() {
-    saved = false;
+bool CDlgRecEdit::Apply() {
     if (!HasAnyText(hwnd)) {
         if (ShowMessage(hwnd, IDS_EMPTY_RECORD_CAPTION, IDS_CONFIRM_EMPTY_RECORD, kQuestionBox) != IDYES) return false;
     }
     // The lock may have ended the dialog while the question was open: a
     // record being edited then is not saved.
     if (EndedByLock()) return false;
+    return record ? SaveEdited() : SaveNew();
+}
+
+bool CDlgRecEdit::SaveEdited() {
     EditTexts texts(hwnd);
-
-    if (record) {
-        // Protected values need the key of the master password.
-        if (!record->SetFields(texts.values)) {
-            if (!AskForPassword(hwnd, IDS_UNLOCK_TO_EDIT, false) || !record->SetFields(texts.values)) return false;
-        }
-        if (!record->Save(file, true)) {
-            // The file still holds the record as it was; so does the list again.
-            std::vector<unsigned char> stored;
-            if (file.Find(record->fileKey) && file.ReadEntry(stored))
-                record->Decode(stored.data(), static_cast<int32_t>(stored.size()));
-            ShowWriteFailure(hwnd, theApp.dataFolder->databasePath, file.IoError());
-            return false;  // the dialog stays, with the user's texts
-        }
-        saved = true;
-        return true;
+    // Protected values need the key of the master password.
+    if (!record->SetFields(texts.values)) {
+        if (!session.Unlock(hwnd, IDS_UNLOCK_TO_EDIT) || !record->SetFields(texts.values)) return false;
     }
+    if (!record->Save(database.file, true)) {
+        // The file still holds the record as it was; so does the list again.
+        std::vector<unsigned char> stored;
+        if (database.file.Find(record->fileKey) && database.file.ReadEntry(stored))
+            record->Decode(stored.data(), static_cast<int32_t>(stored.size()));
+        ShowWriteFailure(hwnd, database);
+        return false;  // the dialog stays, with the user's texts
+    }
+    return true;
+}
 
+bool CDlgRecEdit::SaveNew() {
+    EditTexts texts(hwnd);
     CCategory* category = SelectedCategory();
     if (!category) return true;  // no categories at all: nothing to create
     bool protect = category->isProtected && HasPassword();
-    if (protect && theSettings->locked && !AskForPassword(hwnd, IDS_UNLOCK_TO_ADD, false)) return false;
+    if (protect && theSettings->locked && !session.Unlock(hwnd, IDS_UNLOCK_TO_ADD)) return false;
     auto created = std::make_unique<CRecord>();
     created->categoryId = category->id;
     created->isEnciphered = protect;
     if (!created->SetFields(texts.values)) return false;
-    if (!created->Save(file, false)) {
-        ShowWriteFailure(hwnd, theApp.dataFolder->databasePath, file.IoError());
+    if (!created->Save(database.file, false)) {
+        ShowWriteFailure(hwnd, database);
         return false;  // the dialog stays, with the user's texts
     }
     record = created.release();
-    records->Append(record);
-    saved = true;
+    database.records.Append(record);
     return true;
 }

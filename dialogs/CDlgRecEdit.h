@@ -8,41 +8,39 @@
 
 #include <cstdint>
 
-class CxFile;
-class CCategories;
+class CDatabase;
 class CCategory;
-class CRecords;
 class CRecord;
+class Session;
 
 class CDlgRecEdit : public CqrDialog {
 public:
     // record null: a new record, preselected in defaultCategoryId (which
     // may match no category).
-    CDlgRecEdit(CxFile& file, CCategories& categories, CRecords& records, int defaultCategoryId, CRecord* record);
+    CDlgRecEdit(CDatabase& database, Session& session, int defaultCategoryId, CRecord* record);
 
-    INT_PTR OnInitDialog(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
-    int OnCommand(HWND window, int id) override;
-    int OnSelChange(HWND window, HWND control, int id) override;
-    int OnFocusChange(HWND window, int gained, HWND control, int id) override;
+    // After IDOK the record stored: the new one for a new record, or null
+    // when there was no category to make one in.
+    CRecord* record;
 
-    CxFile& file;
-    CCategories* categories;
-    CCategory* currentCategory = nullptr;
-    CRecords* records;
-    CRecord* record;  // after a saved new record: that record
-    int defaultCategoryId;
-    bool saved = false;
-    HWND generateTarget = nullptr;
-    uint32_t generateSelStart = 0;
-    uint32_t generateSelEnd = 0;
+protected:
+    bool OnInitDialog() override;
+    bool OnCommand(int id, int code) override;
+    bool Apply() override;
 
 private:
     void FillCategoryCombo(bool enable);
     void UpdateFieldLabels();
+    void OnValueFocus(HWND edit, bool gained);
     void InsertGeneratedPassword();
-    // False keeps the dialog open.
-    bool SaveRecord();
+    bool SaveEdited();
+    bool SaveNew();
     CCategory* SelectedCategory() const;
-    // The inactivity lock has ended the dialog while a question was open.
-    bool EndedByLock() const { return RecordEditDialogHandle != hwnd; }
+
+    CDatabase& database;
+    Session& session;
+    int defaultCategoryId;
+    HWND generateTarget = nullptr;
+    uint32_t generateSelStart = 0;
+    uint32_t generateSelEnd = 0;
 };

@@ -7,8 +7,11 @@
 class CdlgAbout : public CqrDialog {
 public:
     CdlgAbout();
-    INT_PTR OnInitDialog(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
-    INT_PTR OnOtherMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
 
+protected:
+    bool OnInitDialog() override;
+    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
     Brush backgroundBrush;
 };

@@ -1,5 +1,6 @@
 // "Category": the chooser of the Categories command, a combo box of every
-// category and the buttons Edit, Delete, New and Close.
+// category and the buttons Edit, Delete, New and Close. It only asks: after
+// IDOK, action and selectedCategory say what the user chose.
 #pragma once
 
 #include "dialogs/framework/CqrDialog.h"
@@ -7,24 +8,25 @@
 class CCategories;
 class CCategory;
 
-enum CategorySelectAction {
-    NoAction = 0,
-    EditAction = 1,
-    NewAction = 2,
-    DeleteAction = 3
+enum class CategoryAction {
+    None,
+    Edit,
+    New,
+    Delete
 };
 
 class CdlgCategorySelect : public CqrDialog {
 public:
-    CdlgCategorySelect(CCategories* categoryList, int initialId);
-    // Ready for the next run: no selection read and no action yet.
-    void Reinitialise(CCategories* categoryList, int initialId);
-
-    INT_PTR OnInitDialog(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
-    int OnCommand(HWND window, int id) override;
+    CdlgCategorySelect(const CCategories& categories, int initialId);
 
     CCategory* selectedCategory = nullptr;
-    CCategories* categories;
-    CategorySelectAction action = NoAction;
+    CategoryAction action = CategoryAction::None;
+
+protected:
+    bool OnInitDialog() override;
+    bool OnCommand(int id, int code) override;
+
+private:
+    const CCategories& categories;
     int initialCategoryId;
 };

@@ -23,22 +23,22 @@ constexpr Channel kChannels[] = {
 CdlgColourPickCustom::CdlgColourPickCustom(COLORREF start)
     : CqrDialog(IDD_COLOUR_CUSTOM, L"Preferences.html"), colour(start) {}
 
-INT_PTR CdlgColourPickCustom::OnInitDialog(HWND window, UINT, WPARAM, LPARAM) {
+bool CdlgColourPickCustom::OnInitDialog() {
     for (const Channel& c : kChannels) {
         int level = static_cast<int>(colour >> c.shift & 0xFF);
-        SendDlgItemMessageW(window, c.slider, TBM_SETRANGE, TRUE, MAKELPARAM(0, 255));
-        SendDlgItemMessageW(window, c.slider, TBM_SETPOS, TRUE, level);
-        SetDlgItemInt(window, c.value, static_cast<UINT>(level), FALSE);
+        SendDlgItemMessageW(hwnd, c.slider, TBM_SETRANGE, TRUE, MAKELPARAM(0, 255));
+        SendDlgItemMessageW(hwnd, c.slider, TBM_SETPOS, TRUE, level);
+        SetDlgItemInt(hwnd, c.value, static_cast<UINT>(level), FALSE);
     }
     // Opens where the Custom button was clicked, fully on the screen.
-    HWND custom = parent ? GetDlgItem(parent, IDC_CUSTOM_COLOUR) : nullptr;
+    HWND custom = owner ? GetDlgItem(owner, IDC_CUSTOM_COLOUR) : nullptr;
     RECT anchor, own;
-    if (custom && GetWindowRect(custom, &anchor) && GetWindowRect(window, &own)) {
+    if (custom && GetWindowRect(custom, &anchor) && GetWindowRect(hwnd, &own)) {
         RECT placed = {anchor.left, anchor.top, anchor.left + own.right - own.left, anchor.top + own.bottom - own.top};
         KeepRectInWorkArea(placed);
-        SetWindowPos(window, nullptr, placed.left, placed.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        SetWindowPos(hwnd, nullptr, placed.left, placed.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     }
-    return 1;
+    return true;
 }
 
 RECT CdlgColourPickCustom::PreviewRect() const {
@@ -49,7 +49,7 @@ RECT CdlgColourPickCustom::PreviewRect() const {
     return frame;
 }
 
-void CdlgColourPickCustom::OnPaint(HWND, HDC dc) {
+void CdlgColourPickCustom::OnPaint(HDC dc) {
     RECT preview = PreviewRect();
     Brush fill(CreateSolidBrush(colour));
     Selection brush(dc, fill.Get());
@@ -73,8 +73,8 @@ void CdlgColourPickCustom::OnSliderMoved(HWND slider) {
     }
 }
 
-INT_PTR CdlgColourPickCustom::OnOtherMessage(HWND, UINT message, WPARAM, LPARAM lParam) {
+INT_PTR CdlgColourPickCustom::OnMessage(UINT message, WPARAM, LPARAM lParam) {
     if (message != WM_HSCROLL || !lParam) return 0;
     OnSliderMoved(reinterpret_cast<HWND>(lParam));
-    return 1;
+    return TRUE;
 }

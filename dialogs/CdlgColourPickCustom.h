@@ -10,11 +10,12 @@ class CdlgColourPickCustom : public CqrDialog {
 public:
     explicit CdlgColourPickCustom(COLORREF start);
 
-    INT_PTR OnInitDialog(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
-    void OnPaint(HWND window, HDC dc) override;
-    INT_PTR OnOtherMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
-
     COLORREF colour;  // the colour being edited; the result after OK
+
+protected:
+    bool OnInitDialog() override;
+    void OnPaint(HDC dc) override;
+    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     RECT PreviewRect() const;

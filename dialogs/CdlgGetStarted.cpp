@@ -1,24 +1,13 @@
 #include "dialogs/CdlgGetStarted.h"
 
-#include "app/Application.h"
-#include "app/Help.h"
 #include "dialogs/framework/Drawing.h"
 #include "res/resource.h"
 
 CdlgGetStarted::CdlgGetStarted() : CqrDialog(IDD_GET_STARTED, nullptr) {}
 
-bool GreetNewUser(HWND owner) {
-    {
-        CdlgGetStarted greeting;
-        if (greeting.Run(owner) == IDCANCEL) return false;
-    }
-    ShowHelp(nullptr);
+bool CdlgGetStarted::OnInitDialog() {
+    questionIcon = LoadIconW(nullptr, IDI_QUESTION);
     return true;
 }
 
-INT_PTR CdlgGetStarted::OnInitDialog(HWND, UINT, WPARAM, LPARAM) {
-    questionIcon = LoadIconW(nullptr, IDI_QUESTION);
-    return 1;
-}
-
-void CdlgGetStarted::OnPaint(HWND window, HDC dc) { DrawIconAtControl(window, dc, IDC_GET_STARTED_ICON, questionIcon); }
+void CdlgGetStarted::OnPaint(HDC dc) { DrawIconAtControl(hwnd, dc, IDC_GET_STARTED_ICON, questionIcon); }

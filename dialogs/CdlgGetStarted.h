@@ -1,4 +1,5 @@
-// Greets the user of a new database and offers the introduction in the help.
+// Greets the user of a new database and offers the introduction in the help:
+// OK (IDOK) opens it, No or Escape (IDCANCEL) does not.
 #pragma once
 
 #include "dialogs/framework/CqrDialog.h"
@@ -6,12 +7,11 @@
 class CdlgGetStarted : public CqrDialog {
 public:
     CdlgGetStarted();
-    INT_PTR OnInitDialog(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
-    void OnPaint(HWND window, HDC dc) override;
 
+protected:
+    bool OnInitDialog() override;
+    void OnPaint(HDC dc) override;
+
+private:
     HICON questionIcon = nullptr;  // the system's; never destroyed
 };
-
-// Runs the greeting and opens the introduction unless the user answers No
-// (or Escape); true when it opened.
-bool GreetNewUser(HWND owner);

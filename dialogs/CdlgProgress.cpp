@@ -16,9 +16,9 @@ HCURSOR WaitCursor() { return LoadCursorW(nullptr, IDC_WAIT); }
 
 }  // namespace
 
-CdlgProgress::CdlgProgress(HWND ownerWindow, UINT caption, UINT text, bool cancellable)
+CdlgProgress::CdlgProgress(HWND owner, UINT caption, UINT text, bool cancellable)
     : CqrDialog(IDD_PROGRESS, nullptr),
-      owner(ownerWindow),
+      ownerWindow(owner),
       captionId(caption),
       textId(text),
       canCancel(cancellable),
@@ -37,9 +37,9 @@ void CdlgProgress::Close() {
         // Clicks and keys aimed at the disabled window during the operation
         // would otherwise act on it afterwards.
         MSG message;
-        while (PeekMessageW(&message, owner, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {}
-        while (PeekMessageW(&message, owner, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {}
-        EnableWindow(owner, TRUE);
+        while (PeekMessageW(&message, ownerWindow, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {}
+        while (PeekMessageW(&message, ownerWindow, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {}
+        EnableWindow(ownerWindow, TRUE);
         ownerDisabled = false;
     }
     if (hwnd) DestroyWindow(hwnd);
@@ -56,9 +56,9 @@ bool CdlgProgress::Step(int32_t done, int32_t total) {
 }
 
 void CdlgProgress::Show() {
-    if (!Open(owner)) return;
-    if (owner && IsWindowEnabled(owner)) {
-        EnableWindow(owner, FALSE);
+    if (!Open(ownerWindow)) return;
+    if (ownerWindow && IsWindowEnabled(ownerWindow)) {
+        EnableWindow(ownerWindow, FALSE);
         ownerDisabled = true;
     }
 }
@@ -86,25 +86,25 @@ void CdlgProgress::LetWindowsRepaint() {
     while (PeekMessageW(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) DispatchMessageW(&message);
 }
 
-INT_PTR CdlgProgress::OnInitDialog(HWND window, UINT, WPARAM, LPARAM) {
-    SetWindowTextW(window, CResString(captionId).Text());
-    SendDlgItemMessageW(window, IDC_PROGRESS_BAR, PBM_SETRANGE32, 0, kBarRange);
-    EnableWindow(GetDlgItem(window, IDCANCEL), canCancel);
-    return 1;
+bool CdlgProgress::OnInitDialog() {
+    SetWindowTextW(hwnd, CResString(captionId).Text());
+    SendDlgItemMessageW(hwnd, IDC_PROGRESS_BAR, PBM_SETRANGE32, 0, kBarRange);
+    EnableWindow(GetDlgItem(hwnd, IDCANCEL), canCancel);
+    return true;
 }
 
-int CdlgProgress::OnCommand(HWND, int id) {
+bool CdlgProgress::OnCommand(int id, int) {
     // Ends nothing by itself: the operation stops at its next record and
     // its owner closes the window.
     if (id == IDCANCEL && canCancel) cancelled = true;
     return id == IDOK || id == IDCANCEL;
 }
 
-INT_PTR CdlgProgress::OnOtherMessage(HWND window, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CdlgProgress::OnMessage(UINT message, WPARAM wParam, LPARAM) {
     // The wait cursor everywhere but over the Cancel button that works.
-    if (message == WM_SETCURSOR && !(canCancel && reinterpret_cast<HWND>(wParam) == GetDlgItem(window, IDCANCEL))) {
+    if (message == WM_SETCURSOR && !(canCancel && reinterpret_cast<HWND>(wParam) == GetDlgItem(hwnd, IDCANCEL))) {
         SetCursor(WaitCursor());
-        SetWindowLongPtrW(window, DWLP_MSGRESULT, TRUE);
+        SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, TRUE);
         return TRUE;
     }
     return 0;

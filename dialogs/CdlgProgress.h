@@ -20,9 +20,10 @@ public:
     // After each record; false once the user has chosen Cancel.
     bool Step(int32_t done, int32_t total);
 
-    INT_PTR OnInitDialog(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
-    int OnCommand(HWND window, int id) override;
-    INT_PTR OnOtherMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+protected:
+    bool OnInitDialog() override;
+    bool OnCommand(int id, int code) override;
+    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     void Show();
@@ -30,7 +31,7 @@ private:
     void LetWindowsRepaint();
     void Close();
 
-    HWND owner;
+    HWND ownerWindow;
     UINT captionId;
     UINT textId;
     bool canCancel;

@@ -4,14 +4,14 @@
 
 CdlgFirstRunNotice::CdlgFirstRunNotice() : CqrDialog(IDD_FIRST_RUN, nullptr) {}
 
-INT_PTR CdlgFirstRunNotice::OnInitDialog(HWND, UINT, WPARAM, LPARAM) {
+bool CdlgFirstRunNotice::OnInitDialog() {
     showing = true;
-    return 1;
+    return true;
 }
 
-int CdlgFirstRunNotice::OnCommand(HWND, int id) {
-    if (id == IDOK) showing = false;
-    return 1;  // modeless: the window stays until WaitForOk is done
+bool CdlgFirstRunNotice::OnCommand(int id, int code) {
+    if (id == IDOK && code == BN_CLICKED) showing = false;
+    return true;  // modeless: the window stays until WaitForOk is done
 }
 
 void CdlgFirstRunNotice::WaitForOk() {
@@ -26,7 +26,7 @@ void CdlgFirstRunNotice::WaitForOk() {
 CdlgEarlierVersion::CdlgEarlierVersion(const wchar_t* databasePath)
     : CqrDialog(IDD_EARLIER_VERSION, nullptr), path(databasePath) {}
 
-INT_PTR CdlgEarlierVersion::OnInitDialog(HWND window, UINT, WPARAM, LPARAM) {
-    SetDlgItemTextW(window, IDC_DATABASE_PATH, path);
-    return 1;
+bool CdlgEarlierVersion::OnInitDialog() {
+    SetDlgItemTextW(hwnd, IDC_DATABASE_PATH, path);
+    return true;
 }

@@ -8,18 +8,24 @@
 class CdlgFirstRunNotice : public CqrDialog {
 public:
     CdlgFirstRunNotice();
-    INT_PTR OnInitDialog(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
-    int OnCommand(HWND window, int id) override;
     // Pumps messages until the user has pressed OK.
     void WaitForOk();
 
+protected:
+    bool OnInitDialog() override;
+    bool OnCommand(int id, int code) override;
+
+private:
     bool showing = false;
 };
 
 class CdlgEarlierVersion : public CqrDialog {
 public:
     explicit CdlgEarlierVersion(const wchar_t* databasePath);
-    INT_PTR OnInitDialog(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
 
+protected:
+    bool OnInitDialog() override;
+
+private:
     const wchar_t* path;
 };

@@ -62,7 +62,7 @@ void ColourPickPalette::LayOutButtons(int& totalHeight) {
     totalHeight = customRowTop + 2 * h + 3 * edgeHeight;
 }
 
-INT_PTR ColourPickPalette::OnInitDialog(HWND window, UINT, WPARAM, LPARAM) {
+bool ColourPickPalette::OnInitDialog() {
     int gridWidth = 2 * (edgeWidth + 48);
     int gridHeight = 2 * (edgeHeight + 48);
     customRowTop = gridHeight + 2 * edgeHeight;
@@ -72,12 +72,12 @@ INT_PTR ColourPickPalette::OnInitDialog(HWND window, UINT, WPARAM, LPARAM) {
     KeepRectInWorkArea(placed);
     anchorX = placed.left;
     anchorY = placed.top;
-    SetWindowPos(window, nullptr, anchorX, anchorY, gridWidth, totalHeight, SWP_NOZORDER);
+    SetWindowPos(hwnd, nullptr, anchorX, anchorY, gridWidth, totalHeight, SWP_NOZORDER);
     // The grid takes no focus of its own: the buttons pass the arrow keys on to it.
     for (int id : {IDC_CUSTOM_COLOUR, IDOK, IDCANCEL}) {
-        if (HWND button = GetDlgItem(window, id)) SubclassControl(button, &ColourPickPalette::ButtonProc, 0, this);
+        if (HWND button = GetDlgItem(hwnd, id)) SubclassControl(button, &ColourPickPalette::ButtonProc, 0, this);
     }
-    return 1;
+    return true;
 }
 
 LRESULT CALLBACK ColourPickPalette::ButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
@@ -111,15 +111,15 @@ bool ColourPickPalette::MoveSelection(UINT key) {
     return true;
 }
 
-int ColourPickPalette::OnCommand(HWND window, int id) {
-    if (id != IDC_CUSTOM_COLOUR) return 0;
+bool ColourPickPalette::OnCommand(int id, int code) {
+    if (id != IDC_CUSTOM_COLOUR || code != BN_CLICKED) return false;
     CdlgColourPickCustom custom(customColour);
-    if (custom.Run(window) == IDOK) {
+    if (custom.Run(hwnd) == IDOK) {
         customColour = custom.colour;
         selectedIndex = cellCount - 1;
-        InvalidateRect(window, nullptr, FALSE);
+        InvalidateRect(hwnd, nullptr, FALSE);
     }
-    return 1;
+    return true;
 }
 
 void ColourPickPalette::PaintCell(HDC dc, int index) {
@@ -151,14 +151,14 @@ void ColourPickPalette::PaintCell(HDC dc, int index) {
     Rectangle(dc, square.left, square.top, square.right, square.bottom);
 }
 
-void ColourPickPalette::OnPaint(HWND window, HDC dc) {
+void ColourPickPalette::OnPaint(HDC dc) {
     for (int i = 0; i < cellCount; ++i) PaintCell(dc, i);
     RECT client;
-    GetClientRect(window, &client);
+    GetClientRect(hwnd, &client);
     DrawEdge(dc, &client, EDGE_RAISED, BF_RECT);
 }
 
-int ColourPickPalette::HitTest(int x, int y) {
+int ColourPickPalette::HitTest(int x, int y) const {
     POINT point = {x, y};
     for (int i = 0; i < cellCount; ++i) {
         RECT square = CellSquare(i);
@@ -167,12 +167,12 @@ int ColourPickPalette::HitTest(int x, int y) {
     return -1;
 }
 
-INT_PTR ColourPickPalette::OnOtherMessage(HWND window, UINT message, WPARAM, LPARAM lParam) {
+INT_PTR ColourPickPalette::OnMessage(UINT message, WPARAM, LPARAM lParam) {
     if (message != WM_LBUTTONDOWN) return 0;
     int cell = HitTest(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
     if (cell >= 0) {
         selectedIndex = cell;
-        InvalidateRect(window, nullptr, FALSE);
+        InvalidateRect(hwnd, nullptr, FALSE);
     }
-    return 1;
+    return TRUE;
 }

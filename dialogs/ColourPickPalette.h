@@ -16,14 +16,16 @@ public:
     ColourPickPalette(COLORREF current, int anchorLeft, int anchorTop);
 
     COLORREF SelectedColour() const;
-
-    INT_PTR OnInitDialog(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
-    int OnCommand(HWND window, int id) override;
-    void OnPaint(HWND window, HDC dc) override;
-    INT_PTR OnOtherMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
     // The cell whose square (borders included) holds the client point; -1 for none.
-    virtual int HitTest(int x, int y);
+    int HitTest(int x, int y) const;
 
+protected:
+    bool OnInitDialog() override;
+    bool OnCommand(int id, int code) override;
+    void OnPaint(HDC dc) override;
+    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
     int anchorX;
     int anchorY;
     int customRowTop = 0;
@@ -35,7 +37,6 @@ public:
     int selectedIndex = 0;
     int cellCount = 16;
 
-private:
     static LRESULT CALLBACK ButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                        DWORD_PTR owner);
     // The arrow keys move the selection through the grid.

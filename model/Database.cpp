@@ -28,6 +28,7 @@ CDatabase::~CDatabase() { Close(); }
 
 int CDatabase::Open(const char16_t* path, Access access) {
     Close();
+    this->path = path;
     int opened = access == Access::Write ? file.Open(path) : file.OpenReadOnly(path);
     if (opened != CxFile::kOpened) return opened;
     fault = CheckDatabase(path);
@@ -41,6 +42,7 @@ int CDatabase::Open(const char16_t* path, Access access) {
 
 int CDatabase::Create(const char16_t* path) {
     Close();
+    this->path = path;
     int created = file.Create(path, kDatabasePageSize, 1, 0);
     if (created != CxFile::kOpened) return created;
     return Load(true);

@@ -59,6 +59,7 @@ public:
     bool IsLoaded() const { return settings != nullptr; }
 
     CxFile file{kDatabaseSignature};
+    std::u16string path;  // as given to the latest Open or Create
     std::unique_ptr<CSettings> settings;
     CCategories categories;
     CRecords records;

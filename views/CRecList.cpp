@@ -1,9 +1,6 @@
 #include "views/CRecList.h"
 
-#include "app/Application.h"
-#include "app/Commands.h"
-#include "app/MainWindow.h"
-#include "dialogs/CDlgRecEdit.h"
+#include "dialogs/framework/CWindow.h"
 #include "dialogs/framework/Drawing.h"
 #include "dialogs/framework/Gdi.h"
 #include "dialogs/framework/Messages.h"
@@ -12,12 +9,9 @@
 #include "model/win32/DataFolder.h"
 #include "platform/Wide.h"
 #include "res/resource.h"
-#include "security/Cipher.h"
-#include "security/dialogs/PasswordDialogs.h"
-#include "storage/CxFile.h"
 #include "storage/Settings.h"
-#include "views/CRecView.h"
 #include "views/CopyMenu.h"
+#include "views/ViewHost.h"
 #include "views/ViewLogic.h"
 
 #include <commctrl.h>
@@ -39,17 +33,16 @@ int SpaceWidth(HDC dc) {
     return size.cx;
 }
 
-// The record view pane lays itself out again from mainWindow.selectedRecord.
-void RelayoutRecordView() {
-    if (mainWindow.recordView && mainWindow.recordView->hwnd) SendMessageW(mainWindow.recordView->hwnd, WM_SIZE, 0, 0);
-}
-
 void SetRedraw(HWND list, bool on) { SendMessageW(list, WM_SETREDRAW, on ? TRUE : FALSE, 0); }
 
 }  // namespace
 
-CRecList::CRecList(CDatabase& database)
-    : file(database.file), categories(database.categories), records(database.records) {}
+CRecList::CRecList(CDatabase& database, HINSTANCE resourceModule, ViewHost& viewHost)
+    : file(database.file),
+      categories(database.categories),
+      records(database.records),
+      resources(resourceModule),
+      host(viewHost) {}
 
 CRecList::~CRecList() = default;
 
@@ -58,12 +51,11 @@ void CRecList::Create(HWND parentWindow) {
     // The list view keeps no rows of its own (owner data): rows holds the
     // records in their order, and every cell is drawn from its record.
     DWORD style = WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL | LVS_OWNERDATA | LVS_OWNERDRAWFIXED;
-    hwndList =
-        CreateWindowExW(0, WC_LISTVIEWW, L"", style, 0, 0, 0, 0, parent,
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_RECORD_LIST)), theApp.instance, nullptr);
+    hwndList = CreateWindowExW(0, WC_LISTVIEWW, L"", style, 0, 0, 0, 0, parent,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_RECORD_LIST)), resources, nullptr);
     if (!hwndList) return;
-    headerGlyph.Reset(LoadBitmapW(theApp.resources, MAKEINTRESOURCEW(IDB_HEADER_GLYPH)));
-    missingIcon.Reset(LoadBitmapW(theApp.resources, MAKEINTRESOURCEW(IDB_MISSING_ICON)));
+    headerGlyph.Reset(LoadBitmapW(resources, MAKEINTRESOURCEW(IDB_HEADER_GLYPH)));
+    missingIcon.Reset(LoadBitmapW(resources, MAKEINTRESOURCEW(IDB_MISSING_ICON)));
     hwndHeader = ListView_GetHeader(hwndList);
     SubclassControl(hwndList, &CRecList::ListProc, 0, this);
 }
@@ -110,9 +102,8 @@ LRESULT CALLBACK CRecList::ListProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
     return DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
-LRESULT CRecList::OnMeasureItem(HWND mainWindowHandle, WPARAM wParam, LPARAM lParam) {
-    auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
-    if (measure->CtlType != ODT_LISTVIEW) return DefWindowProcW(mainWindowHandle, WM_MEASUREITEM, wParam, lParam);
+bool CRecList::OnMeasureItem(MEASUREITEMSTRUCT& measure) {
+    if (measure.CtlType != ODT_LISTVIEW) return false;
     int height = 14;
     // While the list view is being created, before hwndList is known, 14 stands.
     if (hwndList) {
@@ -121,41 +112,37 @@ LRESULT CRecList::OnMeasureItem(HWND mainWindowHandle, WPARAM wParam, LPARAM lPa
         if (dc.Get() && GetTextMetricsW(dc.Get(), &metrics)) height = std::max<int>(metrics.tmHeight, 14);
     }
     rowHeight = height;
-    measure->itemHeight = static_cast<UINT>(height);
-    return TRUE;
+    measure.itemHeight = static_cast<UINT>(height);
+    return true;
 }
 
-LRESULT CRecList::OnDrawItem(HWND mainWindowHandle, WPARAM wParam, LPARAM lParam) {
-    auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-    if (item->CtlType != ODT_LISTVIEW) return DefWindowProcW(mainWindowHandle, WM_DRAWITEM, wParam, lParam);
-    DrawRow(*item);
-    return TRUE;
+bool CRecList::OnDrawItem(const DRAWITEMSTRUCT& item) {
+    if (item.CtlType != ODT_LISTVIEW) return false;
+    DrawRow(item);
+    return true;
 }
 
-LRESULT CRecList::OnNotify(HWND mainWindowHandle, WPARAM wParam, LPARAM lParam) {
-    auto* header = reinterpret_cast<const NMHDR*>(lParam);
-    if (header->code == NM_DBLCLK) {
-        // Refresh holds the redrawing back itself; the list keeps drawing
-        // while the password prompt or the edit dialog is open.
-        auto* activate = reinterpret_cast<const NMITEMACTIVATE*>(lParam);
-        if (EditRecord(activate->iItem)) Refresh();
-    } else if (header->code == NM_RETURN) {
-        RunCommand(parent, IDM_EDIT_RECORD);
-    } else if (header->code == LVN_KEYDOWN) {
-        OnKeyDown(reinterpret_cast<const NMLVKEYDOWN*>(lParam)->wVKey);
-    } else if (header->code == LVN_ITEMCHANGED) {
-        auto* change = reinterpret_cast<const NMLISTVIEW*>(lParam);
-        if (change->uChanged & LVIF_STATE) {
-            if (change->uNewState == 0) {
-                mainWindow.selectedRecord = nullptr;
-            } else if (change->uNewState & LVIS_SELECTED) {
-                mainWindow.selectedRecord = RecordAt(change->iItem);
+void CRecList::OnNotify(const NMHDR& header) {
+    if (header.code == NM_DBLCLK) {
+        // A double click edits the row under it, which becomes the selected one.
+        int row = reinterpret_cast<const NMITEMACTIVATE&>(header).iItem;
+        if (row >= 0 && row != SelectedRow())
+            ListView_SetItemState(hwndList, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        host.RunCommand(IDM_EDIT_RECORD);
+    } else if (header.code == NM_RETURN) {
+        host.RunCommand(IDM_EDIT_RECORD);
+    } else if (header.code == LVN_KEYDOWN) {
+        OnKeyDown(reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey);
+    } else if (header.code == LVN_ITEMCHANGED) {
+        const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+        if (change.uChanged & LVIF_STATE) {
+            if (change.uNewState == 0) {
+                host.OnSelectionChanged(nullptr);
+            } else if (change.uNewState & LVIS_SELECTED) {
+                host.OnSelectionChanged(RecordAt(change.iItem));
             }
-            UpdateCommandStates();
-            RelayoutRecordView();
         }
     }
-    return DefWindowProcW(mainWindowHandle, WM_NOTIFY, wParam, lParam);
 }
 
 // The record commands at the keyboard, as in other Windows lists: Enter
@@ -164,15 +151,14 @@ LRESULT CRecList::OnNotify(HWND mainWindowHandle, WPARAM wParam, LPARAM lParam) 
 void CRecList::OnKeyDown(WORD key) {
     bool plain = GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0 && GetKeyState(VK_SHIFT) >= 0;
     if (!plain) return;
-    if (key == VK_DELETE) RunCommand(parent, IDM_DELETE_RECORD);
-    if (key == VK_INSERT) RunCommand(parent, IDM_NEW_RECORD);
+    if (key == VK_DELETE) host.RunCommand(IDM_DELETE_RECORD);
+    if (key == VK_INSERT) host.RunCommand(IDM_NEW_RECORD);
 }
 
 void CRecList::Refresh() {
-    mainWindow.selectedRecord = nullptr;
-    RelayoutRecordView();
+    host.OnSelectionChanged(nullptr);
     if (!hwndList) {
-        UpdateLockState();
+        host.OnListRebuilt();
         return;
     }
 
@@ -194,7 +180,7 @@ void CRecList::Refresh() {
         // Selecting row 0 notifies LVN_ITEMCHANGED, so the pane shows its record.
         ListView_SetItemState(hwndList, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     }
-    UpdateLockState();
+    host.OnListRebuilt();
 }
 
 void CRecList::SetFilter(int categoryId) {
@@ -345,8 +331,8 @@ void CRecList::DrawRow(const DRAWITEMSTRUCT& item) {
 void CRecList::DrawIconCell(HDC dc, const CRecord& record, RECT cell) {
     CCategory* category = record.categoryId >= 0 ? categories.FindById(record.categoryId) : nullptr;
     HBITMAP picture = nullptr;
-    if (category && theApp.dataFolder) {
-        if (CIcon* icon = FindIcon(theApp.dataFolder->icons, W(category->iconName)))
+    if (const CIconList* icons = category ? host.Icons() : nullptr) {
+        if (CIcon* icon = FindIcon(*icons, W(category->iconName)))
             picture = GetIconBitmap(icon, true);  // shared; not ours to delete
     }
     if (picture) {
@@ -403,7 +389,7 @@ bool CRecList::ShowRowMenu(LPARAM screenPoint) {
     }
     CRecord* record = RecordAt(row);
     if (!record) return false;
-    ShowCopyMenu(parent, *record, at, -1);
+    ShowCopyMenu(parent, *record, categories, at, -1, host);
     return true;
 }
 
@@ -425,48 +411,8 @@ void CRecList::SortBy(int column) {
 
 int CRecList::SelectedRow() const { return hwndList ? ListView_GetNextItem(hwndList, -1, LVNI_SELECTED) : -1; }
 
-bool CRecList::NewRecord() {
-    CDlgRecEdit dialog(file, categories, records, filterCategoryId, nullptr);
-    dialog.Run(parent);
-    // A list that shows one category moves to the new record's.
-    if (dialog.saved && filterCategoryId != -1) filterCategoryId = dialog.record->categoryId;
-    return dialog.saved;
-}
-
-bool CRecList::EditRecord(int row) {
-    if (row < 0) row = SelectedRow();
-    CRecord* record = RecordAt(row);
-    if (!record) return false;
-    bool unlocked = false;
-    CCategory* category = categories.FindById(record->categoryId);
-    if (category && category->isProtected && HasPassword() && theSettings->locked) {
-        if (!AskForPassword(parent, IDS_UNLOCK_TO_EDIT, false)) return false;
-        unlocked = true;
-    }
-    CDlgRecEdit dialog(file, categories, records, filterCategoryId, record);
-    dialog.Run(parent);
-    // After an unlock the whole list must be drawn again without the masks.
-    return unlocked || dialog.saved;
-}
-
-bool CRecList::DeleteSelected() {
-    int row = SelectedRow();
-    CRecord* record = RecordAt(row);
-    if (!record) return false;
-    if (theSettings->locked && record->isEnciphered) {
-        ShowMessage(hwndList, IDS_DELETE_RECORD, IDS_CANNOT_DELETE_ENCRYPTED, kErrorBox);
-        return false;
-    }
-    CString first;
-    record->GetField(0, first);
-    if (ShowMessage(hwndList, IDS_DELETE_RECORD, IDS_CONFIRM_DELETE_RECORD, kQuestionBox, W(first.c_str())) != IDYES)
-        return false;
-    // The row goes before the record, so nothing can draw or select a record
-    // that no longer exists before the caller rebuilds the list.
+void CRecList::RemoveRow(int row) {
+    if (row < 0 || static_cast<size_t>(row) >= rows.size()) return;
     rows.erase(rows.begin() + row);
     ListView_SetItemCountEx(hwndList, static_cast<int>(rows.size()), 0);
-    if (mainWindow.selectedRecord == record) mainWindow.selectedRecord = nullptr;
-    if (!records.DeleteRecord(file, record))
-        ShowWriteFailure(hwndList, theApp.dataFolder->databasePath, file.IoError());
-    return true;
 }

@@ -14,11 +14,13 @@
 
 class CDatabase;
 class CxFile;
+class ViewHost;
 
 class CRecList {
 public:
-    // Shows the lists of the open, loaded database.
-    explicit CRecList(CDatabase& database);
+    // Shows the lists of the open, loaded database; pictures come from the
+    // resource module.
+    CRecList(CDatabase& database, HINSTANCE resources, ViewHost& host);
     CRecList(const CRecList&) = delete;
     CRecList& operator=(const CRecList&) = delete;
     ~CRecList();
@@ -26,27 +28,31 @@ public:
     // Creates the list view (control id 1004) as a child of the main window.
     void Create(HWND parentWindow);
 
-    // The main window's WM_MEASUREITEM, WM_DRAWITEM and WM_NOTIFY for control 1004.
-    LRESULT OnMeasureItem(HWND mainWindow, WPARAM wParam, LPARAM lParam);
-    LRESULT OnDrawItem(HWND mainWindow, WPARAM wParam, LPARAM lParam);
-    LRESULT OnNotify(HWND mainWindow, WPARAM wParam, LPARAM lParam);
+    // The parent's WM_MEASUREITEM, WM_DRAWITEM and WM_NOTIFY for control 1004
+    // (the list's own notifications): true when handled.
+    bool OnMeasureItem(MEASUREITEMSTRUCT& measure);
+    bool OnDrawItem(const DRAWITEMSTRUCT& item);
+    void OnNotify(const NMHDR& header);
 
     // Rebuilds columns and rows and selects the first row.
     void Refresh();
     // -1 shows every category.
     void SetFilter(int categoryId);
 
-    // The record commands; true when the caller should Refresh.
-    bool NewRecord();
-    bool EditRecord(int row);
-    bool DeleteSelected();
     // The record a row shows, or null.
     CRecord* RecordAt(int row) const;
+    // The selected row, or -1.
+    int SelectedRow() const;
+    // Takes a record's row out of the list before the record itself goes,
+    // so that nothing draws or selects it any more.
+    void RemoveRow(int row);
 
     CxFile& file;
     CCategories& categories;
     CRecords& records;
     HWND parent = nullptr;
+    HINSTANCE resources;
+    ViewHost& host;
     HWND hwndList = nullptr;
     HWND hwndHeader = nullptr;
     int filterCategoryId = -1;
@@ -68,7 +74,6 @@ private:
     void DrawRow(const DRAWITEMSTRUCT& item);
     void DrawIconCell(HDC dc, const CRecord& record, RECT cell);
     void DrawHeaderItem(const DRAWITEMSTRUCT& item);
-    int SelectedRow() const;
     // The copy menu of the row under a screen point, or of the selected row
     // for the keyboard's (-1, -1); false when there is no row to offer.
     bool ShowRowMenu(LPARAM screenPoint);

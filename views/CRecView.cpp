@@ -1,17 +1,16 @@
 #include "views/CRecView.h"
 
-#include "app/Application.h"
-#include "app/MainWindow.h"
 #include "dialogs/framework/Gdi.h"
 #include "dialogs/framework/Messages.h"
 #include "model/Category.h"
+#include "model/Database.h"
 #include "model/Record.h"
 #include "model/base/StringTable.h"
 #include "platform/Wide.h"
 #include "res/resource.h"
 #include "storage/Settings.h"
-#include "views/CRecList.h"
 #include "views/CopyMenu.h"
+#include "views/ViewHost.h"
 #include "views/ViewLogic.h"
 
 #include <commctrl.h>
@@ -93,24 +92,21 @@ bool PointerOverText(HWND box) {
     return GetCursorPos(&pointer) && PtInRect(&hot, pointer);
 }
 
-// The first category with the record's id; unlike FindById, none when no
-// category has it, so a record of a vanished category shows plain labels.
-const CCategory* CategoryOf(const CRecord& record) {
-    if (!mainWindow.recordList) return nullptr;
-    for (CCategory* category : Nodes<CCategory>(mainWindow.recordList->categories))
-        if (category->id == record.categoryId) return category;
-    return nullptr;
-}
-
 }  // namespace
 
 bool IsWebAddress(const wchar_t* text) { return StartsWithWebAddress(U(text)); }
 
-CRecView::CRecView() { mainWindow.selectedRecord = nullptr; }
+CRecView::CRecView(const CDatabase& open, HINSTANCE resourceModule, ViewHost& viewHost)
+    : database(open), resources(resourceModule), host(viewHost) {}
+
+void CRecView::Show(const CRecord* record) {
+    shown = record;
+    Layout();
+}
 
 void CRecView::Create(HWND parentWindow) {
     WNDCLASSEXW windowClass{};
-    windowClass.hInstance = theApp.instance;
+    windowClass.hInstance = resources;
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     windowClass.lpszClassName = kClassName;
@@ -118,7 +114,7 @@ void CRecView::Create(HWND parentWindow) {
     parent = parentWindow;
     // Clipping the boxes out of the pane's own painting keeps them from flickering.
     CreateWindowAs(WS_EX_CONTROLPARENT, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 0, 0, parent,
-                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_RECORD_VIEW)), theApp.instance);
+                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_RECORD_VIEW)), resources);
 }
 
 LRESULT CRecView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -183,11 +179,11 @@ void CRecView::OnCreate() {
     lineHeight = height + 4;
 
     for (int i = 0; i < kRows; ++i) {
-        labels[i] = CreateWindowExW(0, L"Static", L"", WS_CHILD, 0, 0, 0, 0, hwnd, nullptr, theApp.instance, nullptr);
+        labels[i] = CreateWindowExW(0, L"Static", L"", WS_CHILD, 0, 0, 0, 0, hwnd, nullptr, resources, nullptr);
         SendMessageW(labels[i], WM_SETFONT, reinterpret_cast<WPARAM>(labelFont), FALSE);
         DWORD style =
             WS_CHILD | ES_READONLY | (i == kNoteRow ? ES_MULTILINE | WS_VSCROLL | ES_AUTOVSCROLL : ES_AUTOHSCROLL);
-        values[i] = CreateWindowExW(0, L"Edit", L"", style, 0, 0, 0, 0, hwnd, nullptr, theApp.instance, nullptr);
+        values[i] = CreateWindowExW(0, L"Edit", L"", style, 0, 0, 0, 0, hwnd, nullptr, resources, nullptr);
         if (!values[i]) continue;
         SendMessageW(values[i], WM_SETFONT, reinterpret_cast<WPARAM>(normalFont), FALSE);
         SubclassControl(values[i], &CRecView::LinkProc, 0, this);
@@ -195,7 +191,7 @@ void CRecView::OnCreate() {
 }
 
 void CRecView::Layout() {
-    const CRecord* record = mainWindow.selectedRecord;
+    const CRecord* record = shown;
     if (!record) {
         for (int i = 0; i < kRows; ++i) {
             if (labels[i]) ShowWindow(labels[i], SW_HIDE);
@@ -211,7 +207,7 @@ void CRecView::Layout() {
     GetClientRect(hwnd, &client);
     int right = client.right - 2 * marginUnit;
     int y = lineHeight + rowGap;
-    const CCategory* category = CategoryOf(*record);
+    const CCategory* category = CategoryOf(*record, database.categories);
     bool links = theSettings && theSettings->Active().showUrlsAsHyperlinks;
     CResString fieldWord(IDS_FIELD);
     CResString noteWord(IDS_NOTE);
@@ -253,7 +249,7 @@ void CRecView::RepaintBoxes() {
 }
 
 void CRecView::Paint(HDC dc) {
-    COLORREF colour = mainWindow.selectedRecord ? RGB(192, 192, 192) : GetBkColor(dc);
+    COLORREF colour = shown ? RGB(192, 192, 192) : GetBkColor(dc);
     Pen pen(CreatePen(PS_SOLID, 1, colour));
     Selection selectPen(dc, pen.Get());
     Selection selectBrush(dc, GetStockObject(NULL_BRUSH));
@@ -273,7 +269,7 @@ int CRecView::RowOf(HWND box) const {
 }
 
 void CRecView::ShowValueMenu(HWND box, LPARAM screenPoint) {
-    CRecord* record = mainWindow.selectedRecord;
+    const CRecord* record = shown;
     int row = RowOf(box);
     if (!record || row < 0) return;
     POINT at = {GET_X_LPARAM(screenPoint), GET_Y_LPARAM(screenPoint)};
@@ -283,13 +279,12 @@ void CRecView::ShowValueMenu(HWND box, LPARAM screenPoint) {
         GetWindowRect(box, &place);
         at = {place.left, place.bottom};
     }
-    ShowCopyMenu(parent, *record, at, row);
+    ShowCopyMenu(parent, *record, database.categories, at, row, host);
 }
 
 void CRecView::CopyValue(HWND box) {
-    CRecord* record = mainWindow.selectedRecord;
     int row = RowOf(box);
-    if (record && row >= 0) CopyRecordValue(parent, *record, row);
+    if (shown && row >= 0) CopyRecordValue(parent, *shown, row, host);
 }
 
 LRESULT CALLBACK CRecView::LinkProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,

@@ -8,12 +8,19 @@
 
 #include <windows.h>
 
+class CDatabase;
+class CRecord;
+class ViewHost;
+
 class CRecView : public CWindow {
 public:
-    CRecView();
+    CRecView(const CDatabase& database, HINSTANCE resources, ViewHost& host);
 
     // Creates the pane (control id 1006) as a child of the main window.
     void Create(HWND parentWindow);
+    // Shows a record (or nothing for null), laid out for the pane's size;
+    // called again with the same record after it changed or the lock did.
+    void Show(const CRecord* record);
 
     HWND parent = nullptr;
 
@@ -36,6 +43,11 @@ private:
     void RepaintBoxes();
     void Paint(HDC dc);
     int RowOf(HWND box) const;
+
+    const CDatabase& database;
+    HINSTANCE resources;
+    ViewHost& host;
+    const CRecord* shown = nullptr;
     // The copy menu of a value box, and its Ctrl+C.
     void ShowValueMenu(HWND box, LPARAM screenPoint);
     void CopyValue(HWND box);

@@ -1,8 +1,8 @@
 #include "views/CSplitter.h"
 
-#include "app/Application.h"
 #include "dialogs/framework/Gdi.h"
 #include "res/resource.h"
+#include "views/ViewHost.h"
 #include "views/ViewLogic.h"
 
 #include <windowsx.h>
@@ -27,9 +27,11 @@ int ScreenX(HWND window, LPARAM position) {
 
 }  // namespace
 
+CSplitter::CSplitter(HINSTANCE resourceModule, ViewHost& viewHost) : resources(resourceModule), host(viewHost) {}
+
 void CSplitter::Create(HWND parentWindow) {
     WNDCLASSEXW windowClass{};
-    windowClass.hInstance = theApp.instance;
+    windowClass.hInstance = resources;
     windowClass.hCursor = LoadCursorW(nullptr, IDC_SIZEWE);
     windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
     windowClass.lpszClassName = kClassName;
@@ -41,7 +43,7 @@ void CSplitter::Create(HWND parentWindow) {
     if (pattern) patternBrush.Reset(CreatePatternBrush(pattern.Get()));
     parent = parentWindow;
     CreateWindowAs(0, kClassName, L"", WS_CHILD, 0, 0, 0, 0, parent,
-                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_SPLITTER)), theApp.instance);
+                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_SPLITTER)), resources);
 }
 
 LRESULT CSplitter::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -132,7 +134,7 @@ void CSplitter::OnCaptureChanged() {
     DrawDragBar(dragOffset);
     isDragging = false;
     if (hasMoved) {
-        SendMessageW(parent, WM_SIZE, 0, 0);
+        host.OnSplitterMoved();
         // The layout has used the offset; when it left the splitter where it
         // was (no move message), the offset must not count a second time.
         dragOffset = 0;

@@ -7,9 +7,11 @@
 
 #include <windows.h>
 
+class ViewHost;
+
 class CSplitter : public CWindow {
 public:
-    CSplitter() = default;
+    CSplitter(HINSTANCE resources, ViewHost& host);
 
     // Creates the splitter (control id 1005), hidden; the main window places it.
     void Create(HWND parentWindow);
@@ -20,6 +22,8 @@ public:
     bool isDragging = false;
     bool hasMoved = false;
     Brush patternBrush;
+    HINSTANCE resources;
+    ViewHost& host;
 
 private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "dialogs/framework/Layout.h"
+#include "model/Category.h"
 #include "model/Record.h"
 #include "model/base/CString.h"
 #include "platform/Platform.h"
@@ -45,6 +46,14 @@ inline bool FillUnsetColumnWidths(int32_t* widths, int columnCount, int clientWi
 // Whether the list shows a record under the category filter (-1: every category).
 inline bool RowMatches(const CRecord& record, int filterCategoryId) {
     return filterCategoryId == -1 || record.categoryId == filterCategoryId;
+}
+
+// The first category with the record's id; unlike FindById, none when no
+// category has it, so a record of a vanished category shows plain labels.
+inline const CCategory* CategoryOf(const CRecord& record, const CCategories& categories) {
+    for (const CCategory* category : Nodes<CCategory>(categories))
+        if (category->id == record.categoryId) return category;
+    return nullptr;
 }
 
 // The drag offset corrected so that the bar, whose screen x the uncorrected

@@ -1,12 +1,18 @@
 #include "dialogs/framework/CqrDialog.h"
 
-#include "app/Application.h"
 #include "dialogs/framework/Layout.h"
+#include "dialogs/framework/Resources.h"
+
+#include <algorithm>
 
 const wchar_t* CurrentHelpTopic = nullptr;
-HWND RecordEditDialogHandle = nullptr;
 
 namespace {
+
+HINSTANCE resourceModule = nullptr;
+
+// The open dialogs that a lock cancels, outermost first.
+std::vector<CqrDialog*> closingOnLock;
 
 PlacementRect Convert(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
@@ -28,11 +34,8 @@ void EndWithOwnedDialogs(HWND dialog) {
 
 }  // namespace
 
-void CancelRecordEditDialog() {
-    if (!RecordEditDialogHandle) return;
-    EndWithOwnedDialogs(RecordEditDialogHandle);
-    RecordEditDialogHandle = nullptr;
-}
+void SetResourceModule(HINSTANCE module) { resourceModule = module; }
+HINSTANCE ResourceModule() { return resourceModule; }
 
 RECT WorkArea() {
     RECT area;
@@ -40,6 +43,22 @@ RECT WorkArea() {
         area = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     }
     return area;
+}
+
+void CqrDialog::CancelDialogsThatCloseOnLock() {
+    // Ending a dialog takes it off the list (at WM_NCDESTROY, when its modal
+    // loop returns); a copy is walked so that nothing is ended twice.
+    std::vector<CqrDialog*> open = closingOnLock;
+    for (CqrDialog* dialog : open) {
+        if (!dialog->hwnd || dialog->endedByLock) continue;
+        dialog->endedByLock = true;
+        EndWithOwnedDialogs(dialog->hwnd);
+    }
+}
+
+bool CqrDialog::AnyOpenThatClosesOnLock() {
+    return std::any_of(closingOnLock.begin(), closingOnLock.end(),
+                       [](const CqrDialog* dialog) { return !dialog->endedByLock; });
 }
 
 CqrDialog::CqrDialog(WORD dialogTemplate, const wchar_t* topic)
@@ -55,11 +74,15 @@ CqrDialog::~CqrDialog() {
     CurrentHelpTopic = previousHelpTopic;
 }
 
-INT_PTR CqrDialog::Run(HWND owner) { return DoModal(theApp.resources, templateId, owner); }
+INT_PTR CqrDialog::Run(HWND ownerWindow) {
+    owner = ownerWindow;
+    return DialogBoxParamW(ResourceModule(), MAKEINTRESOURCEW(templateId), owner, StaticDialogProc,
+                           reinterpret_cast<LPARAM>(this));
+}
 
-HWND CqrDialog::Open(HWND owner) {
-    parent = owner;
-    HWND window = CreateDialogParamW(theApp.resources, MAKEINTRESOURCEW(templateId), owner, StaticDialogProc,
+HWND CqrDialog::Open(HWND ownerWindow) {
+    owner = ownerWindow;
+    HWND window = CreateDialogParamW(ResourceModule(), MAKEINTRESOURCEW(templateId), owner, StaticDialogProc,
                                      reinterpret_cast<LPARAM>(this));
     if (window) {
         ShowWindow(window, SW_SHOWNORMAL);
@@ -68,36 +91,31 @@ HWND CqrDialog::Open(HWND owner) {
     return window;
 }
 
-INT_PTR CqrDialog::DoModal(HINSTANCE module, WORD dialogTemplate, HWND owner) {
-    parent = owner;
-    return DialogBoxParamW(module, MAKEINTRESOURCEW(dialogTemplate), owner, StaticDialogProc,
-                           reinterpret_cast<LPARAM>(this));
-}
-
 void CqrDialog::Attach(HWND window) {
     SetWindowLongPtrW(window, DWLP_USER, reinterpret_cast<LONG_PTR>(this));
     hwnd = window;
-    if (cancelledByLock) RecordEditDialogHandle = window;
+    endedByLock = false;
+    if (closesOnLock) closingOnLock.push_back(this);
 }
 
 // The window is going: nothing may reach this object through it any more.
 void CqrDialog::Detach() {
     SetWindowLongPtrW(hwnd, DWLP_USER, 0);
-    if (RecordEditDialogHandle == hwnd) RecordEditDialogHandle = nullptr;
+    std::erase(closingOnLock, this);
     hwnd = nullptr;
 }
 
 INT_PTR CALLBACK CqrDialog::StaticDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         auto* dialog = reinterpret_cast<CqrDialog*>(lParam);
-        if (!dialog) return 1;
+        if (!dialog) return TRUE;
         dialog->Attach(window);
-        dialog->CentreWindow();
-        return dialog->OnInitDialog(window, message, wParam, lParam);
+        dialog->CentreOverOwner();
+        return dialog->OnInitDialog() ? TRUE : FALSE;
     }
     auto* dialog = reinterpret_cast<CqrDialog*>(GetWindowLongPtrW(window, DWLP_USER));
-    if (!dialog) return 0;  // messages before WM_INITDIALOG
-    INT_PTR result = dialog->DialogProc(window, message, wParam, lParam);
+    if (!dialog) return FALSE;  // messages before WM_INITDIALOG
+    INT_PTR result = dialog->DialogProc(message, wParam, lParam);
     if (message == WM_NCDESTROY) dialog->Detach();
     return result;
 }
@@ -107,68 +125,61 @@ void CqrDialog::KeepRectInWorkArea(RECT& rect) {
     rect = {kept.left, kept.top, kept.right, kept.bottom};
 }
 
-bool CqrDialog::CentreWindow() {
+void CqrDialog::CentreOverOwner() {
     RECT own;
     GetWindowRect(hwnd, &own);
-    RECT owner;
-    bool hasParent = parent && GetWindowRect(parent, &owner);
-    PlacementRect parentRect = Convert(owner);
-    PlacementPoint at = CentredPosition(Convert(WorkArea()), hasParent ? &parentRect : nullptr, own.right - own.left,
+    RECT ownerRect;
+    bool hasOwner = owner && GetWindowRect(owner, &ownerRect);
+    PlacementRect parentRect = Convert(ownerRect);
+    PlacementPoint at = CentredPosition(Convert(WorkArea()), hasOwner ? &parentRect : nullptr, own.right - own.left,
                                         own.bottom - own.top);
-    return SetWindowPos(hwnd, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER) == 1;
+    SetWindowPos(hwnd, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
-INT_PTR CqrDialog::OnInitDialog(HWND, UINT, WPARAM, LPARAM) { return 1; }
-int CqrDialog::OnCommand(HWND, int) { return 0; }
-int CqrDialog::OnSelChange(HWND, HWND, int) { return 0; }
-int CqrDialog::OnFocusChange(HWND, int, HWND, int) { return 0; }
-void CqrDialog::OnPaint(HWND, HDC) {}
-int CqrDialog::OnDrawItem(int, DRAWITEMSTRUCT*) { return 0; }
-int CqrDialog::OnMeasureItem(int, MEASUREITEMSTRUCT*) { return 0; }
-int CqrDialog::OnNotify(HWND, UINT, WPARAM, LPARAM) { return 0; }
-INT_PTR CqrDialog::OnOtherMessage(HWND, UINT, WPARAM, LPARAM) { return 0; }
+void CqrDialog::MakeControlBold(int id) {
+    auto font = reinterpret_cast<HFONT>(SendDlgItemMessageW(hwnd, id, WM_GETFONT, 0, 0));
+    LOGFONTW description;
+    if (!font || !GetObjectW(font, sizeof description, &description)) return;
+    description.lfWeight = FW_BOLD;
+    Font bold(CreateFontIndirectW(&description));
+    if (!bold) return;
+    SendDlgItemMessageW(hwnd, id, WM_SETFONT, reinterpret_cast<WPARAM>(bold.Get()), FALSE);
+    fonts.push_back(std::move(bold));
+}
 
-INT_PTR CqrDialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+bool CqrDialog::HandleCommand(int id, int code) {
+    if (OnCommand(id, code)) return true;
+    if (code != BN_CLICKED) return false;
+    if (id == IDOK) {
+        if (Apply()) End(IDOK);
+        return true;
+    }
+    if (id == IDCANCEL) {
+        End(IDCANCEL);
+        return true;
+    }
+    return false;
+}
+
+INT_PTR CqrDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(window, &ps);
-            OnPaint(window, dc);
-            EndPaint(window, &ps);
-            return 1;
+            PAINTSTRUCT paint;
+            HDC dc = BeginPaint(hwnd, &paint);
+            OnPaint(dc);
+            EndPaint(hwnd, &paint);
+            return TRUE;
         }
         case WM_DRAWITEM:
-            if (OnDrawItem(static_cast<int>(wParam), reinterpret_cast<DRAWITEMSTRUCT*>(lParam)) == 1) return 1;
+            if (OnDrawItem(static_cast<int>(wParam), *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam))) return TRUE;
             break;
         case WM_MEASUREITEM:
-            if (OnMeasureItem(static_cast<int>(wParam), reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)) == 1) return 1;
+            if (OnMeasureItem(static_cast<int>(wParam), *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam))) return TRUE;
             break;
-        case WM_NOTIFY:
-            if (OnNotify(window, message, wParam, lParam) == 1) return 1;
+        case WM_COMMAND:
+            if (HandleCommand(LOWORD(wParam), HIWORD(wParam))) return TRUE;
             break;
-        case WM_COMMAND: {
-            int id = LOWORD(wParam);
-            auto control = reinterpret_cast<HWND>(lParam);
-            switch (HIWORD(wParam)) {
-                case 0:
-                    if (OnCommand(window, id) != 0) return 1;
-                    if (id == IDOK || id == IDCANCEL) {
-                        EndDialog(window, id);
-                        return 1;
-                    }
-                    break;
-                case 1:
-                    if (OnSelChange(window, control, id) == 1) return 1;
-                    break;
-                case EN_SETFOCUS:
-                case EN_KILLFOCUS:
-                    if (OnFocusChange(window, HIWORD(wParam) == EN_SETFOCUS ? 1 : 0, control, id) == 1) return 1;
-                    break;
-                default: break;
-            }
-            break;
-        }
         default: break;
     }
-    return OnOtherMessage(window, message, wParam, lParam);
+    return OnMessage(message, wParam, lParam);
 }

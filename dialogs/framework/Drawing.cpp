@@ -1,22 +1,9 @@
 #include "dialogs/framework/Drawing.h"
 
-#include "dialogs/framework/CqrDialog.h"
 #include "dialogs/framework/Gdi.h"
 
 #include <algorithm>
 #include <string>
-
-void MakeControlBold(CqrDialog& dialog, int id) {
-    auto font = reinterpret_cast<HFONT>(SendDlgItemMessageW(dialog.hwnd, id, WM_GETFONT, 0, 0));
-    if (!font) return;
-    LOGFONTW description;
-    if (!GetObjectW(font, sizeof description, &description)) return;
-    description.lfWeight = FW_BOLD;
-    HFONT bold = CreateFontIndirectW(&description);
-    if (!bold) return;
-    dialog.KeepFont(bold);
-    SendDlgItemMessageW(dialog.hwnd, id, WM_SETFONT, reinterpret_cast<WPARAM>(bold), FALSE);
-}
 
 int DrawTextEllipsis(HDC dc, const wchar_t* text, RECT rect) {
     std::wstring shown = text ? text : L"";

@@ -3,10 +3,6 @@
 
 #include <windows.h>
 
-class CqrDialog;
-
-// Gives a control a bold variant of its font; the dialog keeps the font.
-void MakeControlBold(CqrDialog& dialog, int id);
 // One line, vertically centred, shortened with "..." to fit the rectangle.
 int DrawTextEllipsis(HDC dc, const wchar_t* text, RECT rect);
 // Centred in the rectangle, leaving out the colour of its top-left pixel.

@@ -1,11 +1,12 @@
 #include "dialogs/framework/Messages.h"
 
-#include "app/Application.h"
 #include "dialogs/framework/CqrDialog.h"
 #include "dialogs/framework/Layout.h"
-
+#include "dialogs/framework/Resources.h"
+#include "model/Database.h"
 #include "model/base/StringTable.h"
 #include "platform/Platform.h"
+#include "platform/Wide.h"
 
 #include <cstdarg>
 
@@ -65,7 +66,7 @@ int ShowFormatted(HWND owner, UINT captionId, const wchar_t* text, UINT flags) {
 
 void CResString::Load(UINT id) {
     wchar_t buffer[255];
-    int n = LoadStringW(theApp.resources, id, buffer, 255);
+    int n = LoadStringW(ResourceModule(), id, buffer, 255);
     text.assign(buffer, n > 0 ? static_cast<size_t>(n) : 0);
 }
 
@@ -99,9 +100,10 @@ int ShowLongMessage(HWND owner, UINT captionId, UINT textId, UINT flags, ...) {
     return result;
 }
 
-void ShowWriteFailure(HWND owner, const wchar_t* path, const std::string& reason) {
+void ShowWriteFailure(HWND owner, const CDatabase& database) {
+    const std::string& reason = database.file.IoError();
     std::string why = reason.empty() ? std::string("the change could not be saved") : reason;
     std::u16string text = platform::Utf8ToUtf16(why.data(), why.size());
-    ShowLongMessage(owner, IDS_STARTUP_CAPTION, IDS_DATABASE_CANNOT_WRITE, kErrorBox, path,
-                    reinterpret_cast<const wchar_t*>(text.c_str()));
+    ShowLongMessage(owner, IDS_STARTUP_CAPTION, IDS_DATABASE_CANNOT_WRITE, kErrorBox, W(database.path.c_str()),
+                    W(text.c_str()));
 }

@@ -6,6 +6,8 @@
 
 #include <string>
 
+class CDatabase;
+
 // A string loaded from the string table (at most 254 characters).
 class CResString {
 public:
@@ -24,8 +26,9 @@ int ShowMessage(HWND owner, UINT captionId, UINT textId, UINT flags, ...);
 // The same for texts that carry paths: formatted up to 1024 characters.
 int ShowLongMessage(HWND owner, UINT captionId, UINT textId, UINT flags, ...);
 
-// The database could not be written: names the file and the system's reason.
-void ShowWriteFailure(HWND owner, const wchar_t* path, const std::string& reason);
+// A change to the database could not be written: names the file and the
+// system's reason. Every write failure the user sees is told this way.
+void ShowWriteFailure(HWND owner, const CDatabase& database);
 
 // Flags the program's message boxes use.
 inline constexpr UINT kErrorBox = MB_ICONERROR;                   // refusals and errors, OK

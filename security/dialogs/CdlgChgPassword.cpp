@@ -1,10 +1,13 @@
-#include "app/Application.h"
+#include "security/dialogs/CdlgChgPassword.h"
+
 #include "dialogs/framework/Messages.h"
+#include "model/Database.h"
+#include "model/Protection.h"
 #include "model/base/StringTable.h"
 #include "platform/Wide.h"
 #include "res/resource.h"
 #include "security/Cipher.h"
-#include "security/dialogs/PasswordDialogs.h"
+#include "security/dialogs/CdlgPassword.h"
 #include "security/dialogs/SecretText.h"
 #include "storage/Settings.h"
 
@@ -27,41 +30,50 @@ void MoveUp(HWND dialog, int id, int distance) {
 
 }  // namespace
 
-CdlgChgPassword::CdlgChgPassword() : CqrDialog(IDD_CHANGE_PASSWORD, L"Passwords.html") {}
+CdlgChgPassword::CdlgChgPassword(CDatabase& open) : CqrDialog(IDD_CHANGE_PASSWORD, L"Passwords.html"), database(open) {}
 
 CdlgChgPassword::~CdlgChgPassword() { WipeText(newPassword); }
 
-INT_PTR CdlgChgPassword::OnInitDialog(HWND window, UINT, WPARAM, LPARAM) {
+bool CdlgChgPassword::OnInitDialog() {
     for (int id : kPasswordEdits) {
-        SendDlgItemMessageW(window, id, EM_LIMITTEXT, kPasswordEditLimit, 0);
-        if (theSettings->Active().cleartextPasswordEntry) ShowPasswordText(window, id);
+        SendDlgItemMessageW(hwnd, id, EM_LIMITTEXT, kPasswordEditLimit, 0);
+        if (theSettings->Active().cleartextPasswordEntry) ShowPasswordText(hwnd, id);
     }
     isChange = HasPassword();
-    SetWindowTextW(window, CResString(isChange ? IDS_CHANGE_PASSWORD : IDS_NEW_PASSWORD).Text());
+    SetWindowTextW(hwnd, CResString(isChange ? IDS_CHANGE_PASSWORD : IDS_NEW_PASSWORD).Text());
     if (!isChange) {
         // No old password to ask for: the other rows move up into its place.
         int distance =
-            TopLeftInDialog(window, IDC_NEW_PASSWORD_LABEL).y - TopLeftInDialog(window, IDC_OLD_PASSWORD_LABEL).y;
+            TopLeftInDialog(hwnd, IDC_NEW_PASSWORD_LABEL).y - TopLeftInDialog(hwnd, IDC_OLD_PASSWORD_LABEL).y;
         for (int id : {IDC_NEW_PASSWORD_LABEL, IDC_NEW_PASSWORD, IDC_CONFIRM_PASSWORD_LABEL, IDC_CONFIRM_PASSWORD}) {
-            MoveUp(window, id, distance);
+            MoveUp(hwnd, id, distance);
         }
-        ShowWindow(GetDlgItem(window, IDC_OLD_PASSWORD_LABEL), SW_HIDE);
-        ShowWindow(GetDlgItem(window, IDC_OLD_PASSWORD), SW_HIDE);
-        SetFocus(GetDlgItem(window, IDC_NEW_PASSWORD));
-        return 0;  // the focus is set
+        ShowWindow(GetDlgItem(hwnd, IDC_OLD_PASSWORD_LABEL), SW_HIDE);
+        ShowWindow(GetDlgItem(hwnd, IDC_OLD_PASSWORD), SW_HIDE);
+        SetFocus(GetDlgItem(hwnd, IDC_NEW_PASSWORD));
+        return false;  // the focus is set
     }
-    return 1;
+    return true;
 }
 
-int CdlgChgPassword::OnCommand(HWND window, int id) {
-    if (id == IDCANCEL) {
-        for (int edit : kPasswordEdits) WipeEdit(window, edit);
-        return 0;
+bool CdlgChgPassword::OnCommand(int id, int code) {
+    if (id == IDCANCEL && code == BN_CLICKED) {
+        for (int edit : kPasswordEdits) WipeEdit(hwnd, edit);
     }
-    if (id != IDOK) return 0;
-    if (!Accept()) return 1;  // stays open with the typed texts
-    for (int edit : kPasswordEdits) WipeEdit(window, edit);
-    return 0;
+    return false;  // the base ends the dialog
+}
+
+bool CdlgChgPassword::Apply() {
+    if (!Accept()) return false;  // stays open with the typed texts
+    if (action != PasswordAction::None &&
+        !ApplyPasswordAction(action, U(newPassword.c_str()), database.records, database.file, database.categories)) {
+        // Nothing changed, in the file or in memory: the user may try again.
+        ShowWriteFailure(hwnd, database);
+        action = PasswordAction::None;
+        return false;
+    }
+    for (int edit : kPasswordEdits) WipeEdit(hwnd, edit);
+    return true;
 }
 
 bool CdlgChgPassword::Accept() {

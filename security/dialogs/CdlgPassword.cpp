@@ -1,50 +1,48 @@
-#include "app/Application.h"
+#include "security/dialogs/CdlgPassword.h"
+
 #include "dialogs/framework/Messages.h"
 #include "model/base/StringTable.h"
 #include "platform/Wide.h"
 #include "res/resource.h"
 #include "security/Cipher.h"
-#include "security/dialogs/PasswordDialogs.h"
+#include "security/PasswordRules.h"
 #include "security/dialogs/SecretText.h"
 #include "storage/Settings.h"
 
-namespace {
-
-constexpr wchar_t kPasswordsTopic[] = L"Passwords.html";
-
-}  // namespace
-
-CdlgPassword::CdlgPassword(int prompt) : CqrDialog(IDD_PASSWORD, kPasswordsTopic), promptId(prompt) {}
+CdlgPassword::CdlgPassword(int prompt) : CqrDialog(IDD_PASSWORD, L"Passwords.html"), promptId(prompt) {}
 
 CdlgPassword::~CdlgPassword() { WipeText(password); }
 
-INT_PTR CdlgPassword::OnInitDialog(HWND window, UINT, WPARAM, LPARAM) {
-    SendDlgItemMessageW(window, IDC_PASSWORD, EM_LIMITTEXT, kPasswordEditLimit, 0);
-    if (theSettings->Active().cleartextPasswordEntry) ShowPasswordText(window, IDC_PASSWORD);
+bool CdlgPassword::OnInitDialog() {
+    SendDlgItemMessageW(hwnd, IDC_PASSWORD, EM_LIMITTEXT, kPasswordEditLimit, 0);
+    if (theSettings->Active().cleartextPasswordEntry) ShowPasswordText(hwnd, IDC_PASSWORD);
     if (promptId == 0) {
-        ShowWindow(GetDlgItem(window, IDC_PASSWORD_PROMPT), SW_HIDE);
+        ShowWindow(GetDlgItem(hwnd, IDC_PASSWORD_PROMPT), SW_HIDE);
     } else {
-        SetDlgItemTextW(window, IDC_PASSWORD_PROMPT, CResString(static_cast<UINT>(promptId)).Text());
+        SetDlgItemTextW(hwnd, IDC_PASSWORD_PROMPT, CResString(static_cast<UINT>(promptId)).Text());
     }
-    return 1;
+    return true;
 }
 
-int CdlgPassword::OnCommand(HWND window, int id) {
-    if (id == IDOK) {
-        WipeText(password);
-        password = ReadSecret(window, IDC_PASSWORD, kMaxPasswordLength);
-    }
-    if (id == IDOK || id == IDCANCEL) WipeEdit(window, IDC_PASSWORD);
-    return 0;  // the framework ends the dialog
+bool CdlgPassword::OnCommand(int id, int code) {
+    if (id == IDCANCEL && code == BN_CLICKED) WipeEdit(hwnd, IDC_PASSWORD);
+    return false;  // the base ends the dialog
 }
 
-bool AskForPassword(HWND parent, int promptId, bool exitOnFailure) {
+bool CdlgPassword::Apply() {
+    WipeText(password);
+    password = ReadSecret(hwnd, IDC_PASSWORD, kMaxPasswordLength);
+    WipeEdit(hwnd, IDC_PASSWORD);
+    return true;
+}
+
+bool AskForPassword(HWND owner, int promptId, bool exitOnFailure) {
     if (!theSettings->locked || !HasPassword()) return true;
     CdlgPassword dialog(promptId);
     int failures = 0;
     for (;;) {
-        if (dialog.Run(parent) != IDOK) {
-            if (exitOnFailure) ShowMessage(parent, IDS_PASSWORD_INCORRECT, IDS_INVALID_PASSWORD_EXIT, kErrorBox);
+        if (dialog.Run(owner) != IDOK) {
+            if (exitOnFailure) ShowMessage(owner, IDS_PASSWORD_INCORRECT, IDS_INVALID_PASSWORD_EXIT, kErrorBox);
             return false;
         }
         if (VerifyPassword(U(dialog.password.c_str()))) {
@@ -53,10 +51,10 @@ bool AskForPassword(HWND parent, int promptId, bool exitOnFailure) {
         }
         ++failures;
         if (theSettings->Active().maxPasswordAttempts > failures) {
-            if (ShowMessage(parent, IDS_PASSWORD_INCORRECT, IDS_TRY_AGAIN, kQuestionBox) != IDYES) return false;
+            if (ShowMessage(owner, IDS_PASSWORD_INCORRECT, IDS_TRY_AGAIN, kQuestionBox) != IDYES) return false;
         } else {
-            ShowMessage(parent, IDS_PASSWORD_INCORRECT,
-                        exitOnFailure ? IDS_TOO_MANY_RETRIES_EXIT : IDS_TOO_MANY_RETRIES, kErrorBox);
+            ShowMessage(owner, IDS_PASSWORD_INCORRECT, exitOnFailure ? IDS_TOO_MANY_RETRIES_EXIT : IDS_TOO_MANY_RETRIES,
+                        kErrorBox);
             return false;
         }
     }

@@ -9,12 +9,14 @@
 class CdlgPwdGenerate : public CqrDialog {
 public:
     CdlgPwdGenerate();
-    INT_PTR OnInitDialog(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
-    int OnCommand(HWND window, int id) override;
 
     CString generatedPassword;  // the password shown (CString wipes its buffers)
 
+protected:
+    bool OnInitDialog() override;
+    bool OnCommand(int id, int code) override;
+
 private:
-    void Generate(HWND window);
-    void Show(HWND window);
+    void Generate();
+    void Show();
 };

@@ -1,31 +1,30 @@
-#include "app/Application.h"
+#include "security/dialogs/CdlgPwdWarn.h"
+
 #include "dialogs/framework/Drawing.h"
 #include "res/resource.h"
-#include "security/dialogs/PasswordDialogs.h"
 #include "storage/Settings.h"
 
-CdlgPwdWarn::CdlgPwdWarn() : CqrDialog(IDD_NO_PASSWORD, L"Passwords.html") {}
+CdlgPwdWarn::CdlgPwdWarn(CSettings& preferences)
+    : CqrDialog(IDD_NO_PASSWORD, L"Passwords.html"), settings(preferences) {}
 
-INT_PTR CdlgPwdWarn::OnInitDialog(HWND window, UINT, WPARAM, LPARAM) {
+bool CdlgPwdWarn::OnInitDialog() {
     warningIcon = LoadIconW(nullptr, IDI_WARNING);
-    CheckDlgButton(window, IDC_SHOW_WARNING, BST_CHECKED);
-    return 1;
+    CheckDlgButton(hwnd, IDC_SHOW_WARNING, BST_CHECKED);
+    return true;
 }
 
-int CdlgPwdWarn::OnCommand(HWND window, int id) {
-    if (id == IDOK && IsDlgButtonChecked(window, IDC_SHOW_WARNING) != BST_CHECKED) {
-        theSettings->Active().showNoPasswordWarning = 0;
-        theSettings->SaveSettings();
-    }
-    return 0;
-}
-
-void CdlgPwdWarn::OnPaint(HWND window, HDC dc) { DrawIconAtControl(window, dc, IDC_WARNING_ICON, warningIcon); }
-
-bool ShowNoPasswordWarning(HWND parent) {
-    if (theSettings->Active().showNoPasswordWarning == 1) {
-        CdlgPwdWarn warning;
-        warning.Run(parent);
+bool CdlgPwdWarn::Apply() {
+    if (IsDlgButtonChecked(hwnd, IDC_SHOW_WARNING) != BST_CHECKED) {
+        settings.Active().showNoPasswordWarning = 0;
+        settings.SaveSettings();
     }
     return true;
+}
+
+void CdlgPwdWarn::OnPaint(HDC dc) { DrawIconAtControl(hwnd, dc, IDC_WARNING_ICON, warningIcon); }
+
+void ShowNoPasswordWarning(HWND owner, CSettings& settings) {
+    if (settings.Active().showNoPasswordWarning != 1) return;
+    CdlgPwdWarn warning(settings);
+    warning.Run(owner);
 }

@@ -1,11 +1,16 @@
 #include "tests/gui/InProcessWindow.h"
 
 #include "app/Application.h"
-#include "app/MainWindow.h"
+#include "dialogs/framework/Resources.h"
 #include "platform/Wide.h"
-#include "views/CRecList.h"
-#include "views/CRecView.h"
-#include "views/CSplitter.h"
+
+#include <memory>
+
+namespace {
+
+std::unique_ptr<Application> application;
+
+}  // namespace
 
 void PumpMessages() {
     MSG message;
@@ -15,12 +20,17 @@ void PumpMessages() {
     }
 }
 
+MainWindowState& Window() { return application->mainWindow; }
+
 HWND OpenMainWindowInProcess(const std::filesystem::path& folder, const std::wstring& databasePath) {
-    theApp.instance = theApp.resources = GetModuleHandleW(nullptr);
-    theApp.dataFolder = std::make_unique<CDataFolder>(theApp.resources, (folder.wstring() + L"\\").c_str());
-    if (theApp.database.Open(U(databasePath.c_str()), CDatabase::Access::Write) != CxFile::kOpened) return nullptr;
-    theApp.isFirstRun = false;
-    HWND main = mainWindow.Create(theApp.instance, L"Quorrel - Desktop Edition", 20, 20, 800, 560);
+    application = std::make_unique<Application>();
+    Application& app = *application;
+    app.instance = app.resources = GetModuleHandleW(nullptr);
+    SetResourceModule(app.resources);
+    app.dataFolder = std::make_unique<CDataFolder>(app.resources, (folder.wstring() + L"\\").c_str());
+    if (app.database.Open(U(databasePath.c_str()), CDatabase::Access::Write) != CxFile::kOpened) return nullptr;
+    app.isFirstRun = false;
+    HWND main = app.mainWindow.Create(L"Quorrel - Desktop Edition", 20, 20, 800, 560);
     if (!main) return nullptr;
     ShowWindow(main, SW_SHOWNORMAL);
     UpdateWindow(main);
@@ -33,11 +43,5 @@ void CloseMainWindowInProcess(HWND main) {
         DestroyWindow(main);
         PumpMessages();
     }
-    mainWindow.recordList.reset();
-    mainWindow.recordView.reset();
-    mainWindow.splitter.reset();
-    mainWindow.hwndToolbar = mainWindow.hwndStatus = nullptr;
-    mainWindow.selectedRecord = nullptr;
-    theApp.database.Close();
-    theApp.dataFolder.reset();
+    application.reset();
 }

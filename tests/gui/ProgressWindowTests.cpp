@@ -1,7 +1,7 @@
 // The progress window made in this process: it waits half a second before it
 // shows, disables its owner meanwhile, and Cancel stops only an operation
 // that offers it.
-#include "app/Application.h"
+#include "dialogs/framework/Resources.h"
 #include "dialogs/CdlgProgress.h"
 #include "model/base/StringTable.h"
 #include "res/resource.h"
@@ -24,7 +24,7 @@ std::wstring ProgressText(HWND progress) {
 }
 
 TEST(ProgressWindow, ShowsAfterHalfASecondOverTheDisabledOwner) {
-    theApp.instance = theApp.resources = GetModuleHandleW(nullptr);
+    SetResourceModule(GetModuleHandleW(nullptr));
     for (bool canCancel : {false, true}) {
         HWND owner = MakeOwner();
         ASSERT_NE(owner, nullptr);

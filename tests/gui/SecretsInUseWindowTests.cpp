@@ -3,7 +3,6 @@
 // password removal and at exit, and comes back only with a right password;
 // the session lock and suspend cancel an open record dialog; the copy menus
 // offer what the user expects.
-#include "app/Application.h"
 #include "app/MainWindow.h"
 #include "platform/Wide.h"
 #include "dialogs/framework/CqrDialog.h"
@@ -85,7 +84,7 @@ public:
 
 private:
     static void CALLBACK End(HWND, UINT, UINT_PTR, DWORD) {
-        if (HWND open = GetActiveWindow(); open && open != mainWindow.hwnd) EndDialog(open, IDABORT);
+        if (HWND open = GetActiveWindow(); open && open != Window().hwnd) EndDialog(open, IDABORT);
     }
     UINT_PTR timer = 0;
 };
@@ -98,7 +97,7 @@ void AnswerPasswordPrompt(HWND dialog, const char16_t* password) {
 // A dialog that the lock must cancel, as the record edit dialog is.
 class LockCancelledDialog : public CqrDialog {
 public:
-    LockCancelledDialog() : CqrDialog(IDD_RECORD_EDIT, L"Records.html") { cancelledByLock = true; }
+    LockCancelledDialog() : CqrDialog(IDD_RECORD_EDIT, L"Records.html") { closesOnLock = true; }
 };
 
 // What a popup menu shows: its items' texts, and the default item's.
@@ -149,7 +148,7 @@ protected:
 
     std::wstring PaneValue(int row) {
         wchar_t text[300] = {};
-        GetWindowTextW(mainWindow.recordView->values[row], text, 300);
+        GetWindowTextW(Window().recordView->values[row], text, 300);
         return text;
     }
 
@@ -213,7 +212,7 @@ TEST_F(SecretsWindowTest, EveryLockWipesTheKeyAndOnlyTheRightPasswordInstallsItA
             PostMessageW(main, c.message, c.wParam, 0);
             EndDialogLater safety;
             EXPECT_EQ(dialog.Run(main), IDCANCEL) << c.name;
-            EXPECT_EQ(RecordEditDialogHandle, nullptr) << c.name;
+            EXPECT_FALSE(CqrDialog::AnyOpenThatClosesOnLock()) << c.name;
         } else {
             SendMessageW(main, c.message, c.wParam, 0);
         }
@@ -276,9 +275,9 @@ TEST_F(SecretsWindowTest, CopyMenusOfferEveryNonEmptyValueByItsLabel) {
     MakeDatabase(false);
     OpenWindow();
     // A label of its own with "&" shows as typed; a field without a label is named by its place.
-    CCategory* bank = mainWindow.recordList->categories.FindByName(u"Bank");
+    CCategory* bank = Window().recordList->categories.FindByName(u"Bank");
     CopyBounded(bank->fieldLabel[1], u"Account & Sort", 31);
-    HWND list = mainWindow.recordList->hwndList;
+    HWND list = Window().recordList->hwndList;
     MenuSeen fromKeyboard = MenuOf(list, {-1, -1});
     ASSERT_TRUE(fromKeyboard.opened);
     EXPECT_EQ(fromKeyboard.items, (std::vector<std::wstring>{L"Copy Bank", L"Copy Account && Sort", L"Copy PIN",
@@ -302,7 +301,7 @@ TEST_F(SecretsWindowTest, CopyMenusOfferEveryNonEmptyValueByItsLabel) {
     EXPECT_FALSE(MenuOf(list, below).opened);
 
     // On a value of the pane: that value is the default item.
-    HWND pin = mainWindow.recordView->values[2];
+    HWND pin = Window().recordView->values[2];
     ASSERT_EQ(PaneValue(0), L"Alpha Bank");
     MenuSeen fromPane = MenuOf(pin, {-1, -1});
     EXPECT_EQ(fromPane.items.size(), 5u);

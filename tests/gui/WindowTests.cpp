@@ -1,7 +1,6 @@
 // The main window made in this process, so that its menu, list and pane can
 // be read directly: columns and labels per filter, sorting, the pane
 // following the selection, the lock display and the layout limits.
-#include "app/Application.h"
 #include "app/Commands.h"
 #include "app/MainWindow.h"
 #include "platform/Wide.h"
@@ -65,7 +64,7 @@ protected:
         std::filesystem::remove_all(folder, ignored);
     }
 
-    CRecList& List() { return *mainWindow.recordList; }
+    CRecList& List() { return *Window().recordList; }
 
     std::vector<std::wstring> ColumnTitles() {
         std::vector<std::wstring> titles;
@@ -92,7 +91,7 @@ protected:
 
     std::vector<std::wstring> Pane() {
         std::vector<std::wstring> values;
-        for (HWND box : mainWindow.recordView->values) {
+        for (HWND box : Window().recordView->values) {
             wchar_t text[300] = {};
             if (IsWindowVisible(box)) GetWindowTextW(box, text, 300);
             values.push_back(text);
@@ -102,7 +101,7 @@ protected:
 
     std::vector<std::wstring> PaneLabels() {
         std::vector<std::wstring> labels;
-        for (HWND label : mainWindow.recordView->labels) {
+        for (HWND label : Window().recordView->labels) {
             wchar_t text[64] = {};
             GetWindowTextW(label, text, 64);
             labels.push_back(text);
@@ -111,7 +110,7 @@ protected:
     }
 
     void ChooseFilter(const wchar_t* name) {
-        HWND filter = GetDlgItem(mainWindow.hwndToolbar, 1002);
+        HWND filter = GetDlgItem(Window().toolbar.hwnd, 1002);
         auto index = SendMessageW(filter, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(name));
         ASSERT_GE(index, 0) << name;
         SendMessageW(filter, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
@@ -135,7 +134,7 @@ protected:
     }
 
     bool ButtonEnabled(int command) {
-        return SendMessageW(mainWindow.hwndToolbar, TB_ISBUTTONENABLED, static_cast<WPARAM>(command), 0) != 0;
+        return SendMessageW(Window().toolbar.hwnd, TB_ISBUTTONENABLED, static_cast<WPARAM>(command), 0) != 0;
     }
 
     inline static int serial = 0;
@@ -186,8 +185,8 @@ TEST_F(MainWindowTest, ThePaneFollowsTheSelection) {
     EXPECT_EQ(PaneLabels(),
               (std::vector<std::wstring>{L"Description", L"URL", L"User Name", L"Password", L"", L"", L"Note"}));
     // The web address is a hyperlink; the first field is not one here.
-    EXPECT_NE(GetPropW(mainWindow.recordView->values[1], L"_HyperLink_"), nullptr);
-    EXPECT_EQ(GetPropW(mainWindow.recordView->values[0], L"_HyperLink_"), nullptr);
+    EXPECT_NE(GetPropW(Window().recordView->values[1], L"_HyperLink_"), nullptr);
+    EXPECT_EQ(GetPropW(Window().recordView->values[0], L"_HyperLink_"), nullptr);
 }
 
 TEST_F(MainWindowTest, LockDisplayFollowsThePassword) {
@@ -197,21 +196,21 @@ TEST_F(MainWindowTest, LockDisplayFollowsThePassword) {
     EXPECT_FALSE(MenuEnabled(401));
     EXPECT_FALSE(ButtonEnabled(401));
 
-    OnPasswordAdded(List().records, theApp.database.file, u"a password", List().categories);
+    OnPasswordAdded(List().records, Window().Database().file, u"a password", List().categories);
     List().Refresh();
     // Adding a password leaves the data locked: protected values are masked.
     EXPECT_EQ(MenuText(402), L"Change &Password ...");
     EXPECT_EQ(MenuText(401), L"Un&lock The Data ...");
     EXPECT_TRUE(MenuEnabled(401));
     EXPECT_TRUE(ButtonEnabled(401));
-    EXPECT_EQ(SendMessageW(mainWindow.hwndToolbar, TB_GETBITMAP, 401, 0), 2);  // closed padlock
+    EXPECT_EQ(SendMessageW(Window().toolbar.hwnd, TB_GETBITMAP, 401, 0), 2);  // closed padlock
     EXPECT_EQ(Pane(), (std::vector<std::wstring>{L"Alpha Bank", L"******", L"******", L"", L"", L"", L"******"}));
 
     ASSERT_TRUE(VerifyPassword(u"a password"));
     theSettings->locked = 0;
     List().Refresh();
     EXPECT_EQ(MenuText(401), L"&Lock The Data");
-    EXPECT_EQ(SendMessageW(mainWindow.hwndToolbar, TB_GETBITMAP, 401, 0), 1);  // open padlock
+    EXPECT_EQ(SendMessageW(Window().toolbar.hwnd, TB_GETBITMAP, 401, 0), 1);  // open padlock
     EXPECT_EQ(Pane()[1], L"111");
 
     SendMessageW(main, WM_COMMAND, 401, 0);  // lock
@@ -233,12 +232,12 @@ TEST_F(MainWindowTest, LayoutKeepsTheSplitterInside) {
     Pump();
     RECT client;
     GetClientRect(main, &client);
-    RECT splitter = childRect(mainWindow.splitter->hwnd);
+    RECT splitter = childRect(Window().splitter->hwnd);
     EXPECT_EQ(splitter.left, client.right - 47);
     EXPECT_EQ(splitter.right - splitter.left, 7);
     EXPECT_EQ(childRect(List().hwndList).right, splitter.left);
-    EXPECT_EQ(childRect(mainWindow.recordView->hwnd).left, splitter.right);
-    EXPECT_EQ(childRect(mainWindow.recordView->hwnd).right, client.right);
+    EXPECT_EQ(childRect(Window().recordView->hwnd).left, splitter.right);
+    EXPECT_EQ(childRect(Window().recordView->hwnd).right, client.right);
     EXPECT_EQ(theSettings->desktop.splitterPosition, splitter.left);
 }
 
@@ -259,10 +258,10 @@ TEST_F(MainWindowTest, EveryMenuItemAndButtonHasACommand) {
     };
     collect(GetMenu(main));
     EXPECT_EQ(ids.size(), 13u);
-    auto buttons = static_cast<int>(SendMessageW(mainWindow.hwndToolbar, TB_BUTTONCOUNT, 0, 0));
+    auto buttons = static_cast<int>(SendMessageW(Window().toolbar.hwnd, TB_BUTTONCOUNT, 0, 0));
     for (int i = 0; i < buttons; ++i) {
         TBBUTTON button = {};
-        SendMessageW(mainWindow.hwndToolbar, TB_GETBUTTON, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&button));
+        SendMessageW(Window().toolbar.hwnd, TB_GETBUTTON, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&button));
         if (!(button.fsStyle & BTNS_SEP)) ids.push_back(button.idCommand);
     }
     EXPECT_EQ(ids.size(), 13u + 5u);

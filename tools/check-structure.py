@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
-"""Fails when a product file includes a file of a higher layer or of another
-folder of its own layer, so the folders never form a cycle. With --graph,
-prints which folder includes which."""
+"""Checks the house rules of the product's sources: an include never goes to
+a higher layer or to another folder of its own layer (so the folders never
+form a cycle), and only app/ knows the program-wide objects. With --graph, prints which folder includes which."""
 import collections
 import os
 import re
@@ -26,6 +26,7 @@ LAYERS = [
 ]
 RANK = {folder: rank for rank, layer in enumerate(LAYERS) for folder in layer}
 INCLUDE = re.compile(r'\s*#\s*include\s+"([^"]+)"')
+PROGRAM_WIDE = re.compile(r"\b(theApp|mainWindow)\b")
 
 
 def folder_of(path):
@@ -43,19 +44,22 @@ def main():
         if source not in RANK or not re.search(r"\.(cpp|h|inc)$", path):
             continue
         with open(path, encoding="utf-8", errors="replace") as text:
-            for number, line in enumerate(text, 1):
-                match = INCLUDE.match(line)
-                if not match:
-                    continue
-                target = folder_of(match.group(1))
-                if target == source:
-                    continue
-                graph[source].add(target)
-                if target not in RANK:
-                    faults.append(f"{path}:{number}: includes {match.group(1)}, which is in no layer")
-                elif RANK[target] >= RANK[source]:
-                    where = "a higher layer" if RANK[target] > RANK[source] else "a folder of its own layer"
-                    faults.append(f"{path}:{number}: includes {match.group(1)}, from {where}")
+            lines = text.readlines()
+        for number, line in enumerate(lines, 1):
+            if source != "app" and PROGRAM_WIDE.search(line):
+                faults.append(f"{path}:{number}: names a program-wide object; only app/ may")
+            match = INCLUDE.match(line)
+            if not match:
+                continue
+            target = folder_of(match.group(1))
+            if target == source:
+                continue
+            graph[source].add(target)
+            if target not in RANK:
+                faults.append(f"{path}:{number}: includes {match.group(1)}, which is in no layer")
+            elif RANK[target] >= RANK[source]:
+                where = "a higher layer" if RANK[target] > RANK[source] else "a folder of its own layer"
+                faults.append(f"{path}:{number}: includes {match.group(1)}, from {where}")
     if "--graph" in sys.argv:
         for source in sorted(graph, key=lambda f: (-RANK[f], f)):
             print(f"{source} -> {', '.join(sorted(graph[source]))}")

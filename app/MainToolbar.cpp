@@ -1,0 +1,141 @@
+#include "app/MainToolbar.h"
+
+#include "app/Commands.h"
+#include "dialogs/framework/Layout.h"
+#include "model/Category.h"
+#include "platform/Wide.h"
+#include "res/resource.h"
+
+#include <commctrl.h>
+
+namespace {
+
+constexpr int kFilterTop = 8;
+constexpr int kFilterIndex = 5;  // the toolbar separator that holds the filter box
+constexpr LPARAM kAllCategories = 1000;
+
+// The toolbar from left to right: commands (their pictures come from the
+// command table), separators (0) and the separator that holds the filter box.
+constexpr int kToolbarLayout[] = {
+    0, IDM_LOCK, 0, IDM_SYNCHRONIZE, 0, IDM_FILTER_PLACEHOLDER, 0, IDM_NEW_RECORD, IDM_EDIT_RECORD, IDM_DELETE_RECORD,
+};
+
+HIMAGELIST LoadToolbarImages(HINSTANCE resources, int bitmapId) {
+    Bitmap strip(static_cast<HBITMAP>(LoadImageW(resources, MAKEINTRESOURCEW(bitmapId), IMAGE_BITMAP, 0, 0,
+                                                 LR_CREATEDIBSECTION | LR_LOADTRANSPARENT | LR_LOADMAP3DCOLORS)));
+    HIMAGELIST list = ImageList_Create(28, 29, ILC_COLOR8, 5, 0);
+    if (list && strip) ImageList_Add(list, strip.Get(), nullptr);
+    return list;
+}
+
+void SetSeparatorWidth(HWND toolbar, int width) {
+    TBBUTTONINFOW info = {};
+    info.cbSize = sizeof info;
+    info.dwMask = TBIF_SIZE;
+    info.cx = static_cast<WORD>(width);
+    SendMessageW(toolbar, TB_SETBUTTONINFOW, IDM_FILTER_PLACEHOLDER, reinterpret_cast<LPARAM>(&info));
+}
+
+}  // namespace
+
+void MainToolbar::Create(HWND parent, HINSTANCE resources) {
+    hwnd = CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr, WS_CHILD | WS_BORDER | TBSTYLE_TOOLTIPS, 0, 0, 0, 0, parent,
+                           reinterpret_cast<HMENU>(IDC_TOOLBAR), resources, nullptr);
+    if (!hwnd) return;
+    SendMessageW(hwnd, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    images.Reset(LoadToolbarImages(resources, IDB_TOOLBAR));
+    disabledImages.Reset(LoadToolbarImages(resources, IDB_TOOLBAR_DISABLED));
+    SendMessageW(hwnd, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images.Get()));
+    SendMessageW(hwnd, TB_SETDISABLEDIMAGELIST, 0, reinterpret_cast<LPARAM>(disabledImages.Get()));
+    for (int id : kToolbarLayout) {
+        const CommandRow* command = FindCommand(id);
+        bool isButton = command && command->image >= 0;
+        TBBUTTON button = {};
+        button.iBitmap = isButton ? command->image : 0;
+        button.idCommand = id;
+        button.fsState = TBSTATE_ENABLED;
+        button.fsStyle = isButton ? BTNS_BUTTON : BTNS_SEP;
+        SendMessageW(hwnd, TB_ADDBUTTONSW, 1, reinterpret_cast<LPARAM>(&button));
+    }
+
+    RECT placeholder = {};
+    SendMessageW(hwnd, TB_GETITEMRECT, kFilterIndex, reinterpret_cast<LPARAM>(&placeholder));
+    comboLeft = placeholder.right;
+
+    int width = 176, dropHeight = 160;
+    if (WindowDC dc(hwnd); dc.Get()) {
+        Selection font(dc.Get(), GetStockObject(DEFAULT_GUI_FONT));
+        TEXTMETRICW metrics;
+        if (GetTextMetricsW(dc.Get(), &metrics)) {
+            width = 22 * metrics.tmAveCharWidth;
+            dropHeight = 10 * metrics.tmHeight;
+        }
+    }
+    comboWidth = width + GetSystemMetrics(SM_CXVSCROLL);
+    SetSeparatorWidth(hwnd, comboWidth);
+
+    HWND filter = CreateWindowExW(0, WC_COMBOBOXW, nullptr,
+                                  WS_CHILD | WS_VSCROLL | WS_BORDER | WS_TABSTOP | CBS_DROPDOWNLIST | CBS_HASSTRINGS,
+                                  comboLeft, kFilterTop, width, dropHeight, hwnd, reinterpret_cast<HMENU>(IDC_FILTER),
+                                  resources, nullptr);
+    SendMessageW(filter, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+    SendMessageW(hwnd, TB_AUTOSIZE, 0, 0);
+    ShowWindow(hwnd, SW_SHOW);
+    ShowWindow(filter, SW_SHOW);
+}
+
+int MainToolbar::Height() const {
+    if (!hwnd) return 0;
+    SendMessageW(hwnd, TB_AUTOSIZE, 0, 0);
+    RECT r;
+    return GetWindowRect(hwnd, &r) ? r.bottom - r.top : 0;
+}
+
+void MainToolbar::FollowSplitter(int splitterX) {
+    if (hwnd) SetSeparatorWidth(hwnd, FilterSeparatorWidth(comboLeft, comboWidth, splitterX, GetSystemMetrics(SM_CXVSCROLL)));
+}
+
+void MainToolbar::ShowLocked(bool locked) {
+    if (hwnd) SendMessageW(hwnd, TB_CHANGEBITMAP, IDM_LOCK, locked ? TOOLBAR_IMAGE_LOCKED : TOOLBAR_IMAGE_UNLOCKED);
+}
+
+void MainToolbar::Enable(int command, bool enable) {
+    if (hwnd) SendMessageW(hwnd, TB_ENABLEBUTTON, static_cast<WPARAM>(command), MAKELPARAM(enable ? TRUE : FALSE, 0));
+}
+
+HWND MainToolbar::FilterBox() const { return hwnd ? GetDlgItem(hwnd, IDC_FILTER) : nullptr; }
+
+void MainToolbar::FillFilter(const CCategories& categories) {
+    HWND filter = FilterBox();
+    if (!filter) return;
+    SendMessageW(filter, CB_RESETCONTENT, 0, 0);
+    LRESULT all = SendMessageW(filter, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"All"));
+    SendMessageW(filter, CB_SETITEMDATA, static_cast<WPARAM>(all), kAllCategories);
+    for (CCategory* category : Nodes<CCategory>(categories)) {
+        LRESULT item = SendMessageW(filter, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(category->name)));
+        if (item >= 0) SendMessageW(filter, CB_SETITEMDATA, static_cast<WPARAM>(item), category->id);
+    }
+    SendMessageW(filter, CB_SETCURSEL, 0, 0);
+}
+
+void MainToolbar::SelectFilter(int categoryId) {
+    HWND filter = FilterBox();
+    if (!filter) return;
+    LRESULT wanted = categoryId == -1 ? kAllCategories : categoryId;
+    auto count = SendMessageW(filter, CB_GETCOUNT, 0, 0);
+    for (WPARAM i = 0; i < static_cast<WPARAM>(count > 0 ? count : 0); ++i) {
+        if (SendMessageW(filter, CB_GETITEMDATA, i, 0) == wanted) {
+            SendMessageW(filter, CB_SETCURSEL, i, 0);
+            return;
+        }
+    }
+}
+
+int MainToolbar::ChosenFilter() const {
+    HWND filter = FilterBox();
+    LRESULT selected = SendMessageW(filter, CB_GETCURSEL, 0, 0);
+    if (selected == CB_ERR) return kNoChoice;
+    LRESULT data = SendMessageW(filter, CB_GETITEMDATA, static_cast<WPARAM>(selected), 0);
+    if (data == CB_ERR) return kNoChoice;
+    return data > 999 ? -1 : static_cast<int>(data);
+}

@@ -1,0 +1,40 @@
+// The main window's toolbar: the lock and synchronise buttons, the category
+// filter box in a separator that widens with the record list, and the record
+// buttons. Its pictures come from the command table.
+#pragma once
+
+#include "dialogs/framework/Gdi.h"
+
+#include <windows.h>
+
+class CCategories;
+
+class MainToolbar {
+public:
+    // Creates the toolbar (control id 1001) with its filter box (1002).
+    void Create(HWND parent, HINSTANCE resources);
+    // The toolbar's height once it has fitted itself to the parent's width.
+    int Height() const;
+    // Widens the filter box's separator up to the splitter, so the buttons
+    // after it move right with the list.
+    void FollowSplitter(int splitterX);
+    void ShowLocked(bool locked);
+    void Enable(int command, bool enable);
+
+    HWND FilterBox() const;
+    // "All" and every category, with "All" chosen.
+    void FillFilter(const CCategories& categories);
+    // Chooses a category's entry (-1: "All").
+    void SelectFilter(int categoryId);
+    // The chosen entry's category id, -1 for "All", or kNoChoice.
+    int ChosenFilter() const;
+    static constexpr int kNoChoice = -2;
+
+    HWND hwnd = nullptr;
+
+private:
+    ImageList images;  // the toolbar does not free its image lists
+    ImageList disabledImages;
+    int comboLeft = 0;
+    int comboWidth = 0;
+};

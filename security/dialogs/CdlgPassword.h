@@ -1,0 +1,32 @@
+// "Enter Password", and the prompt that asks with it for the master password
+// until it is right, the user gives up or the attempts run out.
+#pragma once
+
+#include "dialogs/framework/CqrDialog.h"
+
+#include <string>
+
+// Password edits take 32 characters; only the first 31 count (kMaxPasswordLength).
+inline constexpr int kPasswordEditLimit = 32;
+
+class CdlgPassword : public CqrDialog {
+public:
+    explicit CdlgPassword(int promptId);
+    ~CdlgPassword() override;
+
+    std::wstring password;  // after OK; wiped when replaced and at the end
+
+protected:
+    bool OnInitDialog() override;
+    bool OnCommand(int id, int code) override;
+    bool Apply() override;
+
+private:
+    int promptId;
+};
+
+// Asks for the master password while the data is locked; a right one unlocks
+// the data and installs its key. True when the data is (now) unlocked or there
+// is nothing to unlock. promptId 0 shows no prompt text. Only the program's
+// one unlock (Session::Unlock) calls it, which also restarts the lock timer.
+bool AskForPassword(HWND owner, int promptId, bool exitOnFailure);
