@@ -42,43 +42,60 @@ void CxFile::AfterDiscard() {
 
 // ---- opening and closing -----------------------------------------------------
 
-namespace {
-
-// A reader cannot roll back through its own handle: it takes the writer's
-// access for that, which only works when no live writer holds it. A writer
-// that holds it and has a valid journal is in the middle of a transaction;
-// the reader waits for it a little, then gives up.
-int SettleJournalForReading(platform::File& database) {
-    constexpr int kWaitSteps = 40, kStepMilliseconds = 50;
-    const std::u16string journalPath = JournalPathFor(database.Path());
-    for (int step = 0;; ++step) {
-        JournalImage image;
-        if (!platform::FileExists(journalPath.c_str()) || !ReadJournal(journalPath, image)) return CxFile::kOpened;
-        platform::File writer;
-        if (writer.OpenShared(database.Path().c_str(), false)) {
-            return RecoverDatabase(writer) == Recovery::kFailed ? CxFile::kCannotOpen : CxFile::kOpened;
-        }
-        if (step == kWaitSteps) return CxFile::kBusy;
-        platform::SleepMilliseconds(kStepMilliseconds);
-    }
-}
-
-}  // namespace
-
 int CxFile::Open(const char16_t* path) { return OpenExisting(path, false); }
 
 int CxFile::OpenReadOnly(const char16_t* path) { return OpenExisting(path, true); }
 
+int CxFile::Settle(platform::File& writer) {
+    switch (RecoverDatabase(writer, journalNotice)) {
+        case Recovery::kUnreadable: return kJournalRefused;
+        case Recovery::kFailed: return kCannotOpen;
+        default: return kOpened;
+    }
+}
+
+int CxFile::OpenForWriting(const char16_t* path) {
+    platform::File& file = pager.File();
+    if (!file.OpenShared(path, false)) {
+        bool denied = platform::LastErrorWasAccessDenied();
+        return denied && JournalNeedsRecovery(path) ? kNeedsWriteAccess : kCannotOpen;
+    }
+    return Settle(file);
+}
+
+// A reader holds the readers' lock for as long as the file is open, so no
+// writer changes a page under it. A journal that needs rolling back is
+// settled first through the writer's access, which only works when no live
+// writer holds it; a writer that holds it with a hot journal is one whose
+// commit could not be undone: the reader waits for it a little, then gives up.
+int CxFile::OpenForReading(const char16_t* path) {
+    constexpr int kWaitSteps = 40, kStepMilliseconds = 50;
+    platform::File& file = pager.File();
+    if (!file.OpenForRead(path, true)) return kCannotOpen;
+    for (int step = 0;; ++step) {
+        if (!file.LockForReading(platform::kReaderLockWaitMilliseconds)) return kBusy;
+        if (!JournalNeedsRecovery(path)) return kOpened;
+        file.Unlock();
+        platform::File writer;
+        if (writer.OpenShared(path, false)) {
+            int settled = Settle(writer);
+            if (settled != kOpened) return settled;
+        } else if (platform::LastErrorWasAccessDenied()) {
+            return kNeedsWriteAccess;
+        } else {
+            platform::SleepMilliseconds(kStepMilliseconds);
+        }
+        if (step == kWaitSteps) return kBusy;
+    }
+}
+
 int CxFile::OpenExisting(const char16_t* path, bool forReading) {
     Close();
+    journalNotice.clear();
     platform::File& file = pager.File();
-    bool opened = forReading ? file.OpenForRead(path, true) : file.OpenShared(path, false);
-    if (!opened) return kCannotOpen;
     // A transaction cut short leaves its journal; the file is read only
     // after it has been rolled back.
-    int settled = kOpened;
-    if (forReading) settled = SettleJournalForReading(file);
-    else if (RecoverDatabase(file) == Recovery::kFailed) settled = kCannotOpen;
+    int settled = forReading ? OpenForReading(path) : OpenForWriting(path);
     if (settled != kOpened) {
         Close();
         return settled;
@@ -119,6 +136,7 @@ int CxFile::OpenExisting(const char16_t* path, bool forReading) {
 
 int CxFile::Create(const char16_t* path, int32_t requestedPageSize, int32_t firstUserValue, int32_t secondUserValue) {
     Close();
+    journalNotice.clear();
     if (!pager.File().OpenShared(path, true)) return kCannotOpen;
     int32_t ps = std::clamp(requestedPageSize, 64, 512);
     ps = static_cast<int32_t>(std::bit_ceil(static_cast<uint32_t>(ps)));

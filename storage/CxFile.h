@@ -37,6 +37,12 @@ public:
     static constexpr int kOtherFormat = -3;
     // A reader found another process in the middle of writing the file.
     static constexpr int kBusy = -4;
+    // A journal beside the file cannot be read or is damaged: both files are
+    // kept as they are (JournalNotice says which and why).
+    static constexpr int kJournalRefused = -7;
+    // A journal beside the file must be rolled back first, and that needs
+    // write access to the file.
+    static constexpr int kNeedsWriteAccess = -8;
 
     explicit CxFile(const char* signature);
     CxFile(const CxFile&) = delete;
@@ -88,6 +94,9 @@ public:
     // The system's reason for the first read, write or flush that failed
     // since the file was opened or the latest outermost Begin, or empty.
     const std::string& IoError() const { return pager.IoError(); }
+    // Why a journal was refused, could not be rolled back or was set aside
+    // (not the file's own) at the latest Open, or empty.
+    const std::string& JournalNotice() const { return journalNotice; }
 
 private:
     bool Finish(bool done);
@@ -97,6 +106,9 @@ private:
     bool UpdateEntry(const void* data, int32_t length);
     bool DeleteEntry();
     int OpenExisting(const char16_t* path, bool readOnly);
+    int OpenForWriting(const char16_t* path);
+    int OpenForReading(const char16_t* path);
+    int Settle(platform::File& writer);
 
     std::string signature;
     CxPager pager;
@@ -105,6 +117,7 @@ private:
     int32_t freeKeyFrom = 0;
     int32_t freeKeyHint = 0;
     bool haveFreeKeyHint = false;
+    std::string journalNotice;
 };
 
 // One transaction for a scope: rolled back unless committed.

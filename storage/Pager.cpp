@@ -95,7 +95,7 @@ int32_t CxPager::RawRead(int64_t offset, void* buffer, int32_t count) {
         size_t got = file.ReadAt(offset, readAhead.data(), kReadAheadSize);
         // A block cut short inside the file is a failed read, not its end
         // (pages a transaction appends are not on disk yet).
-        int64_t onDisk = depth > 0 ? originalSize : fileSize;
+        int64_t onDisk = depth > 0 || committing ? originalSize : fileSize;
         if (got < kReadAheadSize && offset + static_cast<int64_t>(got) < onDisk) NoteIoFailure();
         readAhead.resize(got);
         if (offset + count > readAheadStart + static_cast<int64_t>(readAhead.size())) {
@@ -270,46 +270,102 @@ bool CxPager::Commit(bool& discarded) {
 bool CxPager::CommitChanges() {
     if (changedPages.empty() && appended.empty() && std::memcmp(&header, &originalHeader, sizeof header) == 0)
         return true;
-    // The journal: the originals of the changed pages, as the file holds them.
-    JournalImage image;
-    image.pageSize = header.pageSize;
-    image.originalSize = originalSize;
-    image.newSize = fileSize;
-    std::memcpy(image.header, &writtenHeader, kHeaderSize);
-    image.pages.resize(changedPages.size() * static_cast<size_t>(header.pageSize));
+    // Readers finish their reads before a page changes under them.
+    if (!file.LockForWriting(platform::kWriterLockWaitMilliseconds)) {
+        if (ioError.empty()) ioError = "busy: another program is reading the file";
+        return false;
+    }
+    committing = true;
+    bool committed = JournalAndWrite();
+    committing = false;
+    // A broken commit keeps readers out until the file is closed.
+    if (!broken) file.Unlock();
+    return committed;
+}
+
+bool CxPager::OpenJournal(bool& made) {
+    made = false;
+    if (journal.IsOpen()) return true;
+    const std::u16string journalPath = JournalPathFor(file.Path());
+    made = !platform::FileExists(journalPath.c_str());
+    lastBodyStart = lastBodyEnd = 0;
+    return journal.OpenShared(journalPath.c_str(), true);
+}
+
+bool CxPager::WriteJournalBody(JournalHead& head, const std::vector<int32_t>& offsets) {
+    const auto pageSize = static_cast<size_t>(header.pageSize);
+    const int64_t length = static_cast<int64_t>(offsets.size()) * static_cast<int64_t>(4 + pageSize);
+    // Never over the body of the transaction before, whose head may still be valid.
+    head.bodyOffset = lastBodyEnd == 0 || kJournalHeadSize + length <= lastBodyStart
+                          ? kJournalHeadSize
+                          : (lastBodyEnd + kJournalHeadSize - 1) / kJournalHeadSize * kJournalHeadSize;
+    JournalHash offsetsHash, pagesHash;
+    offsetsHash.Add(offsets.data(), offsets.size() * 4);
+    head.offsetsHash = offsetsHash.Value();
+    if (journal.WriteAt(head.bodyOffset, offsets.data(), offsets.size() * 4) != offsets.size() * 4) return false;
+    // The originals, as the file holds them, a chunk at a time.
+    std::vector<unsigned char> chunk;
+    chunk.reserve(1 << 20);
+    int64_t at = head.bodyOffset + static_cast<int64_t>(offsets.size()) * 4;
+    auto writeChunk = [&] {
+        pagesHash.Add(chunk.data(), chunk.size());
+        bool written = journal.WriteAt(at, chunk.data(), chunk.size()) == chunk.size();
+        at += static_cast<int64_t>(chunk.size());
+        chunk.clear();
+        return written;
+    };
+    for (int32_t offset : offsets) {
+        size_t end = chunk.size();
+        chunk.resize(end + pageSize);
+        if (RawRead(offset, chunk.data() + end, header.pageSize) != header.pageSize) return false;
+        if (chunk.size() + pageSize > chunk.capacity() && !writeChunk()) return false;
+    }
+    if (!chunk.empty() && !writeChunk()) return false;
+    head.pagesHash = pagesHash.Value();
+    return true;
+}
+
+bool CxPager::JournalAndWrite() {
+    JournalHead head;
+    head.pageSize = header.pageSize;
+    head.count = static_cast<int32_t>(changedPages.size());
+    head.originalSize = originalSize;
+    head.newSize = fileSize;
+    std::memcpy(head.header, &writtenHeader, kHeaderSize);
+    std::memcpy(head.newHeader, &header, kHeaderSize);
+    std::vector<int32_t> offsets;
+    offsets.reserve(changedPages.size());
     JournalHash after;
     after.Add(&fileSize, sizeof fileSize);
     after.Add(&header, kHeaderSize);
-    size_t i = 0;
     for (const auto& [offset, bytes] : changedPages) {
-        image.offsets.push_back(offset);
-        if (RawRead(offset, image.pages.data() + i * bytes.size(), header.pageSize) != header.pageSize) {
-            NoteIoFailure();
-            return false;
-        }
+        offsets.push_back(offset);
         after.Add(bytes.data(), bytes.size());
-        ++i;
     }
     after.Add(appended.data(), appended.size());
-    image.afterHash = after.Value();
+    head.afterHash = after.Value();
+    ChooseWitnesses(head, offsets);
 
-    const std::u16string journalPath = JournalPathFor(file.Path());
     bool madeJournal = false;
-    if (!journal.IsOpen()) {
-        madeJournal = !platform::FileExists(journalPath.c_str());
-        if (!journal.OpenShared(journalPath.c_str(), true)) {
-            NoteIoFailure();
-            return false;
-        }
+    if (!HashWitnesses(file, head, head.witnessHash) || !OpenJournal(madeJournal)) {
+        NoteIoFailure();
+        return false;
     }
     auto invalidateJournal = [this] {
         const unsigned char zeros[kJournalMagicSize] = {};
         journal.WriteAt(0, zeros, sizeof zeros);
     };
-    std::vector<unsigned char> bytes = EncodeJournal(image);
-    // The folder too, where a new file's name is not durable with its data.
-    if (journal.WriteAt(0, bytes.data(), bytes.size()) != bytes.size() || !journal.Flush() ||
-        (madeJournal && !platform::FlushFolderOf(journalPath.c_str()))) {
+    // The body reaches the disk before the head that makes it valid; the
+    // folder too, where a new file's name is not durable with its data.
+    bool journaled = WriteJournalBody(head, offsets) && journal.Flush();
+    if (journaled) {
+        std::vector<unsigned char> bytes = EncodeJournalHead(head);
+        journaled = journal.WriteAt(0, bytes.data(), bytes.size()) == bytes.size() && journal.Flush() &&
+                    (!madeJournal || platform::FlushFolderOf(journal.Path().c_str()));
+        lastBodyStart = head.bodyOffset;
+        lastBodyEnd = head.bodyOffset + static_cast<int64_t>(offsets.size()) * (4 + header.pageSize);
+    }
+    if (!journaled) {
         NoteIoFailure();
         // The database is untouched; even a journal that did reach the disk
         // only holds the file as it still is.
@@ -318,7 +374,7 @@ bool CxPager::CommitChanges() {
     }
     if (!WriteChanges()) {
         NoteIoFailure();
-        if (RollBackJournal(file, image)) invalidateJournal();
+        if (RollBackJournal(file, journal, head, offsets)) invalidateJournal();
         else broken = true;  // the journal stays hot; the next open rolls it back
         return false;
     }

@@ -99,6 +99,9 @@ public:
 
 private:
     bool CommitChanges();
+    bool JournalAndWrite();
+    bool OpenJournal(bool& made);
+    bool WriteJournalBody(JournalHead& head, const std::vector<int32_t>& offsets);
     bool WriteChanges();
     void DiscardChanges();
 
@@ -125,6 +128,11 @@ private:
     std::map<int32_t, std::vector<unsigned char>> changedPages;  // inside the original size
     std::vector<unsigned char> appended;                         // from the original size on
     platform::File journal;
+    // Where the latest body went in the journal, so that the next one avoids it.
+    int64_t lastBodyStart = 0;
+    int64_t lastBodyEnd = 0;
+    // The commit is writing: the file on disk still has its original size.
+    bool committing = false;
 
     std::vector<unsigned char> readAhead;  // file bytes from readAheadStart on
     int64_t readAheadStart = 0;
