@@ -27,6 +27,9 @@ public:
     bool OpenForRead(const char16_t* path, bool allowWriters = false);
     // Write access, no sharing; an existing file is replaced.
     bool CreateForWrite(const char16_t* path);
+    // Write access to a file made here and now: refused when anything, a
+    // symbolic link included, is at path already. On POSIX it has mode 0600.
+    bool CreateNew(const char16_t* path);
     // For a file that is read whole (an import): read access like
     // OpenForRead, but what is not a regular file (a folder, a pipe, a device)
     // is refused at once instead of hanging or reading nothing.

@@ -120,6 +120,10 @@ private:
     std::string journalNotice;
 };
 
+// What every program says for kNeedsWriteAccess.
+inline constexpr char kRecoveryNeedsWriteAccess[] =
+    "a change to it was cut short, and recovery needs write access to the file";
+
 // One transaction for a scope: rolled back unless committed.
 class CxTransaction {
 public:

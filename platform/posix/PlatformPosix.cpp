@@ -95,6 +95,13 @@ bool File::CreateForWrite(const char16_t* name) {
     return fd >= 0;
 }
 
+bool File::CreateNew(const char16_t* name) {
+    Close();
+    fd = OpenNative(name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW);
+    if (fd >= 0) path = name;
+    return fd >= 0;
+}
+
 File::ReadOpen File::OpenRegularForRead(const char16_t* path) {
     Close();
     // Without O_NONBLOCK opening a pipe waits for a writer.

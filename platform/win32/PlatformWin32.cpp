@@ -68,6 +68,13 @@ bool File::CreateForWrite(const char16_t* name) {
     return IsOpen();
 }
 
+bool File::CreateNew(const char16_t* name) {
+    Close();
+    handle = OpenNative(name, GENERIC_WRITE, 0, CREATE_NEW);
+    if (IsOpen()) path = name;
+    return IsOpen();
+}
+
 File::ReadOpen File::OpenRegularForRead(const char16_t* path) {
     Close();
     if (!path) return ReadOpen::kCannotOpen;
