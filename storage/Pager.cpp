@@ -144,7 +144,12 @@ int32_t CxPager::AllocPage() {
         ReportDamage(At("free list link of the page", page) + " leads outside the file's pages");
     }
     page = static_cast<int32_t>(fileSize);
-    if (fileSize + header.pageSize > INT32_MAX) return kNone;
+    if (fileSize + header.pageSize > INT32_MAX) {
+        // Offsets are 32-bit: the format ends here, and the change is refused whole.
+        if (ioError.empty()) ioError = kSizeLimitText;
+        Fail();
+        return kNone;
+    }
     fileSize += header.pageSize;
     std::vector<unsigned char> zeros(static_cast<size_t>(header.pageSize), 0);
     if (!WritePage(page, zeros.data())) return kNone;

@@ -37,6 +37,9 @@ std::string At(const char* what, int64_t offset);
 
 }  // namespace cx
 
+// The reason given when a change would take the file past 2 GiB.
+inline constexpr char kSizeLimitText[] = "the database would grow past the 2 GiB its format can address";
+
 class CxPager {
 public:
     CxPager() = default;
