@@ -12,6 +12,10 @@
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
@@ -54,6 +58,7 @@ Bytes Payload(int key, int length, unsigned char salt = 0) {
     return Bytes(static_cast<size_t>(length), static_cast<unsigned char>(key * 7 + salt));
 }
 
+#ifndef _WIN32
 // A stored record whose note is this long.
 Bytes RecordPayload(int noteLength, char16_t fill) {
     CRecord record;
@@ -64,6 +69,7 @@ Bytes RecordPayload(int noteLength, char16_t fill) {
     record.Encode(bytes.data());
     return bytes;
 }
+#endif
 
 class Recovery : public ::testing::Test {
 protected:
@@ -309,23 +315,24 @@ TEST_F(Recovery, AReadOnlyFileWithAHotJournalNeedsWriteAccess) {
     const Bytes halfWritten = ReadBytes(path);
     std::filesystem::path file(path);
 #ifdef _WIN32
-    std::filesystem::permissions(file, std::filesystem::perms::owner_write | std::filesystem::perms::group_write |
-                                           std::filesystem::perms::others_write,
-                                 std::filesystem::perm_options::remove);
+    SetFileAttributesW(reinterpret_cast<const wchar_t*>(path.c_str()), FILE_ATTRIBUTE_READONLY);
 #else
     // Root writes through permissions; an immutable file refuses even root.
     std::filesystem::permissions(file, std::filesystem::perms::owner_read);
     std::string immutable = "chattr +i '" + file.string() + "' 2>/dev/null";
     std::system(immutable.c_str());
-    if (platform::File probe; probe.OpenShared(path.c_str(), false)) GTEST_SKIP() << "the file cannot be made read-only here";
 #endif
+    // Wine run as root writes through the read-only attribute.
+    if (platform::File probe; probe.OpenShared(path.c_str(), false)) GTEST_SKIP() << "the file cannot be made read-only here";
     for (bool reader : {false, true}) {
         CxFile db("Quorrel200");
         EXPECT_EQ(reader ? db.OpenReadOnly(path.c_str()) : db.Open(path.c_str()), CxFile::kNeedsWriteAccess);
     }
     CDatabase checked;
     EXPECT_EQ(checked.Open(path.c_str(), CDatabase::Access::Read), CxFile::kNeedsWriteAccess);
-#ifndef _WIN32
+#ifdef _WIN32
+    SetFileAttributesW(reinterpret_cast<const wchar_t*>(path.c_str()), FILE_ATTRIBUTE_NORMAL);
+#else
     std::system(("chattr -i '" + file.string() + "' 2>/dev/null").c_str());
 #endif
     std::filesystem::permissions(file, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
