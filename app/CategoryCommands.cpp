@@ -42,10 +42,8 @@ bool RunCategoryAction(MainWindowState& window, CategoryAction action, CCategory
                              action == CategoryAction::Edit ? selected : nullptr);
             return edit.Run(window.hwnd) == IDOK;
         }
-        case CategoryAction::Delete:
-            return selected && DeleteCategory(window.hwnd, window.Database(), *selected);
-        case CategoryAction::None:
-            break;
+        case CategoryAction::Delete: return selected && DeleteCategory(window.hwnd, window.Database(), *selected);
+        case CategoryAction::None: break;
     }
     return false;
 }

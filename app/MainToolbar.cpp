@@ -74,10 +74,9 @@ void MainToolbar::Create(HWND parent, HINSTANCE resources) {
     comboWidth = width + GetSystemMetrics(SM_CXVSCROLL);
     SetSeparatorWidth(hwnd, comboWidth);
 
-    HWND filter = CreateWindowExW(0, WC_COMBOBOXW, nullptr,
-                                  WS_CHILD | WS_VSCROLL | WS_BORDER | WS_TABSTOP | CBS_DROPDOWNLIST | CBS_HASSTRINGS,
-                                  comboLeft, kFilterTop, width, dropHeight, hwnd, reinterpret_cast<HMENU>(IDC_FILTER),
-                                  resources, nullptr);
+    HWND filter = CreateWindowExW(
+        0, WC_COMBOBOXW, nullptr, WS_CHILD | WS_VSCROLL | WS_BORDER | WS_TABSTOP | CBS_DROPDOWNLIST | CBS_HASSTRINGS,
+        comboLeft, kFilterTop, width, dropHeight, hwnd, reinterpret_cast<HMENU>(IDC_FILTER), resources, nullptr);
     SendMessageW(filter, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
     SendMessageW(hwnd, TB_AUTOSIZE, 0, 0);
     ShowWindow(hwnd, SW_SHOW);
@@ -92,7 +91,8 @@ int MainToolbar::Height() const {
 }
 
 void MainToolbar::FollowSplitter(int splitterX) {
-    if (hwnd) SetSeparatorWidth(hwnd, FilterSeparatorWidth(comboLeft, comboWidth, splitterX, GetSystemMetrics(SM_CXVSCROLL)));
+    if (hwnd)
+        SetSeparatorWidth(hwnd, FilterSeparatorWidth(comboLeft, comboWidth, splitterX, GetSystemMetrics(SM_CXVSCROLL)));
 }
 
 void MainToolbar::ShowLocked(bool locked) {

@@ -78,14 +78,22 @@ bool OpenDatabase(Application& app) {
         ReleaseStartUpObjects(app);
         return false;
     }
-    if (opened == CDatabase::kFailed || opened == CxFile::kBusy) {
+    if (opened == CDatabase::kFailed || opened == CxFile::kBusy || opened == CxFile::kJournalRefused ||
+        opened == CxFile::kNeedsWriteAccess) {
         // A read that failed is never a shorter list, and a file another
         // program is writing is not read half-written.
         std::string failure = opened == CxFile::kBusy ? "another program is writing it" : app.database.ioError;
+        if (opened == CxFile::kJournalRefused) failure = app.database.journalNotice;
+        if (opened == CxFile::kNeedsWriteAccess) failure = kRecoveryNeedsWriteAccess;
         std::u16string reason = platform::Utf8ToUtf16(failure.data(), failure.size());
         ShowLongMessage(nullptr, IDS_STARTUP_CAPTION, IDS_DATABASE_CANNOT_OPEN, kErrorBox, path, W(reason.c_str()));
         ReleaseStartUpObjects(app);
         return false;
+    }
+    if (opened == CxFile::kOpened && !app.database.journalNotice.empty()) {
+        const std::string& notice = app.database.journalNotice;
+        std::u16string text = platform::Utf8ToUtf16(notice.data(), notice.size());
+        ShowLongMessage(nullptr, IDS_STARTUP_CAPTION, IDS_JOURNAL_SET_ASIDE, kErrorBox, path, W(text.c_str()));
     }
     if (opened == CxFile::kOpened) {
         // Before the first change of the day; a copy that fails is told once.

@@ -30,6 +30,7 @@ int CDatabase::Open(const char16_t* path, Access access) {
     Close();
     this->path = path;
     int opened = access == Access::Write ? file.Open(path) : file.OpenReadOnly(path);
+    journalNotice = file.JournalNotice();
     if (opened != CxFile::kOpened) return opened;
     fault = CheckDatabase(path);
     // A damaged database is never written to: the user may still restore it.
@@ -42,10 +43,27 @@ int CDatabase::Open(const char16_t* path, Access access) {
 
 int CDatabase::Create(const char16_t* path) {
     Close();
-    this->path = path;
-    int created = file.Create(path, kDatabasePageSize, 1, 0);
-    if (created != CxFile::kOpened) return created;
-    return Load(true);
+    // Made whole under another name and then moved into place, so that a
+    // failure (a full disk) leaves nothing that looks like a database.
+    const std::u16string made = std::u16string(path) + u"-new";
+    platform::RemoveFile(made.c_str());
+    int created = file.Create(made.c_str(), kDatabasePageSize, 1, 0);
+    if (created == CxFile::kOpened) created = Load(true);
+    std::string reason = ioError;
+    Close();
+    // Never over a file that appeared meanwhile, nor over a link.
+    bool placed = created == CxFile::kOpened && !platform::FileExists(path) && !platform::IsSymbolicLink(path) &&
+                  platform::RenameFile(made.c_str(), path) && platform::FlushFolderOf(path);
+    if (!placed) {
+        platform::RemoveFile(made.c_str());
+        if (created != CxFile::kOpened) {
+            ioError = reason;
+            return created;
+        }
+        ioError = platform::LastErrorText();
+        return kFailed;
+    }
+    return Open(path, Access::Write);
 }
 
 int CDatabase::Load(bool writeMissing) {
@@ -69,6 +87,7 @@ int CDatabase::Load(bool writeMissing) {
 
 void CDatabase::Close() {
     ioError.clear();
+    journalNotice.clear();
     if (theSettings == settings.get()) theSettings = nullptr;
     records.Clear();
     categories.Clear();

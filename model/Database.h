@@ -51,8 +51,10 @@ public:
     // a shorter list: kFailed. Otherwise the result of CxFile::Open.
     int Open(const char16_t* path, Access access);
     // Makes a new database as the program's first start does: the file, the
-    // markers, the twelve default categories and the default settings; then
-    // loads it, all in one transaction. The result of CxFile::Create, or kFailed.
+    // markers, the twelve default categories and the default settings, all in
+    // one transaction under a temporary name ("-new" added) that is then
+    // renamed into place; then opens and loads it. A failure leaves nothing
+    // at path. The result of CxFile::Create or Open, or kFailed.
     int Create(const char16_t* path);
     // Forgets the lists and settings and closes the file.
     void Close();
@@ -64,8 +66,9 @@ public:
     CCategories categories;
     CRecords records;
     std::string fault;
-    std::string ioError;       // the system's reason when kFailed was answered
-    bool loadedWhole = false;  // every category and record entry was read
+    std::string ioError;        // the system's reason when kFailed was answered
+    std::string journalNotice;  // a journal refused or set aside at the latest Open (CxFile::JournalNotice)
+    bool loadedWhole = false;   // every category and record entry was read
 
 private:
     int Load(bool writeMissing);

@@ -27,6 +27,9 @@ public:
     bool OpenForRead(const char16_t* path, bool allowWriters = false);
     // Write access, no sharing; an existing file is replaced.
     bool CreateForWrite(const char16_t* path);
+    // Write access to a file made here and now: refused when anything, a
+    // symbolic link included, is at path already. On POSIX it has mode 0600.
+    bool CreateNew(const char16_t* path);
     // For a file that is read whole (an import): read access like
     // OpenForRead, but what is not a regular file (a folder, a pipe, a device)
     // is refused at once instead of hanging or reading nothing.
@@ -59,14 +62,36 @@ public:
     bool Truncate(int64_t size);
     const std::u16string& Path() const { return path; }
 
+    // The readers' lock, kept apart from the file's bytes (flock on POSIX, a
+    // byte range far past any data with LockFileEx on Windows): readers share
+    // it for a whole read, a writer holds it alone while it writes pages.
+    // Each waits at most waitMilliseconds for the other; false when it could
+    // not be had in that time. Closing the file releases it.
+    bool LockForReading(int waitMilliseconds);
+    bool LockForWriting(int waitMilliseconds);
+    void Unlock();
+
 private:
+    bool TryLock(bool exclusive);
+    bool WaitForLock(bool exclusive, int waitMilliseconds);
+
     std::u16string path;
+    bool locked = false;
 #ifdef _WIN32
     void* handle = reinterpret_cast<void*>(static_cast<intptr_t>(-1));
 #else
     int fd = -1;
 #endif
 };
+
+// How long a reader waits for a writer to finish writing pages, and a writer
+// for the readers to finish reading, before either gives up as busy.
+inline constexpr int kReaderLockWaitMilliseconds = 10000;
+inline constexpr int kWriterLockWaitMilliseconds = 10000;
+
+// True when the last open failed for want of access (a read-only file or
+// folder), not because another program holds the file.
+bool LastErrorWasAccessDenied();
 
 // Deletes a file; true when it is gone (also when it was never there).
 bool RemoveFile(const char16_t* path);

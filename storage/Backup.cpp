@@ -11,7 +11,8 @@ constexpr int64_t kSecondsPerDay = 24 * 60 * 60;
 
 bool CopyFile(const std::u16string& from, const std::u16string& to) {
     platform::File source, target;
-    if (!source.OpenForRead(from.c_str(), true) || !target.CreateForWrite(to.c_str())) return false;
+    // Made here and now: a link or an old file left at the name is not written through.
+    if (!source.OpenForRead(from.c_str(), true) || !target.CreateNew(to.c_str())) return false;
     std::vector<unsigned char> buffer(1 << 20);
     for (int64_t at = 0;;) {
         size_t got = source.ReadAt(at, buffer.data(), buffer.size());
@@ -33,18 +34,25 @@ bool BackUpDatabase(const std::u16string& databasePath, int32_t now, std::string
     reason.clear();
     int64_t newest = platform::FileModifiedTime(BackupPath(databasePath, 1).c_str());
     if (newest >= 0 && newest / kSecondsPerDay == now / kSecondsPerDay) return true;
+    // Copied under another name first, and the older copies move up only once
+    // the copy is whole: a copy that fails costs no generation.
+    std::u16string partial = databasePath + u".bak-new";
+    platform::RemoveFile(partial.c_str());
+    if (!CopyFile(databasePath, partial)) {
+        reason = platform::LastErrorText();
+        platform::RemoveFile(partial.c_str());
+        return false;
+    }
     for (int n = kBackups - 1; n >= 1; --n) {
         std::u16string older = BackupPath(databasePath, n);
         if (platform::FileExists(older.c_str()) &&
             !platform::RenameFile(older.c_str(), BackupPath(databasePath, n + 1).c_str())) {
             reason = platform::LastErrorText();
+            platform::RemoveFile(partial.c_str());
             return false;
         }
     }
-    // Written under another name first, so that a failed copy never stands as ".bak1".
-    std::u16string partial = databasePath + u".bak-new";
-    if (!CopyFile(databasePath, partial) ||
-        !platform::RenameFile(partial.c_str(), BackupPath(databasePath, 1).c_str())) {
+    if (!platform::RenameFile(partial.c_str(), BackupPath(databasePath, 1).c_str())) {
         reason = platform::LastErrorText();
         platform::RemoveFile(partial.c_str());
         return false;

@@ -9,9 +9,10 @@
 std::u16string BackupPath(const std::u16string& databasePath, int number);
 
 // At start-up, before the first write: unless ".bak1" was already made today
-// (UTC), the older copies move up by one (the oldest is dropped) and the
-// database is copied to ".bak1". False, with the system's reason, when a copy
-// or a move fails; the database itself is never touched.
+// (UTC), the database is copied to a new file, then the older copies move up
+// by one (the oldest is dropped) and the copy becomes ".bak1". False, with the
+// system's reason, when a copy or a move fails; the database itself is never
+// touched, and a failed copy leaves the older ones where they were.
 bool BackUpDatabase(const std::u16string& databasePath, int32_t now, std::string& reason);
 
 // The newest backup copy there is, or empty.

@@ -101,13 +101,14 @@ SalvageResult SalvageRecordFile(const char16_t* path, const char* signature) {
     char stored[16];
     std::memcpy(stored, bytes.data(), 16);
     stored[15] = 0;
-    if (std::string(stored) != std::string(signature).substr(0, 15)) {
-        result.error = "is not a Quorrel database of this version";
-        return result;
-    }
-    // A broken page size is guessed: the size under which most pages read as index pages.
+    // A damaged header (a flipped or zeroed signature) says nothing about the
+    // pages after it: they are scanned, and the file is refused only when no
+    // page reads as an index page.
+    const bool headerSound = std::string(stored) == std::string(signature).substr(0, 15);
     int32_t pageSize = 0;
     std::memcpy(&pageSize, bytes.data() + 24, 4);
+    if (!headerSound) pageSize = 0;
+    // A broken page size is guessed: the size under which most pages read as index pages.
     if (pageSize != 64 && pageSize != 128 && pageSize != 256 && pageSize != 512) {
         int best = -1;
         for (int32_t candidate : {64, 128, 256, 512}) {
@@ -123,7 +124,7 @@ SalvageResult SalvageRecordFile(const char16_t* path, const char* signature) {
     Image image(bytes, pageSize);
     std::map<int32_t, SalvagedEntry> found;
     std::set<int32_t> unreadable, visited;
-    int32_t page = image.Word(28);
+    int32_t page = headerSound ? image.Word(28) : -1;
     while (page > 0 && !visited.count(page) && image.IsIndexPage(page)) {
         visited.insert(page);
         TakeEntries(image, page, false, found, unreadable);
@@ -131,8 +132,14 @@ SalvageResult SalvageRecordFile(const char16_t* path, const char* signature) {
     }
     for (int32_t k = 0; k < image.PageCount(); ++k) {
         int32_t offset = kHeaderSize + k * pageSize;
-        if (!visited.count(offset) && image.IsIndexPage(offset)) TakeEntries(image, offset, true, found, unreadable);
+        if (!visited.count(offset) && image.IsIndexPage(offset))
+            TakeEntries(image, offset, headerSound, found, unreadable);
     }
+    if (!headerSound && found.empty() && unreadable.empty()) {
+        result.error = "is not a Quorrel database of this version";
+        return result;
+    }
+    result.headerDamaged = !headerSound;
     for (auto& [key, entry] : found) result.entries.push_back(std::move(entry));
     result.unreadable = static_cast<int32_t>(unreadable.size());
     return result;

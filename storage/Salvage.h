@@ -18,6 +18,7 @@ struct SalvageResult {
     std::string error;                   // the file cannot be read at all, or is not of this signature
     std::vector<SalvagedEntry> entries;  // ascending keys
     int32_t unreadable = 0;              // entries whose payload could not be read
+    bool headerDamaged = false;          // the pages were scanned without the header's guidance
 };
 
 SalvageResult SalvageRecordFile(const char16_t* path, const char* signature);

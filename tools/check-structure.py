@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Checks the house rules of the product's sources: an include never goes to
 a higher layer or to another folder of its own layer (so the folders never
-form a cycle), and only app/ knows the program-wide objects. With --graph, prints which folder includes which."""
+form a cycle), only app/ knows the program-wide objects, and no file grows
+past 700 lines. With --graph, prints which folder includes which."""
 import collections
 import os
 import re
@@ -27,6 +28,7 @@ LAYERS = [
 RANK = {folder: rank for rank, layer in enumerate(LAYERS) for folder in layer}
 INCLUDE = re.compile(r'\s*#\s*include\s+"([^"]+)"')
 PROGRAM_WIDE = re.compile(r"\b(theApp|mainWindow)\b")
+MAX_LINES = 700
 
 
 def folder_of(path):
@@ -45,6 +47,8 @@ def main():
             continue
         with open(path, encoding="utf-8", errors="replace") as text:
             lines = text.readlines()
+        if len(lines) > MAX_LINES:
+            faults.append(f"{path}: {len(lines)} lines, more than {MAX_LINES}")
         for number, line in enumerate(lines, 1):
             if source != "app" and PROGRAM_WIDE.search(line):
                 faults.append(f"{path}:{number}: names a program-wide object; only app/ may")

@@ -46,6 +46,8 @@ bool Allowed(FileOp op, const std::u16string& path, int64_t offset, const void* 
     return false;
 }
 
+constexpr off_t kWriterLockOffset = off_t{1} << 62;
+
 locale_t TextLocale() {
     static locale_t loc = [] {
         locale_t l = newlocale(LC_ALL_MASK, "C.UTF-8", nullptr);
@@ -63,9 +65,17 @@ bool File::OpenShared(const char16_t* name, bool create) {
     fd = OpenNative(name, O_RDWR | (create ? O_CREAT | O_NOFOLLOW : 0));
     if (fd < 0) return false;
     path = name;
-    // Stands in for the Windows share mode: a second writer is refused.
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    // Stands in for the Windows share mode: a second writer is refused. A
+    // lock of its own on one byte far past any data, so that it never meets
+    // the readers' lock (flock).
+    struct flock writer {};
+    writer.l_type = F_WRLCK;
+    writer.l_whence = SEEK_SET;
+    writer.l_start = kWriterLockOffset;
+    writer.l_len = 1;
+    if (::fcntl(fd, F_OFD_SETLK, &writer) != 0) {
         Close();
+        errno = EWOULDBLOCK;
         return false;
     }
     return true;
@@ -81,6 +91,13 @@ bool File::OpenForRead(const char16_t* name, bool) {
 bool File::CreateForWrite(const char16_t* name) {
     Close();
     fd = OpenNative(name, O_WRONLY | O_CREAT | O_TRUNC);
+    if (fd >= 0) path = name;
+    return fd >= 0;
+}
+
+bool File::CreateNew(const char16_t* name) {
+    Close();
+    fd = OpenNative(name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW);
     if (fd >= 0) path = name;
     return fd >= 0;
 }
@@ -129,8 +146,24 @@ bool File::CreateTemporaryBeside(const char16_t* target, std::u16string& tempora
 void File::Close() {
     if (fd >= 0) ::close(fd);
     fd = -1;
+    locked = false;
     path.clear();
 }
+
+bool File::TryLock(bool exclusive) {
+    int r;
+    do {
+        r = ::flock(fd, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB);
+    } while (r != 0 && errno == EINTR);
+    return r == 0;
+}
+
+void File::Unlock() {
+    if (fd >= 0 && locked) ::flock(fd, LOCK_UN);
+    locked = false;
+}
+
+bool LastErrorWasAccessDenied() { return errno == EACCES || errno == EROFS || errno == EPERM; }
 
 bool File::IsOpen() const { return fd >= 0; }
 

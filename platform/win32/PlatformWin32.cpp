@@ -68,6 +68,13 @@ bool File::CreateForWrite(const char16_t* name) {
     return IsOpen();
 }
 
+bool File::CreateNew(const char16_t* name) {
+    Close();
+    handle = OpenNative(name, GENERIC_WRITE, 0, CREATE_NEW);
+    if (IsOpen()) path = name;
+    return IsOpen();
+}
+
 File::ReadOpen File::OpenRegularForRead(const char16_t* path) {
     Close();
     if (!path) return ReadOpen::kCannotOpen;
@@ -113,8 +120,31 @@ bool File::CreateTemporaryBeside(const char16_t* target, std::u16string& tempora
 void File::Close() {
     if (IsOpen()) CloseHandle(AsHandle(handle));
     handle = INVALID_HANDLE_VALUE;
+    locked = false;
     path.clear();
 }
+
+// The readers' lock is one byte far past any data: a byte-range lock on
+// Windows also bars reads and writes of its range, so it must cover none.
+constexpr DWORD kReaderLockOffsetHigh = 0x40000000;
+
+bool File::TryLock(bool exclusive) {
+    OVERLAPPED at{};
+    at.OffsetHigh = kReaderLockOffsetHigh;
+    DWORD flags = LOCKFILE_FAIL_IMMEDIATELY | (exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0);
+    return LockFileEx(AsHandle(handle), flags, 0, 1, 0, &at) != 0;
+}
+
+void File::Unlock() {
+    if (IsOpen() && locked) {
+        OVERLAPPED at{};
+        at.OffsetHigh = kReaderLockOffsetHigh;
+        UnlockFileEx(AsHandle(handle), 0, 1, 0, &at);
+    }
+    locked = false;
+}
+
+bool LastErrorWasAccessDenied() { return GetLastError() == ERROR_ACCESS_DENIED; }
 
 bool File::IsOpen() const { return handle != INVALID_HANDLE_VALUE && handle != nullptr; }
 

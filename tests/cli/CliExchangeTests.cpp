@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <deque>
 #include <filesystem>
 #include <map>
@@ -450,6 +451,43 @@ TEST_F(CliExchangeTest, SalvageRecoversWhatTheBrokenIndexNoLongerReaches) {
 
     EXPECT_EQ(Cli({"salvage", Db(), Path("rescued.qrb")}).status, 1);  // never over an existing file
     EXPECT_EQ(Cli({"salvage", Path("missing.qrb"), Path("other.qrb")}).status, 1);
+}
+
+// A damaged header (zeroed, or one flipped signature byte) does not hide the
+// pages after it: salvage scans them.
+TEST_F(CliExchangeTest, SalvageScansThePagesWhenTheHeaderIsDamaged) {
+    const std::vector<unsigned char> sound = DbBytes();
+    struct Case {
+        const char* name;
+        size_t from, to;
+        unsigned char flip;
+    };
+    for (Case c : {Case{"zeroed header", 0, 36, 0}, Case{"flipped signature byte", 3, 4, 0x20}}) {
+        std::vector<unsigned char> bytes = sound;
+        for (size_t i = c.from; i < c.to; ++i) bytes[i] = c.flip ? bytes[i] ^ c.flip : 0;
+        WriteBytes(folder.Path("QuorrelDPC.qrb"), bytes);
+        std::filesystem::remove(std::filesystem::path(folder.Path("rescued.qrb")));
+        Result salvaged = Cli({"salvage", Db(), Path("rescued.qrb")});
+        ASSERT_EQ(salvaged.status, 0) << c.name << ": " << salvaged.err;
+        EXPECT_TRUE(Contains(salvaged.out, "13 categories, 3 records")) << c.name << ": " << salvaged.out;
+        ASSERT_EQ(Cli({"export", Path("rescued.qrb"), Path("out.csv")}).status, 0) << c.name;
+        EXPECT_EQ(ReadText("out.csv"), kClear) << c.name;
+    }
+}
+
+// Crossing the format's 2 GiB says so, and changes nothing.
+TEST_F(CliExchangeTest, TheSizeLimitIsToldAndChangesNothing) {
+    std::vector<unsigned char> bytes = DbBytes();
+    const int32_t pageSize = WordAt(bytes, 24);
+    // The file padded with free-standing zero pages up to the last page that fits.
+    const int64_t pages = (int64_t{INT32_MAX} - 36) / pageSize;
+    std::filesystem::resize_file(std::filesystem::path(folder.Path("QuorrelDPC.qrb")), 36 + pages * pageSize);
+    CxFile file(kDatabaseSignature);
+    ASSERT_EQ(file.Open(folder.Path("QuorrelDPC.qrb").c_str()), CxFile::kOpened);
+    const std::vector<unsigned char> payload(300, 7);
+    EXPECT_FALSE(file.Insert(5, payload.data(), 300));
+    EXPECT_NE(file.IoError().find("2 GiB"), std::string::npos) << file.IoError();
+    EXPECT_FALSE(file.Find(5));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "model/Preferences.h"
 #include "model/Protection.h"
 #include "model/Record.h"
+#include "platform/Platform.h"
 #include "security/Cipher.h"
 #include "storage/CxFile.h"
 #include "storage/Settings.h"
@@ -13,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -20,31 +22,59 @@
 
 namespace {
 
-// Remembers every entry written, in order, with the key it went to.
-class RecordingFile : public CxFile {
+// Watches the database file through the file observer and tells which
+// entries the pages written since the last look belong to, with their payload
+// as stored. A transaction reaches the file as a whole, so the entries come
+// in key order.
+class WriteWatch : public platform::FileObserver {
 public:
-    RecordingFile() : CxFile(kDatabaseSignature) {}
-    struct Write {
-        int32_t key;
-        std::vector<unsigned char> bytes;
-    };
-    bool Insert(int32_t key, const void* data, int32_t length) override {
-        Remember(key, data, length);
-        return CxFile::Insert(key, data, length);
+    explicit WriteWatch(std::u16string watched) : path(std::move(watched)) { platform::SetFileObserver(this); }
+    ~WriteWatch() override { platform::SetFileObserver(nullptr); }
+    WriteWatch(const WriteWatch&) = delete;
+    WriteWatch& operator=(const WriteWatch&) = delete;
+
+    bool Allow(platform::FileOp op, const std::u16string& at, int64_t offset, const void* data, size_t count) override {
+        if (op != platform::FileOp::Write || at != path) return true;
+        auto* bytes = static_cast<const unsigned char*>(data);
+        written.insert(written.end(), bytes, bytes + count);
+        ranges.push_back({offset, static_cast<int64_t>(count)});
+        return true;
     }
-    bool Update(const void* data, int32_t length) override {
-        int32_t key = -1;
-        GetKey(key);
-        Remember(key, data, length);
-        return CxFile::Update(data, length);
+
+    // The entries whose data pages were written, each with its stored payload.
+    std::map<int32_t, std::vector<unsigned char>> Entries() {
+        std::vector<unsigned char> image = ReadBytes(path);
+        std::map<int32_t, std::vector<unsigned char>> entries;
+        const int32_t pageSize = WordAt(image, 24);
+        for (int32_t page = WordAt(image, 28); page > 0; page = WordAt(image, static_cast<size_t>(page) + 12)) {
+            for (int32_t i = 0; i < WordAt(image, static_cast<size_t>(page) + 20); ++i) {
+                size_t entry = static_cast<size_t>(page) + 24 + 12 * static_cast<size_t>(i);
+                std::vector<unsigned char> payload;
+                bool touched = false;
+                for (int32_t data = WordAt(image, entry + 4); data > 0; data = WordAt(image, static_cast<size_t>(data) + 4)) {
+                    touched = touched || Written(data, pageSize);
+                    auto from = image.begin() + data + 12;
+                    payload.insert(payload.end(), from, from + WordAt(image, static_cast<size_t>(data) + 8));
+                }
+                if (touched) entries[WordAt(image, entry)] = payload;
+            }
+        }
+        ranges.clear();
+        return entries;
     }
-    std::vector<Write> writes;
+    // Every byte written to the database since the watch began.
+    std::vector<unsigned char> written;
 
 private:
-    void Remember(int32_t key, const void* data, int32_t length) {
-        auto* bytes = static_cast<const unsigned char*>(data);
-        writes.push_back({key, std::vector<unsigned char>(bytes, bytes + length)});
+    bool Written(int64_t page, int32_t pageSize) const {
+        for (auto [offset, count] : ranges) {
+            if (offset < page + pageSize && page < offset + count) return true;
+        }
+        return false;
     }
+
+    std::u16string path;
+    std::vector<std::pair<int64_t, int64_t>> ranges;
 };
 
 bool Contains(const std::vector<unsigned char>& bytes, const std::u16string& text) {
@@ -75,11 +105,11 @@ protected:
         return record;
     }
 
-    // The keys written since the last call, in order.
+    // The keys written since the last call, in key order.
     std::vector<int32_t> WrittenKeys() {
+        writes = watch.Entries();
         std::vector<int32_t> keys;
-        for (auto& w : file.writes) keys.push_back(w.key);
-        file.writes.clear();
+        for (auto& w : writes) keys.push_back(w.first);
         return keys;
     }
 
@@ -100,7 +130,9 @@ protected:
 
     ScratchFolder folder;
     std::u16string path = folder.Path("switch.qrb");
-    RecordingFile file;
+    CxFile file{kDatabaseSignature};
+    WriteWatch watch{path};
+    std::map<int32_t, std::vector<unsigned char>> writes;
     std::unique_ptr<CSettings> settings;
     CCategories categories;
     CRecords records;
@@ -118,16 +150,19 @@ TEST_F(SwitchTest, SwitchOnWritesEachRecordOnceEncipheredAndTheFlagLast) {
     Add(email, u"M", u"mail secret");
     WrittenKeys();
 
+    watch.written.clear();
     SwitchCategoryProtection(records, file, categories, *bank, true);
 
-    auto writes = file.writes;
-    EXPECT_EQ(WrittenKeys(), (std::vector<int32_t>{a->fileKey, b->fileKey, CCategory::kFirstKey + bank->id}));
-    for (auto& w : writes) {
-        EXPECT_FALSE(Contains(w.bytes, u"first secret")) << w.key;
-        EXPECT_FALSE(Contains(w.bytes, u"second secret")) << w.key;
-        EXPECT_FALSE(Contains(w.bytes, u"a note")) << w.key;
+    EXPECT_EQ(WrittenKeys(), (std::vector<int32_t>{CCategory::kFirstKey + bank->id, a->fileKey, b->fileKey}));
+    for (auto& [key, bytes] : writes) {
+        EXPECT_FALSE(Contains(bytes, u"first secret")) << key;
+        EXPECT_FALSE(Contains(bytes, u"second secret")) << key;
+        EXPECT_FALSE(Contains(bytes, u"a note")) << key;
     }
-    EXPECT_EQ(WordAt(writes.back().bytes, 4), 1);  // the stored flag
+    // Nor anywhere in what reached the database file.
+    EXPECT_FALSE(Contains(watch.written, u"first secret"));
+    EXPECT_FALSE(Contains(watch.written, u"second secret"));
+    EXPECT_EQ(WordAt(writes[CCategory::kFirstKey + bank->id], 4), 1);  // the stored flag
 
     Reopen();
     ASSERT_TRUE(VerifyPassword(u"secret!!"));
@@ -146,10 +181,9 @@ TEST_F(SwitchTest, SwitchOffStoresTheRecordsInClearBeforeTheFlag) {
 
     SwitchCategoryProtection(records, file, categories, *bank, false);
 
-    auto writes = file.writes;
-    EXPECT_EQ(WrittenKeys(), (std::vector<int32_t>{a->fileKey, CCategory::kFirstKey + bank->id}));
-    EXPECT_TRUE(Contains(writes[0].bytes, u"first secret"));
-    EXPECT_EQ(WordAt(writes.back().bytes, 4), 0);
+    EXPECT_EQ(WrittenKeys(), (std::vector<int32_t>{CCategory::kFirstKey + bank->id, a->fileKey}));
+    EXPECT_TRUE(Contains(writes[a->fileKey], u"first secret"));
+    EXPECT_EQ(WordAt(writes[CCategory::kFirstKey + bank->id], 4), 0);
 
     Reopen();
     settings->locked = 1;  // in clear: readable even while locked

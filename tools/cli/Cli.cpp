@@ -1,5 +1,7 @@
 #include "tools/cli/Cli.h"
 
+#include <new>
+
 namespace cli {
 
 namespace {
@@ -54,7 +56,14 @@ int RunCli(const std::vector<std::string>& args, CliIo& io) {
         return cli::kSuccess;
     }
     for (const auto& command : cli::kCommands) {
-        if (args[0] == command.name) return command.run({args.begin() + 1, args.end()}, io);
+        if (args[0] != command.name) continue;
+        // Memory running out is the one failure that arrives as an exception;
+        // the open transaction is rolled back as the stack unwinds.
+        try {
+            return command.run({args.begin() + 1, args.end()}, io);
+        } catch (const std::bad_alloc&) {
+            return cli::Fail(io, "out of memory; nothing was changed");
+        }
     }
     return cli::Usage(io, "unknown command '" + args[0] + "'");
 }

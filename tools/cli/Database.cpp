@@ -41,6 +41,27 @@ std::string Escaped(const char16_t* text) {
     return out;
 }
 
+bool cli::OpenSucceeded(int opened, const std::string& displayPath, const std::string& journalNotice, CliIo& io) {
+    if (opened == CxFile::kOpened) {
+        if (!journalNotice.empty()) io.err << "quorrel-cli: " << displayPath << ": note: " << journalNotice << "\n";
+        return true;
+    }
+    if (opened == CxFile::kBusy) {
+        cli::Fail(io, displayPath + ": busy: another program is writing it; try again");
+    } else if (opened == CxFile::kOtherFormat) {
+        cli::Fail(io, displayPath + ": not a Quorrel database of this version");
+    } else if (opened == CxFile::kNeedsWriteAccess) {
+        cli::Fail(io, displayPath + ": " + kRecoveryNeedsWriteAccess + "; nothing was changed");
+    } else if (opened == CxFile::kJournalRefused) {
+        cli::Fail(io, displayPath + ": cannot be opened: " + journalNotice);
+    } else if (!journalNotice.empty()) {
+        cli::Fail(io, displayPath + ": cannot be opened: " + journalNotice);
+    } else {
+        cli::Fail(io, displayPath + ": cannot be opened (missing, unreadable, or in use by another program)");
+    }
+    return false;
+}
+
 bool CliDatabase::OpenForReading(const std::string& pathText, CliIo& io) { return OpenWith(pathText, io, false); }
 
 bool CliDatabase::OpenForWriting(const std::string& pathText, CliIo& io) { return OpenWith(pathText, io, true); }
@@ -49,18 +70,6 @@ bool CliDatabase::OpenWith(const std::string& pathText, CliIo& io, bool forWriti
     path = Widen(pathText);
     displayPath = pathText;
     int opened = database.Open(path.c_str(), forWriting ? CDatabase::Access::Write : CDatabase::Access::Read);
-    if (opened == CxFile::kCannotOpen) {
-        cli::Fail(io, displayPath + ": cannot be opened (missing, unreadable, or in use by another program)");
-        return false;
-    }
-    if (opened == CxFile::kBusy) {
-        cli::Fail(io, displayPath + ": busy: another program is writing it; try again");
-        return false;
-    }
-    if (opened == CxFile::kOtherFormat) {
-        cli::Fail(io, displayPath + ": not a Quorrel database of this version");
-        return false;
-    }
     if (opened == CDatabase::kDamaged) {
         cli::Fail(io, displayPath + ": the database is damaged (" + fault + "); nothing was changed");
         return false;
@@ -70,7 +79,7 @@ bool CliDatabase::OpenWith(const std::string& pathText, CliIo& io, bool forWriti
         cli::Fail(io, displayPath + ": cannot be read or written: " + database.ioError);
         return false;
     }
-    return true;
+    return cli::OpenSucceeded(opened, displayPath, database.journalNotice, io);
 }
 
 int CliDatabase::WriteFailed(CliIo& io, const std::string& what) {

@@ -39,6 +39,12 @@ private:
     bool OpenWith(const std::string& pathText, CliIo& io, bool forWriting);
 };
 
+namespace cli {
+// Reports what opening a record file answered, with the journal's notice
+// (a journal set aside is told on a line of its own, and the command goes on).
+bool OpenSucceeded(int opened, const std::string& displayPath, const std::string& journalNotice, CliIo& io);
+}  // namespace cli
+
 // UTF-8 from and to the program's UTF-16 text.
 std::u16string Widen(const std::string& text);
 std::string Narrow(const char16_t* text);

@@ -143,10 +143,8 @@ int Init(const std::vector<std::string>& args, CliIo& io) {
     if (PathExists(path)) return Fail(io, args[0] + ": already exists; init makes only new databases");
     CDatabase database;
     int created = database.Create(path.c_str());
-    if (created == CDatabase::kFailed) {
-        platform::RemoveFile(path.c_str());  // new and incomplete: nothing of the user's is lost
-        return Fail(io, args[0] + ": cannot be written (" + database.ioError + ")");
-    }
+    // Made under a temporary name: a failure leaves nothing at PATH.
+    if (created == CDatabase::kFailed) return Fail(io, args[0] + ": cannot be written (" + database.ioError + ")");
     if (created != CxFile::kOpened) return Fail(io, args[0] + ": cannot be created");
     database.Close();
     io.out << "created " << args[0] << "\n";
@@ -179,12 +177,13 @@ int Dump(const std::vector<std::string>& args, CliIo& io) {
 int Check(const std::vector<std::string>& args, CliIo& io) {
     if (args.size() != 1) return Usage(io, "check takes one PATH");
     std::u16string path = Widen(args[0]);
+    // Open while the file is checked: its readers' lock keeps writers from
+    // changing pages meanwhile.
     CxFile file(kDatabaseSignature);
     int opened = file.OpenReadOnly(path.c_str());
-    file.Close();
-    if (opened == CxFile::kCannotOpen) return Fail(io, args[0] + ": cannot be opened");
-    if (opened == CxFile::kOtherFormat) return Fail(io, args[0] + ": not a Quorrel database of this version");
+    if (!OpenSucceeded(opened, args[0], file.JournalNotice(), io)) return kFailure;
     std::string fault = CheckDatabase(path.c_str());
+    file.Close();
     if (!fault.empty()) return Fail(io, args[0] + ": damaged: " + fault);
     io.out << "sound\n";
     return kSuccess;
