@@ -2,6 +2,8 @@
 
 #include "security/Cipher.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
 
 namespace {
@@ -30,6 +32,36 @@ void AppendSearchValues(const CRecord& record, bool unlocked, SecretUnits& block
     platform::FoldCase(clear.data(), clear.size(), out.data() + at);
 }
 
+// Where text (not empty) first occurs in all at or after from, or npos.
+// Blocks of positions where the text's first and last units are not both in
+// place are skipped whole: the compiler turns that test into a few vector
+// compares per block, which keeps a scan of every record within a keystroke.
+size_t FindText(std::u16string_view all, std::u16string_view text, size_t from) {
+    constexpr size_t kBlock = 32;
+    const char16_t* units = all.data();
+    const size_t count = all.size();
+    const size_t last = text.size() - 1;
+    const char16_t first = text[0];
+    const char16_t final = text[last];
+    for (size_t at = from; at + last < count;) {
+        if (at + kBlock + last <= count) {
+            uint16_t candidates = 0;
+            for (size_t i = at; i < at + kBlock; ++i)
+                candidates |=
+                    static_cast<uint16_t>(units[i] == first) & static_cast<uint16_t>(units[i + last] == final);
+            if (!candidates) {
+                at += kBlock;
+                continue;
+            }
+        }
+        for (size_t end = std::min(at + kBlock, count - last); at < end; ++at) {
+            if (units[at] == first && std::char_traits<char16_t>::compare(units + at, text.data(), last + 1) == 0)
+                return at;
+        }
+    }
+    return std::u16string_view::npos;
+}
+
 bool PassesCategoryFilter(const CRecord& record, int32_t categoryId) {
     return categoryId == -1 || record.categoryId == categoryId;
 }
@@ -47,17 +79,21 @@ bool RecordMatches(const CRecord& record, const RecordFilter& filter) {
     if (filter.text.IsEmpty()) return true;
     SecretUnits block, clear, folded;
     AppendSearchValues(record, filter.unlocked, block, clear, folded);
-    return std::u16string_view(folded.data(), folded.size()).find(filter.text.Folded()) != std::u16string_view::npos;
+    return FindText({folded.data(), folded.size()}, filter.text.Folded(), 0) != std::u16string_view::npos;
 }
 
 bool CRecordSearch::Matches(const CRecord& record, const RecordFilter& filter) {
     if (!PassesCategoryFilter(record, filter.categoryId)) return false;
     if (filter.text.IsEmpty()) return true;
-    if (!built || builtUnlocked != filter.unlocked) Build(filter.unlocked);
+    Prepare(filter.unlocked);
     std::u16string_view text = filter.text.Folded();
     if (text != std::u16string_view(lastText.data(), lastText.size())) Scan(text);
     auto found = entryOf.find(&record);
     return found != entryOf.end() ? entries[found->second].matched : RecordMatches(record, filter);
+}
+
+void CRecordSearch::Prepare(bool unlocked) {
+    if (!built || builtUnlocked != unlocked) Build(unlocked);
 }
 
 void CRecordSearch::Forget() {
@@ -103,9 +139,9 @@ void CRecordSearch::Scan(std::u16string_view text) {
     lastText.assign(text.begin(), text.end());
     std::u16string_view all(values.data(), values.size());
     // The next place the text occurs at or after the current entry.
-    size_t at = all.find(text);
+    size_t at = FindText(all, text, 0);
     for (Entry& entry : entries) {
-        if (at < entry.begin) at = all.find(text, entry.begin);
+        if (at < entry.begin) at = FindText(all, text, entry.begin);
         entry.matched = at < entry.end;  // never npos
     }
 }

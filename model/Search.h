@@ -14,7 +14,7 @@
 //
 // How the program uses CRecordSearch:
 //   - on every keystroke: filter.text.Assign(box text), filter.unlocked =
-//     the data is unlocked; then RowMatches(record, filter, search) for each
+//     the data is unlocked (theSettings->locked is 0); then RowMatches(record, filter, search) for each
 //     record the list could show. The first call for a new text scans the
 //     folded values of every record once; the calls after it are a table
 //     lookup each.
@@ -24,10 +24,12 @@
 //   - after a record is edited, and before one is deleted:
 //     search.Forget(record). A new record needs nothing.
 // The folded values are built at the first search with a text after a
-// Forget, deciphering only while unlocked. A record the search holds no
-// values for (new, or forgotten on its own) is matched directly.
+// Forget (or by Prepare), deciphering only while unlocked. A record the
+// search holds no values for (new, or forgotten on its own) is matched
+// directly.
 //
-// The search text is kept in memory only, and wiped when it is replaced.
+// The search text is kept in memory only, and wiped when it is replaced or
+// destroyed.
 #pragma once
 
 #include "model/Record.h"
@@ -80,9 +82,9 @@ private:
 struct RecordFilter {
     explicit RecordFilter(int32_t categoryId = -1) : categoryId(categoryId) {}
 
-    int32_t categoryId;       // the category filter box; -1: every category
-    SearchText text;          // empty: no search
-    bool unlocked = false;    // the data is unlocked: enciphered values are searched
+    int32_t categoryId;     // the category filter box; -1: every category
+    SearchText text;        // empty: no search
+    bool unlocked = false;  // the data is unlocked: enciphered values are searched
 };
 
 // The match rule (above) for one record, without a cache: an enciphered
@@ -101,6 +103,10 @@ public:
 
     // What RecordMatches answers for the record, as of the last Forget.
     bool Matches(const CRecord& record, const RecordFilter& filter);
+    // Builds the folded values for this lock state now, if they are not
+    // built already, so that the next keystroke does not wait for them (for
+    // when the search box takes the focus, or right after an unlock).
+    void Prepare(bool unlocked);
     // Wipes and drops the folded values and the last answers.
     void Forget();
     // Wipes the folded values of one record, which is then matched directly.

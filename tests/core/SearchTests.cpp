@@ -14,6 +14,13 @@
 
 namespace {
 
+// For failure messages; the texts of these tests are ASCII where it matters.
+std::string Ascii(const char16_t* text) {
+    std::string out;
+    for (; *text; ++text) out.push_back(*text < 0x80 ? static_cast<char>(*text) : '?');
+    return out;
+}
+
 std::u16string Folded(const char16_t* text) {
     std::u16string out(std::char_traits<char16_t>::length(text), u'\0');
     platform::FoldCase(text, out.size(), out.data());
@@ -124,8 +131,32 @@ TEST_F(SearchTest, MatchRuleTable) {
         RecordFilter filter{c.category ? CategoryId(c.category) : -1};
         filter.text.Assign(c.text);
         filter.unlocked = c.unlocked;
-        EXPECT_EQ(Titles(filter), c.expected) << std::string(c.text, c.text + std::char_traits<char16_t>::length(c.text))
-                                              << (c.unlocked ? " unlocked" : " locked");
+        EXPECT_EQ(Titles(filter), c.expected) << Ascii(c.text) << (c.unlocked ? " unlocked" : " locked");
+    }
+}
+
+// Long values are searched in blocks: a text is found wherever it starts,
+// across every block boundary, and a near miss is found nowhere.
+TEST_F(SearchTest, TextIsFoundAtEveryPositionOfALongValue) {
+    const std::u16string filler(150, u'x');
+    for (size_t at = 0; at <= filler.size(); ++at) {
+        records.Clear();
+        search.Forget();
+        std::u16string note = filler.substr(0, at) + u"NEEDLE" + filler.substr(at);
+        Add(u"Web Login", {u"Haystack", filler.c_str(), nullptr, nullptr, nullptr, nullptr, note.c_str()});
+        const size_t end = filler.size();
+        const struct {
+            const char16_t* text;
+            bool found;
+        } cases[] = {
+            {u"needle", true},  {u"n", true},         {u"xneedlex", at > 0 && at < end},
+            {u"needlf", false}, {u"ex", at < end},    {u"nx", false},
+        };
+        for (const auto& c : cases) {
+            RecordFilter filter;
+            filter.text.Assign(c.text);
+            EXPECT_EQ(Titles(filter).size(), c.found ? 1u : 0u) << at << " " << Ascii(c.text);
+        }
     }
 }
 
