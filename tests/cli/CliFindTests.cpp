@@ -31,7 +31,7 @@ Result Cli(std::vector<std::string> args, std::deque<std::string> typed = {}) {
     return {status, out.str(), err.str()};
 }
 
-constexpr char kLockedNote[] = "quorrel-cli: note: the data stays locked; protected values were not searched\n";
+constexpr char kLockedNote[] = "quorrel-cli: note: Protected values were not searched: the data is locked.\n";
 constexpr char kBankLine[] = "Bank\tFirst Bank\t******\t******\t\t\t\t******\n";
 constexpr char kExampleLine[] = "Web Login\tExample\t******\t******\t******\t\t\t\n";
 constexpr char kShedLine[] = "Garden\tShed lock\t******\t\t\t\t\t\n";

@@ -3,6 +3,7 @@
 // grep's, so that scripts can test it: 0 when a record matched, 1 when none
 // did, 2 on any error.
 #include "model/Search.h"
+#include "model/base/StringTable.h"
 #include "security/Cipher.h"
 #include "tools/cli/Cli.h"
 #include "tools/cli/Database.h"
@@ -64,9 +65,7 @@ int Find(const std::vector<std::string>& args, CliIo& io) {
     switch (UnlockForSearch(parsed, io)) {
         case Unlocked::kError: return kError;
         case Unlocked::kYes: filter.unlocked = true; break;
-        case Unlocked::kNo:
-            io.err << "quorrel-cli: note: the data stays locked; protected values were not searched\n";
-            break;
+        case Unlocked::kNo: io.err << "quorrel-cli: note: " << Narrow(LoadText(IDS_SEARCH_LOCKED)) << "\n"; break;
     }
     int found = 0;
     for (const CRecord* record : Nodes<CRecord>(db.records)) {
