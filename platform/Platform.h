@@ -135,6 +135,12 @@ std::string Utf16ToUtf8(const char16_t* text, size_t count);
 
 // Locale-aware comparison ignoring case: negative, zero or positive.
 int CompareNoCase(const char16_t* a, const char16_t* b);
+// Folds the case of count units of text into out (room for count units, not
+// overlapping text), unit for unit as CompareNoCase ignores case: letters that
+// differ only in case fold alike, while accents and every other difference
+// stay. A search compares folded texts instead of calling CompareNoCase on
+// every pair.
+void FoldCase(const char16_t* text, size_t count, char16_t* out);
 // Locale-aware, case-sensitive comparison.
 int CompareText(const char16_t* a, const char16_t* b);
 // A key whose byte order is the order CompareText gives: sorting many texts

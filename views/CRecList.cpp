@@ -166,8 +166,9 @@ void CRecList::Refresh() {
     ListView_SetItemState(hwndList, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     SyncColumns();
     rows.clear();
+    RecordFilter filter{filterCategoryId};
     for (CRecord* record : Nodes<CRecord>(records)) {
-        if (RowMatches(*record, filterCategoryId)) rows.push_back(record);
+        if (RowMatches(*record, filter, search)) rows.push_back(record);
     }
     SortRecords(rows, 1);
     ListView_SetItemCountEx(hwndList, static_cast<int>(rows.size()), 0);

@@ -7,6 +7,7 @@
 #include "dialogs/framework/Gdi.h"
 #include "model/Category.h"
 #include "model/Record.h"
+#include "model/Search.h"
 
 #include <windows.h>
 
@@ -61,6 +62,9 @@ public:
     Bitmap headerGlyph;
     Bitmap missingIcon;
     std::vector<CRecord*> rows;  // the records shown, in row order
+    // The folded values behind RowMatches; told to Forget when the data locks
+    // or unlocks and when records change (it holds secrets once a search ran).
+    CRecordSearch search{records};
 
 private:
     static LRESULT CALLBACK ListProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,

@@ -6,6 +6,7 @@
 #include "dialogs/framework/Layout.h"
 #include "model/Category.h"
 #include "model/Record.h"
+#include "model/Search.h"
 #include "model/base/CString.h"
 #include "platform/Platform.h"
 
@@ -43,9 +44,11 @@ inline bool FillUnsetColumnWidths(int32_t* widths, int columnCount, int clientWi
     return true;
 }
 
-// Whether the list shows a record under the category filter (-1: every category).
-inline bool RowMatches(const CRecord& record, int filterCategoryId) {
-    return filterCategoryId == -1 || record.categoryId == filterCategoryId;
+// Whether the list shows a record: the core's one match rule (the category
+// filter box, the search text, the lock state; model/Search.h), answered from
+// the folded values the search keeps between keystrokes.
+inline bool RowMatches(const CRecord& record, const RecordFilter& filter, CRecordSearch& search) {
+    return search.Matches(record, filter);
 }
 
 // The first category with the record's id; unlike FindById, none when no

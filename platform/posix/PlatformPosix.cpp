@@ -300,6 +300,16 @@ int CompareNoCase(const char16_t* a, const char16_t* b) {
     }
 }
 
+void FoldCase(const char16_t* text, size_t count, char16_t* out) {
+    locale_t loc = TextLocale();
+    for (size_t i = 0; i < count; ++i) {
+        char16_t ch = text[i];
+        // What towlower_l answers for ASCII, without the call.
+        out[i] = ch < 0x80 ? static_cast<char16_t>(ch >= u'A' && ch <= u'Z' ? ch + 32 : ch)
+                           : static_cast<char16_t>(towlower_l(ch, loc));
+    }
+}
+
 int CompareText(const char16_t* a, const char16_t* b) {
     for (;; ++a, ++b) {
         if (*a != *b) return *a < *b ? -1 : 1;

@@ -266,6 +266,20 @@ std::string Utf16ToUtf8(const char16_t* text, size_t count) {
 
 int CompareNoCase(const char16_t* a, const char16_t* b) { return lstrcmpiW(Wide(a), Wide(b)); }
 
+void FoldCase(const char16_t* text, size_t count, char16_t* out) {
+    // In pieces that an int can count; lower case maps unit for unit.
+    while (count > 0) {
+        int piece = static_cast<int>(count > 0x10000000 ? 0x10000000 : count);
+        if (LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_LOWERCASE, Wide(text), piece, reinterpret_cast<wchar_t*>(out),
+                         piece) != piece) {
+            for (int i = 0; i < piece; ++i) out[i] = text[i];  // unfolded rather than unset
+        }
+        text += piece;
+        out += piece;
+        count -= piece;
+    }
+}
+
 int CompareText(const char16_t* a, const char16_t* b) { return lstrcmpW(Wide(a), Wide(b)); }
 
 std::string SortKey(const char16_t* text) {

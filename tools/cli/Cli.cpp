@@ -12,6 +12,8 @@ constexpr const char* kUsageText =
     "  dump PATH                     show the header and every entry in key order\n"
     "  check PATH                    walk the whole file and say whether it is sound\n"
     "  list PATH [--category NAME]   one line per record, protected values masked\n"
+    "  find PATH TEXT [--password-file FILE | --locked]\n"
+    "                                the records with a value containing TEXT (case ignored), as list shows them\n"
     "  import PATH CSV [--password-file FILE]\n"
     "                                add the records of a comma-separated UTF-8 file\n"
     "  export PATH CSV [--password-file FILE | --locked]\n"
@@ -31,7 +33,7 @@ struct Command {
 
 constexpr Command kCommands[] = {
     {"init", Init},     {"dump", Dump},     {"check", Check}, {"list", List},       {"import", Import},
-    {"export", Export}, {"passwd", Passwd}, {"gen", Gen},     {"salvage", Salvage},
+    {"export", Export}, {"passwd", Passwd}, {"gen", Gen},     {"salvage", Salvage}, {"find", Find},
 };
 
 }  // namespace

@@ -35,5 +35,7 @@ int Export(const std::vector<std::string>& args, CliIo& io);
 int Passwd(const std::vector<std::string>& args, CliIo& io);
 int Gen(const std::vector<std::string>& args, CliIo& io);
 int Salvage(const std::vector<std::string>& args, CliIo& io);
+// Exits as grep does: 0 when a record matched, 1 when none, 2 on any error.
+int Find(const std::vector<std::string>& args, CliIo& io);
 
 }  // namespace cli

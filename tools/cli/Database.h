@@ -51,3 +51,9 @@ std::string Narrow(const char16_t* text);
 std::string Narrow(const char16_t* text, int32_t count);
 // A value fit for one line: control characters shown as \n, \t, \r, \\ and \xNN.
 std::string Escaped(const char16_t* text);
+
+namespace cli {
+// One record as list prints it: the category name and the seven values,
+// tab-separated and escaped, protected values as GetField gives them.
+std::string RecordLine(const CCategories& categories, const CRecord& record);
+}  // namespace cli

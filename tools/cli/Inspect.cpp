@@ -189,6 +189,13 @@ int Check(const std::vector<std::string>& args, CliIo& io) {
     return kSuccess;
 }
 
+std::string RecordLine(const CCategories& categories, const CRecord& record) {
+    const CCategory* category = categories.FindById(record.categoryId);
+    std::string line = Escaped(category ? category->name : u"");
+    for (int i = 0; i < CRecord::kValueCount; ++i) line += "\t" + Escaped(record.GetField(i).c_str());
+    return line + "\n";
+}
+
 int List(const std::vector<std::string>& args, CliIo& io) {
     std::string path;
     std::string categoryName;
@@ -214,11 +221,8 @@ int List(const std::vector<std::string>& args, CliIo& io) {
     }
     db.settings->locked = 1;
     for (CRecord* r : Nodes<CRecord>(db.records)) {
-        const CCategory* category = db.categories.FindById(r->categoryId);
-        if (only && category != only) continue;
-        io.out << Escaped(category ? category->name : u"");
-        for (int i = 0; i < CRecord::kValueCount; ++i) io.out << "\t" << Escaped(r->GetField(i).c_str());
-        io.out << "\n";
+        if (only && db.categories.FindById(r->categoryId) != only) continue;
+        io.out << RecordLine(db.categories, *r);
     }
     if (!db.fault.empty()) return Fail(io, path + ": damaged: " + db.fault);
     return kSuccess;
