@@ -61,7 +61,8 @@ add_custom_target(program_icons ALL DEPENDS ${QUORREL_PROGRAM_ICONS})
 add_dependencies(Quorrel program_icons)
 
 # ---- end-to-end tests under Wine -------------------------------------------------
-add_executable(gui_tests tests/gui/Driver.cpp tests/gui/TestDatabase.cpp tests/gui/ProgramTests.cpp
+add_executable(gui_tests tests/gui/Driver.cpp tests/gui/TestDatabase.cpp tests/gui/ProgramFixture.cpp
+  tests/gui/ProgramTests.cpp
   tests/gui/HelpViewerTests.cpp tests/gui/ImportExportTests.cpp tests/gui/RecordTests.cpp tests/gui/SecretsInUseTests.cpp
   tests/gui/CategoryAndPreferenceTests.cpp)
 target_link_libraries(gui_tests PRIVATE quorrel_core psapi wtsapi32 ${GTEST_TARGETS})
