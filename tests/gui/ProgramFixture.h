@@ -35,7 +35,7 @@ public:
 
     // Answers the password prompt whose text holds the part.
     void EnterPassword(const wchar_t* password, const wchar_t* promptPart = L"Enter Password");
-    // Runs a menu command and answers the dialog whose text holds the part.
+    // Runs a menu command; the dialog it opens, found by a part of its text.
     HWND Command(int id, const wchar_t* dialogPart);
     // Presses the button of the message box holding the text, and waits for it to go.
     void Answer(const wchar_t* text, int button);
