@@ -63,7 +63,8 @@ add_custom_target(program_icons ALL DEPENDS ${QUORREL_PROGRAM_ICONS})
 add_dependencies(Quorrel program_icons)
 
 # ---- end-to-end tests under Wine -------------------------------------------------
-add_executable(gui_tests tests/gui/Driver.cpp tests/gui/TestDatabase.cpp tests/gui/ProgramTests.cpp
+add_executable(gui_tests tests/gui/Driver.cpp tests/gui/TestDatabase.cpp tests/gui/ProgramFixture.cpp
+  tests/gui/ProgramTests.cpp
   tests/gui/HelpViewerTests.cpp tests/gui/ImportExportTests.cpp tests/gui/RecordTests.cpp tests/gui/SecretsInUseTests.cpp
   tests/gui/CategoryAndPreferenceTests.cpp)
 target_link_libraries(gui_tests PRIVATE quorrel_core psapi wtsapi32 ${GTEST_TARGETS})
@@ -90,13 +91,14 @@ add_test(NAME window_tests COMMAND ${CMAKE_SOURCE_DIR}/tools/with-display.sh ${C
          $<TARGET_FILE:window_tests>)
 set_tests_properties(window_tests PROPERTIES RESOURCE_LOCK gui TIMEOUT 300)
 
-# Tools run by hand: pictures of every window, the start-up benchmark and the
-# protection-switch benchmark.
+# Tools run by hand: pictures of every window, and the benchmarks of start-up,
+# import and export, the protection switch and a new record among 10,000.
 add_executable(screenshot_tour tests/gui/ScreenshotTour.cpp tests/gui/Driver.cpp tests/gui/TestDatabase.cpp)
 add_executable(startup_bench tests/gui/StartupBench.cpp tests/gui/Driver.cpp tests/gui/TestDatabase.cpp)
 add_executable(exchange_bench tests/gui/ExchangeBench.cpp tests/gui/Driver.cpp tests/gui/TestDatabase.cpp)
 add_executable(protection_bench tests/gui/ProtectionSwitchBench.cpp tests/gui/Driver.cpp tests/gui/TestDatabase.cpp)
-foreach(tool screenshot_tour startup_bench exchange_bench protection_bench)
+add_executable(new_record_bench tests/gui/NewRecordBench.cpp tests/gui/Driver.cpp tests/gui/TestDatabase.cpp)
+foreach(tool screenshot_tour startup_bench exchange_bench protection_bench new_record_bench)
   target_link_libraries(${tool} PRIVATE quorrel_core)
   target_link_options(${tool} PRIVATE -municode)
   add_dependencies(${tool} Quorrel)

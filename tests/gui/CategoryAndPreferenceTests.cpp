@@ -6,8 +6,7 @@
 #include "model/Record.h"
 #include "security/Cipher.h"
 #include "storage/Settings.h"
-#include "tests/gui/Driver.h"
-#include "tests/gui/TestDatabase.h"
+#include "tests/gui/ProgramFixture.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -18,18 +17,9 @@
 
 namespace {
 
-constexpr wchar_t kMainClass[] = L"DPC_QUORREL_WND_CLASS";
-constexpr int kCategoriesCommand = 410;
-constexpr int kPreferencesCommand = 411;
-
-// Category chooser and edit dialog controls.
-constexpr int kChooserCombo = 2516, kEditButton = 3201, kDeleteButton = 3202, kNewButton = 3203;
-constexpr int kNameEdit = 3301, kFirstLabelEdit = 2509, kSecondLabelEdit = 2510, kProtectBox = 3302, kIconCombo = 3304;
-// Preferences controls.
-constexpr int kOddColour = 2601, kEvenColour = 2602, kColumns = 2603, kEnableLockout = 2605, kMinutes = 2606;
-constexpr int kFlagBoxes[] = {2609, 2610, 2611, 2612, 2613};
-
-HWND FilterBox(HWND main) { return GetDlgItem(GetDlgItem(main, 1001), 1002); }
+// Preferences: the five boxes of choices.
+constexpr int kFlagBoxes[] = {IDC_CLEARTEXT_PASSWORDS, IDC_PROMPT_ON_OPEN, IDC_NO_PASSWORD_WARNING, IDC_URLS_AS_LINKS,
+                              IDC_PER_CATEGORY_WIDTHS};
 
 bool Checked(HWND dialog, int id) { return SendMessageW(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
@@ -55,95 +45,64 @@ void PressKeys(HWND control, UINT key, int times = 1) {
 
 const CCategory* StoredCategory(const StoredRecords& db, const char16_t* name) { return db.categories.FindByName(name); }
 
-// The program on a database of its own, and the steps the tests share.
-class ProgramSession {
-public:
-    // The program on a database made beforehand; no "No Password" warning.
-    void Start(const std::function<void(TestDatabase&)>& fill = nullptr, bool withIcons = true) {
-        {
-            TestDatabase db(data.DatabasePath());
-            if (fill) fill(db);
-            db.Preferences().showNoPasswordWarning = 0;
-        }
-        // The program copies the default icons from its own folder into the
-        // data folder; a copy of it in a folder without them has none at all.
-        const wchar_t* exe = L"Quorrel.exe";
-        if (!withIcons) {
-            const std::wstring bare = ProgramFolder() + L"without-icons\\";
-            CreateDirectoryW(bare.c_str(), nullptr);
-            ASSERT_TRUE(CopyFileW((ProgramFolder() + L"Quorrel.exe").c_str(), (bare + L"Quorrel.exe").c_str(), FALSE));
-            exe = L"without-icons\\Quorrel.exe";
-        }
-        program = std::make_unique<Program>(exe);
-        main = WaitForTopWindow(program->Id(), kMainClass, nullptr);
-        ASSERT_NE(main, nullptr);
-    }
+// The program copies the default icons from its own folder into the data
+// folder; a copy of it in a folder without them has none at all.
+const wchar_t* ProgramWithoutIcons() {
+    const std::wstring bare = ProgramFolder() + L"without-icons\\";
+    CreateDirectoryW(bare.c_str(), nullptr);
+    EXPECT_TRUE(CopyFileW((ProgramFolder() + L"Quorrel.exe").c_str(), (bare + L"Quorrel.exe").c_str(), FALSE));
+    return L"without-icons\\Quorrel.exe";
+}
 
-    HWND OpenChooser() {
-        PostMessageW(main, WM_COMMAND, kCategoriesCommand, 0);
-        return WaitForDialog(program->Id(), L"&Delete");
-    }
-    HWND NextChooser() { return WaitForDialog(program->Id(), L"&Delete"); }
+// The category chooser, opened by the command or back after one of its actions.
+HWND OpenChooser(RunningProgram& run) { return run.Command(IDM_CATEGORIES, L"&Delete"); }
+HWND NextChooser(RunningProgram& run) { return WaitForDialog(run.program->Id(), L"&Delete"); }
 
-    // Answers a message box holding the text with the button, and waits for it to go.
-    void Answer(const wchar_t* text, int button) {
-        HWND box = WaitForDialog(program->Id(), text);
-        ASSERT_NE(box, nullptr) << "no message box with: " << std::string(text, text + wcslen(text));
-        Press(box, button);
-        WaitGone(box);
-    }
-
-    void CloseProgram() {
-        PostMessageW(main, WM_CLOSE, 0, 0);
-        EXPECT_EQ(program->WaitForExit(), 0u);
-    }
-
-    FreshDataFolder data;
-    std::unique_ptr<Program> program;
-    HWND main = nullptr;
+class CategoryAndPreferenceTest : public ProgramTest {
+protected:
+    HWND OpenChooser() { return ::OpenChooser(*this); }
+    HWND NextChooser() { return ::NextChooser(*this); }
 };
-
-class CategoryAndPreferenceTest : public ::testing::Test, public ProgramSession {};
 
 TEST_F(CategoryAndPreferenceTest, NewCategoryIsCheckedNamedOnceAndStored) {
     Start();
     HWND chooser = OpenChooser();
     ASSERT_NE(chooser, nullptr);
-    Click(chooser, kNewButton);
+    Click(chooser, IDC_NEW_CATEGORY);
     HWND edit = WaitForDialog(program->Id(), L"New Category");
     ASSERT_NE(edit, nullptr);
-    EXPECT_TRUE(Checked(edit, kProtectBox));
-    EXPECT_EQ(SendMessageW(GetDlgItem(edit, kIconCombo), CB_GETCURSEL, 0, 0), 0);
+    EXPECT_TRUE(Checked(edit, IDC_PROTECT_CATEGORY));
+    EXPECT_EQ(SendMessageW(GetDlgItem(edit, IDC_CATEGORY_ICON), CB_GETCURSEL, 0, 0), 0);
 
     // An empty name, then another category's name in another case, are refused;
     // the dialog keeps what was typed.
-    SetControlText(edit, kFirstLabelEdit, L"Plant");
+    SetControlText(edit, IDC_FIELD1, L"Plant");
     Click(edit, IDOK);
     Answer(L"Please specify a category name.", IDOK);
-    SetControlText(edit, kNameEdit, L"bANK");
+    SetControlText(edit, IDC_CATEGORY_NAME, L"bANK");
     Click(edit, IDOK);
     Answer(L"A category with this name already exists.", IDOK);
     ASSERT_TRUE(IsWindow(edit));
-    EXPECT_EQ(ControlText(edit, kFirstLabelEdit), L"Plant");
+    EXPECT_EQ(ControlText(edit, IDC_FIELD1), L"Plant");
 
     // Longer than 31 characters (pasted past the edit's limit) is cut to 31.
-    SetControlText(edit, kNameEdit, L"Garden");
-    SetControlText(edit, kSecondLabelEdit, L"Where it grows in the garden, exactly");
+    SetControlText(edit, IDC_CATEGORY_NAME, L"Garden");
+    SetControlText(edit, IDC_FIELD2, L"Where it grows in the garden, exactly");
     Click(edit, IDOK);
     WaitGone(edit);
 
     // The chooser comes back after every action, and now lists the new one.
     chooser = NextChooser();
     ASSERT_NE(chooser, nullptr);
-    ASSERT_TRUE(SelectEntry(chooser, kChooserCombo, L"Garden"));
-    Click(chooser, kEditButton);
+    ASSERT_TRUE(SelectEntry(chooser, IDC_CATEGORY, L"Garden"));
+    Click(chooser, IDC_EDIT_CATEGORY);
     edit = WaitForDialog(program->Id(), L"Edit Category");
     ASSERT_NE(edit, nullptr);
-    EXPECT_EQ(ControlText(edit, kNameEdit), L"Garden");
-    SetControlText(edit, kNameEdit, L"Email");
+    EXPECT_EQ(ControlText(edit, IDC_CATEGORY_NAME), L"Garden");
+    SetControlText(edit, IDC_CATEGORY_NAME, L"Email");
     Click(edit, IDOK);
     Answer(L"A category with this name already exists.", IDOK);
-    SetControlText(edit, kNameEdit, L"GARDEN");  // its own name in another case
+    SetControlText(edit, IDC_CATEGORY_NAME, L"GARDEN");  // its own name in another case
     Click(edit, IDOK);
     WaitGone(edit);
     chooser = NextChooser();
@@ -152,13 +111,13 @@ TEST_F(CategoryAndPreferenceTest, NewCategoryIsCheckedNamedOnceAndStored) {
     WaitGone(chooser);
 
     // The filter box is refilled and shows "All".
-    HWND filter = FilterBox(main);
+    HWND filter = FilterBox();
     ASSERT_TRUE(WaitFor([&] {
         auto items = ComboItems(filter);
         return std::find(items.begin(), items.end(), L"GARDEN") != items.end();
     }));
     EXPECT_EQ(SendMessageW(filter, CB_GETCURSEL, 0, 0), 0);
-    CloseProgram();
+    Close();
 
     StoredRecords stored(data.DatabasePath());
     const CCategory* garden = StoredCategory(stored, u"Garden");
@@ -187,29 +146,30 @@ TEST(CategoryIcons, MissingIconsFallBack) {
         {"no icon files", false, nullptr, u"icon_aaa"},
     };
     for (const Case& c : cases) {
-        ProgramSession run;
+        RunningProgram run;
         run.Start([](TestDatabase& db) {
             CCategory* bank = db.categories.FindByName(u"Bank");
             std::u16string gone = u"icon_gone";
             std::copy(gone.begin(), gone.end(), bank->iconName);
             bank->Save(db.file, false);
-        }, c.withIcons);
-        HWND chooser = run.OpenChooser();
+        }, c.withIcons ? L"Quorrel.exe" : ProgramWithoutIcons());
+        HWND chooser = OpenChooser(run);
         ASSERT_NE(chooser, nullptr) << c.name;
         if (c.edited) {
-            ASSERT_TRUE(SelectEntry(chooser, kChooserCombo, c.edited));
+            ASSERT_TRUE(SelectEntry(chooser, IDC_CATEGORY, c.edited));
         }
-        Click(chooser, c.edited ? kEditButton : kNewButton);
+        Click(chooser, c.edited ? IDC_EDIT_CATEGORY : IDC_NEW_CATEGORY);
         HWND edit = WaitForDialog(run.program->Id(), c.edited ? L"Edit Category" : L"New Category");
         ASSERT_NE(edit, nullptr) << c.name;
-        EXPECT_EQ(SendMessageW(GetDlgItem(edit, kIconCombo), CB_GETCURSEL, 0, 0), c.withIcons ? 0 : -1) << c.name;
-        if (!c.edited) SetControlText(edit, kNameEdit, L"Garden");
+        EXPECT_EQ(SendMessageW(GetDlgItem(edit, IDC_CATEGORY_ICON), CB_GETCURSEL, 0, 0), c.withIcons ? 0 : -1)
+            << c.name;
+        if (!c.edited) SetControlText(edit, IDC_CATEGORY_NAME, L"Garden");
         Click(edit, IDOK);
         WaitGone(edit);
-        chooser = run.NextChooser();
+        chooser = NextChooser(run);
         Click(chooser, IDCANCEL);
         WaitGone(chooser);
-        run.CloseProgram();
+        run.Close();
         StoredRecords stored(run.data.DatabasePath());
         const CCategory* category = StoredCategory(stored, c.edited ? u"Bank" : u"Garden");
         ASSERT_NE(category, nullptr) << c.name;
@@ -221,27 +181,27 @@ TEST_F(CategoryAndPreferenceTest, DeleteIsRefusedWithRecordsAndConfirmedWithout)
     Start([](TestDatabase& db) { db.Add(u"Bank", {u"Alpha Bank", u"111"}); });
     HWND chooser = OpenChooser();
     ASSERT_NE(chooser, nullptr);
-    ASSERT_TRUE(SelectEntry(chooser, kChooserCombo, L"Bank"));
-    Click(chooser, kDeleteButton);
+    ASSERT_TRUE(SelectEntry(chooser, IDC_CATEGORY, L"Bank"));
+    Click(chooser, IDC_DELETE_CATEGORY);
     Answer(L"Unable to delete a category that contains records.", IDOK);
 
     chooser = NextChooser();
-    ASSERT_TRUE(SelectEntry(chooser, kChooserCombo, L"Calling Card"));
-    Click(chooser, kDeleteButton);
+    ASSERT_TRUE(SelectEntry(chooser, IDC_CATEGORY, L"Calling Card"));
+    Click(chooser, IDC_DELETE_CATEGORY);
     Answer(L"Calling Card", IDNO);
     chooser = NextChooser();
-    EXPECT_EQ(ComboItems(GetDlgItem(chooser, kChooserCombo)).size(), 12u);
-    ASSERT_TRUE(SelectEntry(chooser, kChooserCombo, L"Calling Card"));
-    Click(chooser, kDeleteButton);
+    EXPECT_EQ(ComboItems(GetDlgItem(chooser, IDC_CATEGORY)).size(), 12u);
+    ASSERT_TRUE(SelectEntry(chooser, IDC_CATEGORY, L"Calling Card"));
+    Click(chooser, IDC_DELETE_CATEGORY);
     Answer(L"Are you sure that you want to delete the:\nCalling Card\ncategory?", IDYES);
     chooser = NextChooser();
-    auto left = ComboItems(GetDlgItem(chooser, kChooserCombo));
+    auto left = ComboItems(GetDlgItem(chooser, IDC_CATEGORY));
     EXPECT_EQ(std::find(left.begin(), left.end(), L"Calling Card"), left.end());
     EXPECT_NE(std::find(left.begin(), left.end(), L"Bank"), left.end());
     Click(chooser, IDCANCEL);
     WaitGone(chooser);
-    ASSERT_TRUE(WaitFor([&] { return ComboItems(FilterBox(main)).size() == 12u; }));  // "All" and eleven
-    CloseProgram();
+    ASSERT_TRUE(WaitFor([&] { return ComboItems(FilterBox()).size() == 12u; }));  // "All" and eleven
+    Close();
 
     StoredRecords stored(data.DatabasePath());
     EXPECT_EQ(StoredCategory(stored, u"Calling Card"), nullptr);
@@ -259,16 +219,16 @@ TEST_F(CategoryAndPreferenceTest, EnterAndCancelLeaveTheCategoriesAlone) {
     WaitGone(chooser);
     chooser = NextChooser();
     ASSERT_NE(chooser, nullptr);
-    Click(chooser, kEditButton);
+    Click(chooser, IDC_EDIT_CATEGORY);
     HWND edit = WaitForDialog(program->Id(), L"Edit Category");
     ASSERT_NE(edit, nullptr);
-    SetControlText(edit, kNameEdit, L"Renamed");
+    SetControlText(edit, IDC_CATEGORY_NAME, L"Renamed");
     Click(edit, IDCANCEL);
     WaitGone(edit);
     chooser = NextChooser();
     Click(chooser, IDCANCEL);
     WaitGone(chooser);
-    CloseProgram();
+    Close();
     StoredRecords stored(data.DatabasePath());
     EXPECT_EQ(stored.categories.count, before);
     EXPECT_EQ(StoredCategory(stored, u"Renamed"), nullptr);
@@ -284,23 +244,23 @@ TEST_F(CategoryAndPreferenceTest, ProtectionSwitchedOffWhileUnlockedStoresTheRec
     ASSERT_FALSE(StoredRecords(data.DatabasePath()).RecordEntryHolds(u"Alpha Bank", u"acct-secret-1"));
     HWND prompt = WaitForDialog(program->Id(), L"Enter Password");
     ASSERT_NE(prompt, nullptr);
-    SetControlText(prompt, 2901, L"right password");
+    SetControlText(prompt, IDC_PASSWORD, L"right password");
     Click(prompt, IDOK);
     WaitGone(prompt);
 
     HWND chooser = OpenChooser();
-    ASSERT_TRUE(SelectEntry(chooser, kChooserCombo, L"Bank"));
-    Click(chooser, kEditButton);
+    ASSERT_TRUE(SelectEntry(chooser, IDC_CATEGORY, L"Bank"));
+    Click(chooser, IDC_EDIT_CATEGORY);
     HWND edit = WaitForDialog(program->Id(), L"Edit Category");
-    ASSERT_TRUE(Checked(edit, kProtectBox));
-    Click(edit, kProtectBox);
-    ASSERT_TRUE(WaitFor([&] { return !Checked(edit, kProtectBox); }));
+    ASSERT_TRUE(Checked(edit, IDC_PROTECT_CATEGORY));
+    Click(edit, IDC_PROTECT_CATEGORY);
+    ASSERT_TRUE(WaitFor([&] { return !Checked(edit, IDC_PROTECT_CATEGORY); }));
     Click(edit, IDOK);  // unlocked: no password prompt
     WaitGone(edit);
     chooser = NextChooser();
     Click(chooser, IDCANCEL);
     WaitGone(chooser);
-    CloseProgram();
+    Close();
 
     StoredRecords stored(data.DatabasePath());
     EXPECT_TRUE(stored.RecordEntryHolds(u"Alpha Bank", u"acct-secret-1"));
@@ -320,12 +280,12 @@ TEST_F(CategoryAndPreferenceTest, ProtectionSwitchedOnWhileLockedAsksForThePassw
     });
     ASSERT_TRUE(StoredRecords(data.DatabasePath()).RecordEntryHolds(u"Alpha Bank", u"acct-secret-2"));
     HWND chooser = OpenChooser();
-    ASSERT_TRUE(SelectEntry(chooser, kChooserCombo, L"Bank"));
-    Click(chooser, kEditButton);
+    ASSERT_TRUE(SelectEntry(chooser, IDC_CATEGORY, L"Bank"));
+    Click(chooser, IDC_EDIT_CATEGORY);
     HWND edit = WaitForDialog(program->Id(), L"Edit Category");
-    ASSERT_FALSE(Checked(edit, kProtectBox));
-    Click(edit, kProtectBox);
-    ASSERT_TRUE(WaitFor([&] { return Checked(edit, kProtectBox); }));
+    ASSERT_FALSE(Checked(edit, IDC_PROTECT_CATEGORY));
+    Click(edit, IDC_PROTECT_CATEGORY);
+    ASSERT_TRUE(WaitFor([&] { return Checked(edit, IDC_PROTECT_CATEGORY); }));
 
     // Cancelling the prompt, then a wrong password given up, keep the dialog open.
     Click(edit, IDOK);
@@ -336,7 +296,7 @@ TEST_F(CategoryAndPreferenceTest, ProtectionSwitchedOnWhileLockedAsksForThePassw
     ASSERT_TRUE(IsWindow(edit));
     Click(edit, IDOK);
     prompt = WaitForDialog(program->Id(), L"Unable to add password protection.");
-    SetControlText(prompt, 2901, L"wrong");
+    SetControlText(prompt, IDC_PASSWORD, L"wrong");
     Click(prompt, IDOK);
     Answer(L"try again?", IDNO);
     ASSERT_TRUE(IsWindow(edit));
@@ -348,13 +308,13 @@ TEST_F(CategoryAndPreferenceTest, ProtectionSwitchedOnWhileLockedAsksForThePassw
 
     Click(edit, IDOK);
     prompt = WaitForDialog(program->Id(), L"Unable to add password protection.");
-    SetControlText(prompt, 2901, L"right password");
+    SetControlText(prompt, IDC_PASSWORD, L"right password");
     Click(prompt, IDOK);
     WaitGone(edit);
     chooser = NextChooser();
     Click(chooser, IDCANCEL);
     WaitGone(chooser);
-    CloseProgram();
+    Close();
 
     StoredRecords stored(data.DatabasePath());
     EXPECT_FALSE(stored.RecordEntryHolds(u"Alpha Bank", u"acct-secret-2"));
@@ -369,23 +329,23 @@ TEST_F(CategoryAndPreferenceTest, ProtectionSwitchedOnWhileLockedAsksForThePassw
 
 TEST_F(CategoryAndPreferenceTest, PreferencesAreStoredAndTheListFollows) {
     Start([](TestDatabase& db) { db.Add(u"Bank", {u"Alpha Bank", u"111"}); });
-    PostMessageW(main, WM_COMMAND, kPreferencesCommand, 0);
+    PostMessageW(main, WM_COMMAND, IDM_PREFERENCES, 0);
     HWND dialog = WaitForDialog(program->Id(), L"Auto Lockout");
     ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(ControlText(dialog, kColumns), L"6");
-    EXPECT_EQ(ControlText(dialog, kMinutes), L"5");
-    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, kMinutes)));
+    EXPECT_EQ(ControlText(dialog, IDC_VISIBLE_COLUMNS), L"6");
+    EXPECT_EQ(ControlText(dialog, IDC_LOCKOUT_MINUTES), L"5");
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_LOCKOUT_MINUTES)));
     // The arrow keys change the read-only numbers and stop at the ends.
-    HWND columns = GetDlgItem(dialog, kColumns);
+    HWND columns = GetDlgItem(dialog, IDC_VISIBLE_COLUMNS);
     PressKeys(columns, VK_UP, 2);
     PressKeys(columns, VK_DOWN, 9);
-    ASSERT_TRUE(WaitFor([&] { return ControlText(dialog, kColumns) == L"1"; }));
+    ASSERT_TRUE(WaitFor([&] { return ControlText(dialog, IDC_VISIBLE_COLUMNS) == L"1"; }));
     PressKeys(columns, VK_UP, 2);
-    ASSERT_TRUE(WaitFor([&] { return ControlText(dialog, kColumns) == L"3"; }));
+    ASSERT_TRUE(WaitFor([&] { return ControlText(dialog, IDC_VISIBLE_COLUMNS) == L"3"; }));
     SendMessageW(columns, WM_CHAR, L'5', 0);  // cannot be typed
-    EXPECT_EQ(ControlText(dialog, kColumns), L"3");
-    Click(dialog, kEnableLockout);
-    ASSERT_TRUE(WaitFor([&] { return !IsWindowEnabled(GetDlgItem(dialog, kMinutes)); }));
+    EXPECT_EQ(ControlText(dialog, IDC_VISIBLE_COLUMNS), L"3");
+    Click(dialog, IDC_LOCKOUT_ENABLE);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindowEnabled(GetDlgItem(dialog, IDC_LOCKOUT_MINUTES)); }));
     bool flags[5];
     for (int i = 0; i < 5; ++i) {
         flags[i] = !Checked(dialog, kFlagBoxes[i]);
@@ -394,16 +354,16 @@ TEST_F(CategoryAndPreferenceTest, PreferencesAreStoredAndTheListFollows) {
     ASSERT_TRUE(WaitFor([&] { return Checked(dialog, kFlagBoxes[4]) == flags[4]; }));
     Click(dialog, IDOK);
     WaitGone(dialog);
-    HWND header = FindWindowExW(GetDlgItem(main, 1004), nullptr, WC_HEADERW, nullptr);
+    HWND header = FindWindowExW(GetDlgItem(main, IDC_RECORD_LIST), nullptr, WC_HEADERW, nullptr);
     EXPECT_TRUE(WaitFor([&] { return SendMessageW(header, HDM_GETITEMCOUNT, 0, 0) == 4; }));  // icon and three
 
     // Off, the minutes show 5 greyed; switching it on again stores 5.
-    PostMessageW(main, WM_COMMAND, kPreferencesCommand, 0);
+    PostMessageW(main, WM_COMMAND, IDM_PREFERENCES, 0);
     dialog = WaitForDialog(program->Id(), L"Auto Lockout");
     ASSERT_NE(dialog, nullptr);
-    EXPECT_FALSE(Checked(dialog, kEnableLockout));
-    EXPECT_EQ(ControlText(dialog, kMinutes), L"5");
-    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, kMinutes)));
+    EXPECT_FALSE(Checked(dialog, IDC_LOCKOUT_ENABLE));
+    EXPECT_EQ(ControlText(dialog, IDC_LOCKOUT_MINUTES), L"5");
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_LOCKOUT_MINUTES)));
     for (int i = 0; i < 5; ++i) EXPECT_EQ(Checked(dialog, kFlagBoxes[i]), flags[i]) << kFlagBoxes[i];
     Click(dialog, IDCANCEL);
     WaitGone(dialog);
@@ -418,17 +378,17 @@ TEST_F(CategoryAndPreferenceTest, PreferencesAreStoredAndTheListFollows) {
         EXPECT_EQ(p.showUrlsAsHyperlinks != 0, flags[3]);
         EXPECT_EQ(stored.settings->desktop.perCategoryColumnWidths != 0, flags[4]);
     }
-    PostMessageW(main, WM_COMMAND, kPreferencesCommand, 0);
+    PostMessageW(main, WM_COMMAND, IDM_PREFERENCES, 0);
     dialog = WaitForDialog(program->Id(), L"Auto Lockout");
-    Click(dialog, kEnableLockout);
-    ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(GetDlgItem(dialog, kMinutes)) != 0; }));
-    PressKeys(GetDlgItem(dialog, kMinutes), VK_DOWN, 9);  // stops at 1
-    ASSERT_TRUE(WaitFor([&] { return ControlText(dialog, kMinutes) == L"1"; }));
-    PressKeys(GetDlgItem(dialog, kMinutes), VK_UP, 4);
-    ASSERT_TRUE(WaitFor([&] { return ControlText(dialog, kMinutes) == L"5"; }));
+    Click(dialog, IDC_LOCKOUT_ENABLE);
+    ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(GetDlgItem(dialog, IDC_LOCKOUT_MINUTES)) != 0; }));
+    PressKeys(GetDlgItem(dialog, IDC_LOCKOUT_MINUTES), VK_DOWN, 9);  // stops at 1
+    ASSERT_TRUE(WaitFor([&] { return ControlText(dialog, IDC_LOCKOUT_MINUTES) == L"1"; }));
+    PressKeys(GetDlgItem(dialog, IDC_LOCKOUT_MINUTES), VK_UP, 4);
+    ASSERT_TRUE(WaitFor([&] { return ControlText(dialog, IDC_LOCKOUT_MINUTES) == L"5"; }));
     Click(dialog, IDOK);
     WaitGone(dialog);
-    CloseProgram();
+    Close();
     StoredRecords stored(data.DatabasePath());
     EXPECT_EQ(stored.settings->Active().lockoutMinutes, 5);
 }
@@ -448,7 +408,7 @@ void ClickCell(HWND palette, int cell) {
 
 // The colours painted down the list's right edge: its rows and the stripes below them.
 std::set<COLORREF> ListColours(HWND main) {
-    HWND list = GetDlgItem(main, 1004);
+    HWND list = GetDlgItem(main, IDC_RECORD_LIST);
     HWND header = FindWindowExW(list, nullptr, WC_HEADERW, nullptr);
     RECT listRect, headerRect;
     GetWindowRect(list, &listRect);
@@ -463,7 +423,7 @@ std::set<COLORREF> ListColours(HWND main) {
 TEST_F(CategoryAndPreferenceTest, CancelChangesNothingEvenAfterAColourWasPicked) {
     Start([](TestDatabase& db) { db.Add(u"Bank", {u"Alpha Bank", u"111"}); });
     ASSERT_TRUE(WaitFor([&] { return ListColours(main).count(RGB(221, 238, 255)) == 1; }));
-    PostMessageW(main, WM_COMMAND, kPreferencesCommand, 0);
+    PostMessageW(main, WM_COMMAND, IDM_PREFERENCES, 0);
     HWND dialog = WaitForDialog(program->Id(), L"Auto Lockout");
     ASSERT_NE(dialog, nullptr);
     // Near the screen's corner the palette and the custom dialog move to stay in sight.
@@ -475,11 +435,11 @@ TEST_F(CategoryAndPreferenceTest, CancelChangesNothingEvenAfterAColourWasPicked)
         GetWindowRect(window, &r);
         return r.left >= area.left && r.top >= area.top && r.right <= area.right && r.bottom <= area.bottom;
     };
-    Click(dialog, kOddColour);
+    Click(dialog, IDC_ODD_COLOUR);
     HWND palette = WaitForDialog(program->Id(), L"Custom");
     ASSERT_NE(palette, nullptr);
     EXPECT_TRUE(inWorkArea(palette));
-    Click(palette, 2701);
+    Click(palette, IDC_CUSTOM_COLOUR);
     HWND custom = WaitForDialog(program->Id(), L"255");
     ASSERT_NE(custom, nullptr);
     EXPECT_TRUE(inWorkArea(custom));
@@ -488,14 +448,14 @@ TEST_F(CategoryAndPreferenceTest, CancelChangesNothingEvenAfterAColourWasPicked)
     ClickCell(palette, 7);
     Click(palette, IDOK);
     WaitGone(palette);
-    PressKeys(GetDlgItem(dialog, kColumns), VK_DOWN);
+    PressKeys(GetDlgItem(dialog, IDC_VISIBLE_COLUMNS), VK_DOWN);
     Click(dialog, IDCANCEL);
     WaitGone(dialog);
-    Sleep(300);
+    ASSERT_TRUE(WaitForScreen(main));  // with whatever Cancel painted
     auto colours = ListColours(main);
     EXPECT_EQ(colours.count(RGB(255, 180, 180)), 0u);
     EXPECT_EQ(colours.count(RGB(255, 255, 255)), 1u);
-    CloseProgram();
+    Close();
     StoredRecords stored(data.DatabasePath());
     const ProfileSettings& p = stored.settings->Active();
     EXPECT_EQ(p.oddRowColour[0], 255);
@@ -505,46 +465,46 @@ TEST_F(CategoryAndPreferenceTest, CancelChangesNothingEvenAfterAColourWasPicked)
 
 TEST_F(CategoryAndPreferenceTest, PaletteAndCustomColoursPaintTheRows) {
     Start([](TestDatabase& db) { db.Add(u"Bank", {u"Alpha Bank", u"111"}); });
-    PostMessageW(main, WM_COMMAND, kPreferencesCommand, 0);
+    PostMessageW(main, WM_COMMAND, IDM_PREFERENCES, 0);
     HWND dialog = WaitForDialog(program->Id(), L"Auto Lockout");
     ASSERT_NE(dialog, nullptr);
 
     // Odd rows: a fixed colour; clicking cells and the arrow keys only move
     // the selection until OK: cell 3, then one down is cell 7.
-    Click(dialog, kOddColour);
+    Click(dialog, IDC_ODD_COLOUR);
     HWND palette = WaitForDialog(program->Id(), L"Custom");
     ASSERT_NE(palette, nullptr);
     ClickCell(palette, 3);
-    PressKeys(GetDlgItem(palette, 2701), VK_DOWN);
-    PressKeys(GetDlgItem(palette, 2701), VK_LEFT);
-    PressKeys(GetDlgItem(palette, 2701), VK_RIGHT);
-    Sleep(300);
+    PressKeys(GetDlgItem(palette, IDC_CUSTOM_COLOUR), VK_DOWN);
+    PressKeys(GetDlgItem(palette, IDC_CUSTOM_COLOUR), VK_LEFT);
+    PressKeys(GetDlgItem(palette, IDC_CUSTOM_COLOUR), VK_RIGHT);
+    ASSERT_TRUE(Handled());
     ASSERT_TRUE(IsWindow(palette));
     Click(palette, IDOK);
     WaitGone(palette);
 
     // Even rows: a custom colour made with the keyboard on the sliders; a
     // first try is cancelled and changes nothing.
-    Click(dialog, kEvenColour);
+    Click(dialog, IDC_EVEN_COLOUR);
     palette = WaitForDialog(program->Id(), L"Custom");
     ASSERT_NE(palette, nullptr);
-    Click(palette, 2701);
+    Click(palette, IDC_CUSTOM_COLOUR);
     HWND custom = WaitForDialog(program->Id(), L"255");
     ASSERT_NE(custom, nullptr);
-    PressKeys(GetDlgItem(custom, 2801), VK_HOME);
-    ASSERT_TRUE(WaitFor([&] { return ControlText(custom, 2804) == L"0"; }));
+    PressKeys(GetDlgItem(custom, IDC_RED_SLIDER), VK_HOME);
+    ASSERT_TRUE(WaitFor([&] { return ControlText(custom, IDC_RED_VALUE) == L"0"; }));
     Click(custom, IDCANCEL);
     WaitGone(custom);
-    Click(palette, 2701);
+    Click(palette, IDC_CUSTOM_COLOUR);
     custom = WaitForDialog(program->Id(), L"255");
     ASSERT_NE(custom, nullptr);
-    EXPECT_EQ(ControlText(custom, 2804), L"255");  // white again: the cancel kept nothing
-    PressKeys(GetDlgItem(custom, 2801), VK_HOME);           // red 0
-    PressKeys(GetDlgItem(custom, 2802), VK_LEFT, 5);        // green 250
-    PressKeys(GetDlgItem(custom, 2803), VK_PRIOR);          // blue a page down
-    ASSERT_TRUE(WaitFor([&] { return ControlText(custom, 2805) == L"250"; }));
-    ASSERT_TRUE(WaitFor([&] { return ControlText(custom, 2806) != L"255"; }));
-    int blue = std::stoi(ControlText(custom, 2806));
+    EXPECT_EQ(ControlText(custom, IDC_RED_VALUE), L"255");  // white again: the cancel kept nothing
+    PressKeys(GetDlgItem(custom, IDC_RED_SLIDER), VK_HOME);           // red 0
+    PressKeys(GetDlgItem(custom, IDC_GREEN_SLIDER), VK_LEFT, 5);        // green 250
+    PressKeys(GetDlgItem(custom, IDC_BLUE_SLIDER), VK_PRIOR);          // blue a page down
+    ASSERT_TRUE(WaitFor([&] { return ControlText(custom, IDC_GREEN_VALUE) == L"250"; }));
+    ASSERT_TRUE(WaitFor([&] { return ControlText(custom, IDC_BLUE_VALUE) != L"255"; }));
+    int blue = std::stoi(ControlText(custom, IDC_BLUE_VALUE));
     Click(custom, IDOK);
     WaitGone(custom);
     Click(palette, IDOK);
@@ -557,7 +517,7 @@ TEST_F(CategoryAndPreferenceTest, PaletteAndCustomColoursPaintTheRows) {
         auto colours = ListColours(main);
         return colours.count(RGB(255, 180, 180)) == 1 && colours.count(even) == 1;
     }));
-    CloseProgram();
+    Close();
     StoredRecords stored(data.DatabasePath());
     const ProfileSettings& p = stored.settings->Active();
     EXPECT_EQ(p.oddRowColour[0], 255);

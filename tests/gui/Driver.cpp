@@ -1,7 +1,11 @@
 #include "tests/gui/Driver.h"
 
+#include "res/resource.h"
+
+#include <commctrl.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 
@@ -76,6 +80,81 @@ BOOL CALLBACK MatchTopWindow(HWND window, LPARAM lParam) {
     }
     search->found = window;
     return FALSE;
+}
+
+// Whether the process has a dialog made but not shown yet.
+BOOL CALLBACK FindHiddenDialog(HWND window, LPARAM lParam) {
+    auto* search = reinterpret_cast<TopWindowSearch*>(lParam);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    wchar_t name[16] = {};
+    if (owner != search->processId || IsWindowVisible(window) || !GetClassNameW(window, name, 16) ||
+        lstrcmpW(name, L"#32770") != 0) {
+        return TRUE;
+    }
+    search->found = window;
+    return FALSE;
+}
+
+bool HasHiddenDialog(DWORD processId) {
+    TopWindowSearch search = {processId, nullptr, nullptr, false, nullptr};
+    EnumWindows(FindHiddenDialog, reinterpret_cast<LPARAM>(&search));
+    return search.found != nullptr;
+}
+
+// A message answered by a window of another process, or 0 when it does not answer.
+LRESULT Ask(HWND window, UINT message) {
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutW(window, message, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer);
+    return static_cast<LRESULT>(answer);
+}
+
+// The screen's pixels in the rectangle, row by row.
+std::vector<DWORD> ScreenPixels(const RECT& r) {
+    int width = r.right - r.left, height = r.bottom - r.top;
+    if (width <= 0 || height <= 0) return {};
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+    SelectObject(memory, previous);
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    std::vector<DWORD> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
+    GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+// The pixels on the screen along a line through the middle of the status
+// bar's text, from its left end on; empty when another window covers them.
+std::vector<DWORD> StatusTextLine(HWND status) {
+    RECT r;
+    if (!GetWindowRect(status, &r)) return {};
+    int y = (r.top + r.bottom) / 2;
+    int left = r.left + 6, width = std::min(160, static_cast<int>(r.right - left) / 2);
+    bool uncovered = WindowFromPoint({left, y}) == status && WindowFromPoint({left + width - 1, y}) == status;
+    if (width <= 0 || !uncovered) return {};
+    return ScreenPixels({left, y, left + width, y + 1});
+}
+
+bool Plain(const std::vector<DWORD>& line) {
+    return !line.empty() && std::all_of(line.begin(), line.end(), [&](DWORD c) { return c == line.front(); });
+}
+
+// Switches the status bar to the simple mode, which shows the menu help
+// (empty) in place of the record count, and back, each time until the screen
+// shows it; false when its text cannot be seen.
+bool SwitchStatusBarAndBack(HWND status, std::chrono::milliseconds timeout) {
+    auto line = StatusTextLine(status);
+    if (line.empty() || Plain(line)) return false;  // covered, or no text to tell by
+    PostMessageW(status, SB_SIMPLE, TRUE, 0);
+    bool shown = WaitFor([&] { return Plain(StatusTextLine(status)); }, timeout);
+    PostMessageW(status, SB_SIMPLE, FALSE, 0);
+    return WaitFor([&] { return !Plain(StatusTextLine(status)); }, timeout) && shown;
 }
 
 BOOL CALLBACK CollectChildText(HWND child, LPARAM lParam) {
@@ -200,6 +279,32 @@ bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds t
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
         Sleep(10);
+    }
+}
+
+bool WaitUntilHandled(HWND mainWindow, std::chrono::milliseconds timeout) {
+    HWND list = GetDlgItem(mainWindow, IDC_RECORD_LIST);
+    DWORD processId = 0;
+    GetWindowThreadProcessId(mainWindow, &processId);
+    if (!list) return false;
+    auto marker = static_cast<DWORD>(Ask(list, LVM_GETHOVERTIME)) % 1000 + 1;  // never the value it has
+    if (!PostMessageW(list, LVM_SETHOVERTIME, 0, marker)) return false;
+    return WaitFor([&] { return static_cast<DWORD>(Ask(list, LVM_GETHOVERTIME)) == marker; }, timeout) &&
+           WaitFor([&] { return !HasHiddenDialog(processId); }, timeout);
+}
+
+bool WaitForScreen(HWND mainWindow, std::chrono::milliseconds timeout) {
+    HWND status = GetDlgItem(mainWindow, IDC_STATUS);
+    auto end = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        RECT above, bar;
+        GetWindowRect(mainWindow, &above);
+        GetWindowRect(status, &bar);
+        above.bottom = bar.top;
+        auto before = ScreenPixels(above);
+        if (!WaitUntilHandled(mainWindow, timeout) || !SwitchStatusBarAndBack(status, timeout)) return false;
+        if (ScreenPixels(above) == before) return true;
+        if (std::chrono::steady_clock::now() > end) return false;
     }
 }
 

@@ -103,6 +103,28 @@ HWND FocusedWindow(HWND anyWindowOfThread);
 // Posts a key press and release to a window.
 void PressKey(HWND window, WPARAM key);
 
+// ---- waiting for the program's own thread --------------------------------------
+// Messages posted to one thread are handled in the order they were posted. A
+// message sent from another process is not in that order (a thread takes
+// sent messages before posted ones), so a reply to one proves nothing about
+// what was posted before it; a posted marker does.
+
+// Returns once the thread of the program's main window has handled every
+// message posted to its windows before the call, and has shown any dialog
+// that handling opened (a dialog made meanwhile shows as soon as its thread
+// runs out of messages). The marker is the record list's hover time, which
+// the program never uses.
+bool WaitUntilHandled(HWND mainWindow, std::chrono::milliseconds timeout = 20s);
+// Returns once the screen shows everything the program painted before the
+// call, settled. A round: WaitUntilHandled, then the status bar switched to
+// the empty menu help, seen on the screen, and back to the record count, seen
+// again; the program paints what is pending before it puts its pictures on the
+// screen, all at once. Rounds go on until one leaves the main window's picture
+// (but the status bar) as it was: after a move or a resize, Wine and the X
+// server bring the screen in step with the program's own picture in more than
+// one exchange.
+bool WaitForScreen(HWND mainWindow, std::chrono::milliseconds timeout = 20s);
+
 // The folder of the test program (where Quorrel.exe is built).
 std::wstring ProgramFolder();
 

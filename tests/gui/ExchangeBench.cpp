@@ -2,9 +2,11 @@
 // dialog, progress window, message), then their export, each timed from the
 // dialog's OK to the message that reports it, with the program's peak memory.
 // Run by tools/exchange-bench.sh.
+#include "res/resource.h"
 #include "tests/gui/Driver.h"
 #include "tests/gui/TestDatabase.h"
 
+#include <dlgs.h>
 #include <psapi.h>
 
 #include <cstdio>
@@ -14,7 +16,7 @@
 namespace {
 
 constexpr int kRecords = 100000;
-constexpr int kFileNameBox = 0x47C;
+constexpr int kFileNameBox = cmb13;  // the file dialogs' "File name" combo box
 
 void MakeCsv(const std::wstring& path) {
     std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
@@ -74,9 +76,10 @@ int wmain() {
     HWND main = WaitForTopWindow(program.Id(), L"DPC_QUORREL_WND_CLASS", nullptr);
     if (!main) return 1;
     bool importProgress = false, exportProgress = false;
-    double imported = TimeCommand(program, main, 403, L"Open", csv, L"Importing records",
+    double imported = TimeCommand(program, main, IDM_IMPORT, L"Open", csv, L"Importing records",
                                   L"100000 records imported successfully.", importProgress);
-    double exported = TimeCommand(program, main, 404, L"Save As", data.Folder() + L"exported.txt", L"Exporting records",
+    double exported = TimeCommand(program, main, IDM_EXPORT, L"Save As", data.Folder() + L"exported.txt",
+                                  L"Exporting records",
                                   L"100000 records exported to:", exportProgress);
     PROCESS_MEMORY_COUNTERS memory = {};
     memory.cb = sizeof memory;

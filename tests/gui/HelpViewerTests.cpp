@@ -1,8 +1,7 @@
 // The help viewer's library is loaded by full path only: from the registered
 // value (expanded when it is of the expanding kind) or from the system folder,
 // never by bare name, which would find a library planted beside the program.
-#include "tests/gui/Driver.h"
-#include "tests/gui/TestDatabase.h"
+#include "tests/gui/ProgramFixture.h"
 
 #include <gtest/gtest.h>
 #include <psapi.h>
@@ -13,7 +12,6 @@
 namespace {
 
 constexpr wchar_t kViewerKey[] = L"CLSID\\{ADB880A6-D8FF-11CF-9377-00AA003B7A11}\\InprocServer32";
-constexpr int kHelpContents = 412;
 
 // A registry value changed for as long as the object lives.
 class ScopedRegistryValue {
@@ -118,21 +116,17 @@ TEST(HelpViewer, LibraryPlantedBesideTheProgramIsNeverLoaded) {
         ScopedRegistryValue registration(HKEY_CLASSES_ROOT, kViewerKey, nullptr);
         c.registered ? registration.Set(c.type, c.value) : registration.Remove();
         DeleteFileW((planted + L"hhctrl.ocx.loaded").c_str());
-        FreshDataFolder data;
-        {
-            TestDatabase db(data.DatabasePath());
-            db.Preferences().showNoPasswordWarning = 0;
-        }
-        Program program(L"planted\\Quorrel.exe");
-        HWND main = WaitForTopWindow(program.Id(), L"DPC_QUORREL_WND_CLASS", nullptr);
-        ASSERT_NE(main, nullptr) << c.name;
-        PostMessageW(main, WM_COMMAND, kHelpContents, 0);
+        RunningProgram run;
+        run.Start(nullptr, L"planted\\Quorrel.exe");
+        ASSERT_NE(run.main, nullptr) << c.name;
+        PostMessageW(run.main, WM_COMMAND, IDM_HELP_CONTENTS, 0);
         std::wstring viewer;
-        EXPECT_TRUE(WaitFor([&] { return !(viewer = LoadedModulePath(program.Id(), L"hhctrl.ocx")).empty(); }, 10s))
+        DWORD processId = run.program->Id();
+        EXPECT_TRUE(WaitFor([&] { return !(viewer = LoadedModulePath(processId, L"hhctrl.ocx")).empty(); }, 10s))
             << c.name;
         EXPECT_EQ(lstrcmpiW(viewer.c_str(), c.expectedViewer.c_str()), 0) << c.name << ": " << viewer;
-        PostMessageW(main, WM_CLOSE, 0, 0);
-        EXPECT_EQ(program.WaitForExit(), 0u) << c.name;
+        PostMessageW(run.main, WM_CLOSE, 0, 0);
+        EXPECT_EQ(run.program->WaitForExit(), 0u) << c.name;
         EXPECT_FALSE(Exists(planted + L"hhctrl.ocx.loaded")) << c.name;
     }
     DeleteFileW(standIn.c_str());

@@ -7,10 +7,10 @@
 #include "model/Record.h"
 #include "storage/CxFile.h"
 #include "storage/Settings.h"
-#include "tests/gui/Driver.h"
-#include "tests/gui/TestDatabase.h"
+#include "tests/gui/ProgramFixture.h"
 
 #include <commctrl.h>
+#include <dlgs.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -22,10 +22,7 @@
 
 namespace {
 
-constexpr wchar_t kMainClass[] = L"DPC_QUORREL_WND_CLASS";
-constexpr int kImport = 403;
-constexpr int kExport = 404;
-constexpr int kFileNameBox = 0x47C;  // the file dialogs' "File name" combo box
+constexpr int kFileNameBox = cmb13;  // the file dialogs' "File name" combo box
 
 std::string FileText(const std::wstring& path, HANDLE held = nullptr) {
     if (held) {
@@ -74,10 +71,7 @@ std::vector<std::wstring> Contents(const std::wstring& path) {
 
 std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
 
-HWND FilterBox(HWND mainWindow) { return GetDlgItem(GetDlgItem(mainWindow, 1001), 1002); }
-
-std::wstring SelectedFilter(HWND mainWindow) {
-    HWND box = FilterBox(mainWindow);
+std::wstring SelectedFilter(HWND box) {
     auto selected = SendMessageW(box, CB_GETCURSEL, 0, 0);
     wchar_t text[256] = {};
     if (selected >= 0) SendMessageW(box, CB_GETLBTEXT, static_cast<WPARAM>(selected), reinterpret_cast<LPARAM>(text));
@@ -103,67 +97,51 @@ int TemporaryFilesIn(const std::wstring& folder) {
     return count;
 }
 
-class ImportExport : public ::testing::Test {
+// Two records, one with quotes in its note, one with commas in its address.
+void AddRecords(TestDatabase& db, const char16_t* password) {
+    db.Add(u"Bank", {u"Alpha Bank", u"111-222", u"1234", nullptr, nullptr, nullptr, u"branch \"main\""});
+    db.Add(u"Web Login", {u"Zeta site", u"https://zeta.example/?a=1,b=2", u"zed", u"pw-z"});
+    if (password) db.AddPassword(password);
+    db.Preferences().promptPasswordOnOpen = 0;
+    db.Preferences().showNoPasswordWarning = 0;
+}
+
+RunningProgram::Fill Records(const char16_t* password) {
+    return [password](TestDatabase& db) { AddRecords(db, password); };
+}
+
+class ImportExport : public ProgramTest {
 protected:
-    void MakeDatabase(const std::wstring& path, const char16_t* password) {
-        TestDatabase db(path);
-        db.Add(u"Bank", {u"Alpha Bank", u"111-222", u"1234", nullptr, nullptr, nullptr, u"branch \"main\""});
-        db.Add(u"Web Login", {u"Zeta site", u"https://zeta.example/?a=1,b=2", u"zed", u"pw-z"});
-        if (password) db.AddPassword(password);
-        db.Preferences().promptPasswordOnOpen = 0;
-        db.Preferences().showNoPasswordWarning = 0;
-    }
-
-    HWND Start() {
-        program = std::make_unique<Program>();
-        HWND main = WaitForTopWindow(program->Id(), kMainClass, nullptr);
-        if (main) WaitFor([&] { return SendMessageW(GetDlgItem(main, 1004), LVM_GETITEMCOUNT, 0, 0) > 0; });
-        return main;
-    }
-
-    void Close(HWND main) {
-        PostMessageW(main, WM_CLOSE, 0, 0);
-        EXPECT_EQ(program->WaitForExit(), 0u);
-    }
-
-    // The message box that holds the text; pressed with the button.
-    void Answer(const wchar_t* text, int button) {
-        HWND box = WaitForDialog(program->Id(), text);
-        ASSERT_NE(box, nullptr) << "no message with: " << std::string(text, text + wcslen(text));
-        Press(box, button);
-        ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }));
-    }
-
     HWND FileDialog(const wchar_t* caption) { return WaitForTopWindow(program->Id(), L"#32770", caption, 10s); }
-
-    FreshDataFolder data;
-    std::unique_ptr<Program> program;
 };
 
 TEST_F(ImportExport, ImportThroughTheOpenDialogAddsWhatTheCliAdds) {
-    MakeDatabase(data.DatabasePath(), nullptr);
+    MakeDatabase(Records(nullptr));
     const std::wstring cliDatabase = data.Folder() + L"cli.qrb";
-    MakeDatabase(cliDatabase, nullptr);
+    {
+        TestDatabase cli(cliDatabase);
+        AddRecords(cli, nullptr);
+    }
     const std::wstring csv = data.Folder() + L"records.csv";
     // A mark at the start, a name in other case, a new category, quotes.
     WriteFileText(csv,
                   "\xEF\xBB\xBF" "Bank,Second Bank,333,\"4,5\"\r\n"
                   "bank,\"\"\"Quoted\"\"\",x\n"
                   "Garden Shed,Lock,4321,,,,,caf\xC3\xA9\n");
-    HWND main = Start();
-    ASSERT_NE(main, nullptr);
-    SendMessageW(FilterBox(main), CB_SETCURSEL, 1, 0);  // any filter but "All"
-    PostMessageW(main, WM_COMMAND, kImport, 0);
+    ASSERT_NO_FATAL_FAILURE(Launch());
+    FindMainWindow();
+    SendMessageW(FilterBox(), CB_SETCURSEL, 1, 0);  // any filter but "All"
+    PostMessageW(main, WM_COMMAND, IDM_IMPORT, 0);
     HWND open = FileDialog(L"Open");
     ASSERT_NE(open, nullptr);
     ChooseInFileDialog(open, csv);
     Answer(L"3 records imported successfully.", IDOK);
-    std::vector<std::wstring> items = ComboItems(FilterBox(main));
+    std::vector<std::wstring> items = ComboItems(FilterBox());
     EXPECT_NE(std::find(items.begin(), items.end(), L"Garden Shed"), items.end());
     EXPECT_EQ(items.size(), 14u);  // "All", twelve defaults and the new one
-    EXPECT_EQ(SelectedFilter(main), L"All");
-    EXPECT_EQ(SendMessageW(GetDlgItem(main, 1004), LVM_GETITEMCOUNT, 0, 0), 5);
-    Close(main);
+    EXPECT_EQ(SelectedFilter(FilterBox()), L"All");
+    EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 5);
+    Close();
 
     ASSERT_EQ(RunToEnd(L"quorrel-cli.exe", L"import " + Quoted(cliDatabase) + L" " + Quoted(csv)), 0u);
     std::vector<std::wstring> imported = Contents(data.DatabasePath());
@@ -174,18 +152,17 @@ TEST_F(ImportExport, ImportThroughTheOpenDialogAddsWhatTheCliAdds) {
 }
 
 TEST_F(ImportExport, ImportIsRefusedWhileLockedAndFilesThatAreNoTextChangeNothing) {
-    MakeDatabase(data.DatabasePath(), u"right password");
-    HWND main = Start();
-    ASSERT_NE(main, nullptr);
-    PostMessageW(main, WM_COMMAND, kImport, 0);
+    Start(Records(u"right password"));
+    PostMessageW(main, WM_COMMAND, IDM_IMPORT, 0);
     Answer(L"Unable to import while the data is locked.", IDOK);
-    Sleep(500);
+    ASSERT_TRUE(Handled());
     EXPECT_EQ(FindTopWindow(program->Id(), L"#32770", nullptr), nullptr);  // no Open dialog
-    Close(main);
+    Close();
 
     // Without a password: a folder and a file with a NUL character.
-    FreshDataFolder other;
-    MakeDatabase(other.DatabasePath(), nullptr);
+    RunningProgram run;
+    const FreshDataFolder& other = run.data;
+    run.MakeDatabase(Records(nullptr));
     const std::vector<std::wstring> before = Contents(other.DatabasePath());
     // Not "nul.txt": to Windows that names the NUL device.
     const std::wstring nul = other.Folder() + L"zeros.txt";
@@ -210,34 +187,32 @@ TEST_F(ImportExport, ImportIsRefusedWhileLockedAndFilesThatAreNoTextChangeNothin
         {L"NUL", L"is not a regular file"},
         {other.Folder() + L"nul.txt", L"is not a regular file"},
     };
-    main = Start();
-    ASSERT_NE(main, nullptr);
+    ASSERT_NO_FATAL_FAILURE(run.Launch());
+    run.FindMainWindow();
     for (const Case& c : cases) {
-        PostMessageW(main, WM_COMMAND, kImport, 0);
-        HWND open = FileDialog(L"Open");
+        PostMessageW(run.main, WM_COMMAND, IDM_IMPORT, 0);
+        HWND open = WaitForTopWindow(run.program->Id(), L"#32770", L"Open", 10s);
         ASSERT_NE(open, nullptr);
         ChooseInFileDialog(open, c.path);
-        HWND box = WaitForDialog(program->Id(), c.message);
+        HWND box = WaitForDialog(run.program->Id(), c.message);
         ASSERT_NE(box, nullptr) << std::string(c.message, c.message + wcslen(c.message));
         EXPECT_NE(DialogTexts(box).find(c.path), std::wstring::npos);
         Press(box, IDOK);
         ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }));
     }
-    Close(main);
+    run.Close();
     EXPECT_TRUE(Contents(other.DatabasePath()) == before);
 }
 
 TEST_F(ImportExport, ExportToAPathWithoutADotWritesWhatTheCliWrites) {
-    MakeDatabase(data.DatabasePath(), nullptr);
+    Start(Records(nullptr));
     const std::wstring chosen = data.Folder() + L"exported";
-    HWND main = Start();
-    ASSERT_NE(main, nullptr);
-    PostMessageW(main, WM_COMMAND, kExport, 0);
+    PostMessageW(main, WM_COMMAND, IDM_EXPORT, 0);
     HWND save = FileDialog(L"Save As");
     ASSERT_NE(save, nullptr);
     ChooseInFileDialog(save, chosen);
     Answer((L"2 records exported to:\n" + chosen + L".txt").c_str(), IDOK);
-    Close(main);
+    Close();
     EXPECT_EQ(GetFileAttributesW(chosen.c_str()), INVALID_FILE_ATTRIBUTES);
     const std::wstring cliExport = data.Folder() + L"cli.txt";
     ASSERT_EQ(RunToEnd(L"quorrel-cli.exe", L"export " + Quoted(data.DatabasePath()) + L" " + Quoted(cliExport)), 0u);
@@ -249,16 +224,14 @@ TEST_F(ImportExport, ExportToAPathWithoutADotWritesWhatTheCliWrites) {
 }
 
 TEST_F(ImportExport, LockedExportAsksFirstAndNoOpensNoDialog) {
-    MakeDatabase(data.DatabasePath(), u"right password");
-    HWND main = Start();
-    ASSERT_NE(main, nullptr);
-    PostMessageW(main, WM_COMMAND, kExport, 0);
+    Start(Records(u"right password"));
+    PostMessageW(main, WM_COMMAND, IDM_EXPORT, 0);
     Answer(L"Encrypted records will not be exported correctly.", IDNO);
-    Sleep(500);
+    ASSERT_TRUE(Handled());
     EXPECT_EQ(FindTopWindow(program->Id(), L"#32770", nullptr), nullptr);
 
     // Yes goes on; the protected values are written masked.
-    PostMessageW(main, WM_COMMAND, kExport, 0);
+    PostMessageW(main, WM_COMMAND, IDM_EXPORT, 0);
     Answer(L"Encrypted records will not be exported correctly.", IDYES);
     HWND save = FileDialog(L"Save As");
     ASSERT_NE(save, nullptr);
@@ -268,20 +241,20 @@ TEST_F(ImportExport, LockedExportAsksFirstAndNoOpensNoDialog) {
     EXPECT_EQ(FileText(path),
               "\"Bank\",\"Alpha Bank\",\"******\",\"******\",\"\",\"\",\"\",\"******\"\r\n"
               "\"Web Login\",\"Zeta site\",\"******\",\"******\",\"******\",\"\",\"\",\"\"\r\n");
-    Close(main);
+    Close();
 }
 
 // Another program holds the earlier export open: the export is reported as
 // failed, with the path and the reason, and the earlier file is whole.
 TEST_F(ImportExport, FailedExportIsReportedAndKeepsTheEarlierFile) {
-    MakeDatabase(data.DatabasePath(), nullptr);
+    MakeDatabase(Records(nullptr));
     const std::wstring path = data.Folder() + L"earlier.txt";
     WriteFileText(path, "the earlier export\r\n");
     HANDLE held = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    HWND main = Start();
-    ASSERT_NE(main, nullptr);
-    PostMessageW(main, WM_COMMAND, kExport, 0);
+    ASSERT_NO_FATAL_FAILURE(Launch());
+    FindMainWindow();
+    PostMessageW(main, WM_COMMAND, IDM_EXPORT, 0);
     HWND save = FileDialog(L"Save As");
     ASSERT_NE(save, nullptr);
     ChooseInFileDialog(save, path);
@@ -296,26 +269,26 @@ TEST_F(ImportExport, FailedExportIsReportedAndKeepsTheEarlierFile) {
     CloseHandle(held);
     EXPECT_EQ(FileText(path), "the earlier export\r\n");
     EXPECT_EQ(TemporaryFilesIn(data.Folder()), 0);
-    Close(main);
+    Close();
 }
 
 // A chosen path that fits, but would not once ".txt" is appended, is refused
 // rather than cut into the name of another file.
 TEST_F(ImportExport, ExportRefusesAPathTooLongWithItsExtension) {
-    MakeDatabase(data.DatabasePath(), nullptr);
+    MakeDatabase(Records(nullptr));
     const std::wstring folder = data.Folder() + std::wstring(150, L'a');
     ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
     const std::wstring chosen = folder + L"\\" + std::wstring(258 - folder.size() - 1, L'b');
     ASSERT_EQ(chosen.size(), 258u);
     ASSERT_EQ(chosen.find(L'.'), std::wstring::npos);
-    HWND main = Start();
-    ASSERT_NE(main, nullptr);
-    PostMessageW(main, WM_COMMAND, kExport, 0);
+    ASSERT_NO_FATAL_FAILURE(Launch());
+    FindMainWindow();
+    PostMessageW(main, WM_COMMAND, IDM_EXPORT, 0);
     HWND save = FileDialog(L"Save As");
     ASSERT_NE(save, nullptr);
     ChooseInFileDialog(save, chosen);
     Answer(L"The path of the chosen file is too long", IDOK);
-    Close(main);
+    Close();
     WIN32_FIND_DATAW found;
     HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
     int files = 0;

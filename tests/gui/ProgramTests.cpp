@@ -5,8 +5,7 @@
 #include "model/base/StringTable.h"
 #include "storage/CxFile.h"
 #include "storage/Settings.h"
-#include "tests/gui/Driver.h"
-#include "tests/gui/TestDatabase.h"
+#include "tests/gui/ProgramFixture.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -15,8 +14,6 @@
 #include <memory>
 
 namespace {
-
-constexpr wchar_t kMainClass[] = L"DPC_QUORREL_WND_CLASS";
 
 // The file's bytes, read through the handle that holds it when there is one.
 std::vector<char> FileBytes(const std::wstring& path, HANDLE held = nullptr) {
@@ -42,65 +39,38 @@ struct StoredSettings {
     std::unique_ptr<CSettings> settings;
 };
 
-std::vector<std::wstring> PaneValues(HWND mainWindow) {
-    std::vector<std::wstring> values;
-    HWND pane = FindWindowExW(mainWindow, nullptr, L"RecViewWndClass", nullptr);
-    for (HWND child = FindWindowExW(pane, nullptr, L"Edit", nullptr); child;
-         child = FindWindowExW(pane, child, L"Edit", nullptr)) {
-        values.push_back(WindowText(child));
-    }
-    return values;
-}
+// Starts of the program: first, second copy, and databases it cannot use.
+using ProgramStart = ProgramTest;
 
-HWND FilterBox(HWND mainWindow) {
-    HWND toolbar = GetDlgItem(mainWindow, 1001);
-    return GetDlgItem(toolbar, 1002);
-}
-
-void CloseAndExpectExit(HWND mainWindow, Program& program) {
-    PostMessageW(mainWindow, WM_CLOSE, 0, 0);
-    EXPECT_EQ(program.WaitForExit(), 0u);
-}
-
-TEST(Program, FirstStartCreatesTheDatabaseAndGreetsTheUser) {
-    FreshDataFolder data;
-    Program program;
-    ASSERT_TRUE(program.Started());
-    HWND notice = WaitForDialog(program.Id(), L"Initializing Quorrel for the first time!");
+TEST_F(ProgramStart, FirstStartCreatesTheDatabaseAndGreetsTheUser) {
+    Launch();
+    HWND notice = WaitForDialog(program->Id(), L"Initializing Quorrel for the first time!");
     ASSERT_NE(notice, nullptr);
     EXPECT_NE(WindowText(notice).find(L"Quorrel"), std::wstring::npos);
     Click(notice, IDOK);
 
-    HWND greeting = WaitForDialog(program.Id(), L"Welcome to Quorrel");
+    HWND greeting = WaitForDialog(program->Id(), L"Welcome to Quorrel");
     ASSERT_NE(greeting, nullptr);
     EXPECT_EQ(WindowText(greeting), L"Getting Started");
-    HWND main = FindTopWindow(program.Id(), kMainClass, nullptr);
-    ASSERT_NE(main, nullptr);
+    FindMainWindow();
     EXPECT_EQ(WindowText(main), L"Quorrel - Desktop Edition");
     std::vector<std::wstring> expected = {L"All",        L"Bank",           L"Calling Card", L"Combination lock",
                                           L"Computer Login", L"Credit Card", L"Email",        L"Frequent Flyer",
                                           L"Personal ID", L"Serial No.",    L"Software",     L"Voice Mail",
                                           L"Web Login"};
-    EXPECT_EQ(ComboItems(FilterBox(main)), expected);
+    EXPECT_EQ(ComboItems(FilterBox()), expected);
     Click(greeting, IDCANCEL);  // "No"
     ASSERT_TRUE(WaitFor([&] { return !IsWindow(greeting); }));
     // Neither the password prompt nor the "No Password" warning on a first start.
-    Sleep(500);
-    EXPECT_EQ(FindTopWindow(program.Id(), L"#32770", nullptr), nullptr);
+    ASSERT_TRUE(Handled());
+    EXPECT_EQ(FindTopWindow(program->Id(), L"#32770", nullptr), nullptr);
 
-    CloseAndExpectExit(main, program);
+    Close();
     EXPECT_EQ(CheckDatabase(U(data.DatabasePath().c_str())), "");
 }
 
-TEST(Program, SecondCopyBringsTheFirstForwardAndExits) {
-    FreshDataFolder data;
-    {
-        TestDatabase db(data.DatabasePath());
-        db.Preferences().showNoPasswordWarning = 0;
-    }
-    Program first;
-    HWND main = WaitForTopWindow(first.Id(), kMainClass, nullptr);
-    ASSERT_NE(main, nullptr);
+TEST_F(ProgramStart, SecondCopyBringsTheFirstForwardAndExits) {
+    Start();
     ShowWindow(main, SW_MINIMIZE);
     ASSERT_TRUE(WaitFor([&] { return IsIconic(main) != 0; }));
 
@@ -108,12 +78,11 @@ TEST(Program, SecondCopyBringsTheFirstForwardAndExits) {
     ASSERT_TRUE(second.Started());
     EXPECT_EQ(second.WaitForExit(), 0u);
     EXPECT_TRUE(WaitFor([&] { return !IsIconic(main); }));  // restored
-    EXPECT_TRUE(first.Running());
-    CloseAndExpectExit(main, first);
+    EXPECT_TRUE(program->Running());
+    Close();
 }
 
-TEST(Program, FileOfAnotherFormatIsLeftAlone) {
-    FreshDataFolder data;
+TEST_F(ProgramStart, FileOfAnotherFormatIsLeftAlone) {
     CreateDirectoryW(data.Folder().c_str(), nullptr);
     {
         CxFile older("Quorrel100");
@@ -121,17 +90,17 @@ TEST(Program, FileOfAnotherFormatIsLeftAlone) {
         older.Insert(5, "old data", 8);
     }
     auto before = FileBytes(data.DatabasePath());
-    Program program;
-    HWND notice = WaitForDialog(program.Id(), L"Was created by an earlier version of Quorrel");
+    Launch();
+    HWND notice = WaitForDialog(program->Id(), L"Was created by an earlier version of Quorrel");
     ASSERT_NE(notice, nullptr);
-    EXPECT_EQ(ControlText(notice, 2001), data.DatabasePath());
+    EXPECT_EQ(ControlText(notice, IDC_DATABASE_PATH), data.DatabasePath());
     Click(notice, IDOK);
-    EXPECT_EQ(program.WaitForExit(), 0u);
+    EXPECT_EQ(program->WaitForExit(), 0u);
     EXPECT_EQ(FileBytes(data.DatabasePath()), before);
 }
 
 // A database that exists but cannot be used is named, explained and left as it was.
-TEST(Program, UnusableDatabaseIsReportedAndUntouched) {
+TEST_F(ProgramStart, UnusableDatabaseIsReportedAndUntouched) {
     struct Case {
         const char* name;
         const wchar_t* expectedText;
@@ -156,150 +125,147 @@ TEST(Program, UnusableDatabaseIsReportedAndUntouched) {
          }},
     };
     for (const Case& c : cases) {
-        FreshDataFolder data;
-        { TestDatabase db(data.DatabasePath()); }
-        HANDLE held = c.spoil(data.DatabasePath());
-        auto before = FileBytes(data.DatabasePath(), held);
-        HANDLE probe = CreateFileW(data.DatabasePath().c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                   OPEN_EXISTING, 0, nullptr);
+        RunningProgram run;
+        { TestDatabase db(run.data.DatabasePath()); }
+        HANDLE held = c.spoil(run.data.DatabasePath());
+        auto before = FileBytes(run.data.DatabasePath(), held);
+        HANDLE probe = CreateFileW(run.data.DatabasePath().c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                   nullptr, OPEN_EXISTING, 0, nullptr);
         if (probe != INVALID_HANDLE_VALUE) {
             // An administrator (or root under Wine) writes read-only files all the same.
             CloseHandle(probe);
             if (std::string(c.name) == "read-only") continue;
         }
-        Program program;
-        HWND message = WaitForDialog(program.Id(), c.expectedText);
+        run.Launch();
+        HWND message = WaitForDialog(run.program->Id(), c.expectedText);
         ASSERT_NE(message, nullptr) << c.name;
-        EXPECT_NE(DialogTexts(message).find(data.DatabasePath()), std::wstring::npos) << c.name;
+        EXPECT_NE(DialogTexts(message).find(run.data.DatabasePath()), std::wstring::npos) << c.name;
         Press(message, IDOK);
-        EXPECT_EQ(program.WaitForExit(), 0u) << c.name;
-        EXPECT_EQ(FileBytes(data.DatabasePath(), held), before) << c.name;
+        EXPECT_EQ(run.program->WaitForExit(), 0u) << c.name;
+        EXPECT_EQ(FileBytes(run.data.DatabasePath(), held), before) << c.name;
         if (held) CloseHandle(held);
-        SetFileAttributesW(data.DatabasePath().c_str(), FILE_ATTRIBUTE_NORMAL);
+        SetFileAttributesW(run.data.DatabasePath().c_str(), FILE_ATTRIBUTE_NORMAL);
     }
 }
 
-class ProgramWithRecords : public ::testing::Test {
+class ProgramWithRecords : public ProgramTest {
 protected:
     void MakeDatabase(const char16_t* password, bool promptOnOpen) {
-        TestDatabase db(data.DatabasePath());
-        db.Add(u"Web Login", {u"Zeta site", u"https://zeta.example", u"zed", u"pw-z"});
-        db.Add(u"Bank", {u"Alpha Bank", u"111-222", u"1234", nullptr, nullptr, nullptr, u"branch note"});
-        db.Add(u"Email", {u"Mail box", u"me@example.org", u"secret"});
-        if (password) db.AddPassword(password);
-        db.Preferences().promptPasswordOnOpen = promptOnOpen;
-        db.Preferences().showNoPasswordWarning = 0;
+        RunningProgram::MakeDatabase([&](TestDatabase& db) {
+            db.Add(u"Web Login", {u"Zeta site", u"https://zeta.example", u"zed", u"pw-z"});
+            db.Add(u"Bank", {u"Alpha Bank", u"111-222", u"1234", nullptr, nullptr, nullptr, u"branch note"});
+            db.Add(u"Email", {u"Mail box", u"me@example.org", u"secret"});
+            if (password) db.AddPassword(password);
+            db.Preferences().promptPasswordOnOpen = promptOnOpen;
+        });
     }
-
-    FreshDataFolder data;
+    // The program on the database made, with its list filled.
+    void StartOnTheDatabase() {
+        ASSERT_NO_FATAL_FAILURE(Launch());
+        FindMainWindow();
+    }
 };
 
 TEST_F(ProgramWithRecords, RowsAreSortedAndThePaneFollowsTheSelection) {
     MakeDatabase(nullptr, false);
-    Program program;
-    HWND main = WaitForTopWindow(program.Id(), kMainClass, nullptr);
-    ASSERT_NE(main, nullptr);
-    HWND list = GetDlgItem(main, 1004);
-    ASSERT_TRUE(WaitFor([&] { return SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 3; }));
+    StartOnTheDatabase();
     // Row 0 is selected after a rebuild: the first record by first field.
-    ASSERT_TRUE(WaitFor([&] { return !PaneValues(main).empty() && PaneValues(main)[0] == L"Alpha Bank"; }));
-    EXPECT_EQ(PaneValues(main), (std::vector<std::wstring>{L"Alpha Bank", L"111-222", L"1234", L"", L"", L"",
-                                                           L"branch note"}));
+    ASSERT_TRUE(WaitFor([&] { return !PaneValues().empty() && PaneValues()[0] == L"Alpha Bank"; }));
+    EXPECT_EQ(PaneValues(), (std::vector<std::wstring>{L"Alpha Bank", L"111-222", L"1234", L"", L"", L"",
+                                                       L"branch note"}));
     SetFocus(list);
     PostMessageW(list, WM_KEYDOWN, VK_DOWN, 0);
     PostMessageW(list, WM_KEYUP, VK_DOWN, 0);
-    EXPECT_TRUE(WaitFor([&] { return PaneValues(main)[0] == L"Mail box"; }));
+    EXPECT_TRUE(WaitFor([&] { return PaneValues()[0] == L"Mail box"; }));
     PostMessageW(list, WM_KEYDOWN, VK_DOWN, 0);
     PostMessageW(list, WM_KEYUP, VK_DOWN, 0);
-    EXPECT_TRUE(WaitFor([&] { return PaneValues(main)[0] == L"Zeta site"; }));
-    EXPECT_EQ(PaneValues(main)[1], L"https://zeta.example");
-    CloseAndExpectExit(main, program);
+    EXPECT_TRUE(WaitFor([&] { return PaneValues()[0] == L"Zeta site"; }));
+    EXPECT_EQ(PaneValues()[1], L"https://zeta.example");
+    Close();
 }
 
 TEST_F(ProgramWithRecords, LockedDataShowsMaskedValues) {
     MakeDatabase(u"right password", false);
-    Program program;
-    HWND main = WaitForTopWindow(program.Id(), kMainClass, nullptr);
-    ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(WaitFor([&] { return !PaneValues(main).empty() && PaneValues(main)[0] == L"Alpha Bank"; }));
-    EXPECT_EQ(PaneValues(main), (std::vector<std::wstring>{L"Alpha Bank", L"******", L"******", L"", L"", L"",
-                                                           L"******"}));
+    StartOnTheDatabase();
+    ASSERT_TRUE(WaitFor([&] { return !PaneValues().empty() && PaneValues()[0] == L"Alpha Bank"; }));
+    EXPECT_EQ(PaneValues(), (std::vector<std::wstring>{L"Alpha Bank", L"******", L"******", L"", L"", L"",
+                                                       L"******"}));
     // No prompt without the preference: the program simply starts locked.
-    EXPECT_EQ(FindTopWindow(program.Id(), L"#32770", nullptr), nullptr);
-    CloseAndExpectExit(main, program);
+    ASSERT_TRUE(Handled());
+    EXPECT_EQ(FindTopWindow(program->Id(), L"#32770", nullptr), nullptr);
+    Close();
 }
 
 TEST_F(ProgramWithRecords, PasswordPromptAtStartUpUnlocksAfterARetry) {
     MakeDatabase(u"right password", true);
-    Program program;
-    HWND prompt = WaitForDialog(program.Id(), L"Enter Password");
+    Launch();
+    HWND prompt = WaitForDialog(program->Id(), L"Enter Password");
     ASSERT_NE(prompt, nullptr);
-    SetControlText(prompt, 2901, L"wrong");
+    SetControlText(prompt, IDC_PASSWORD, L"wrong");
     Click(prompt, IDOK);
-    HWND again = WaitForDialog(program.Id(), L"try again?");
+    HWND again = WaitForDialog(program->Id(), L"try again?");
     ASSERT_NE(again, nullptr);
     Press(again, IDYES);
     ASSERT_TRUE(WaitFor([&] { return !IsWindow(again); }));
-    prompt = WaitForDialog(program.Id(), L"Enter Password");
+    prompt = WaitForDialog(program->Id(), L"Enter Password");
     ASSERT_NE(prompt, nullptr);
-    EXPECT_EQ(ControlText(prompt, 2901), L"");  // each attempt starts empty
-    SetControlText(prompt, 2901, L"right password");
+    EXPECT_EQ(ControlText(prompt, IDC_PASSWORD), L"");  // each attempt starts empty
+    SetControlText(prompt, IDC_PASSWORD, L"right password");
     Click(prompt, IDOK);
-    HWND main = WaitForTopWindow(program.Id(), kMainClass, nullptr);
-    ASSERT_TRUE(WaitFor([&] { return !PaneValues(main).empty() && PaneValues(main)[1] == L"111-222"; }));
-    EXPECT_EQ(PaneValues(main)[6], L"branch note");
-    CloseAndExpectExit(main, program);
+    FindMainWindow();
+    ASSERT_TRUE(WaitFor([&] { return !PaneValues().empty() && PaneValues()[1] == L"111-222"; }));
+    EXPECT_EQ(PaneValues()[6], L"branch note");
+    Close();
 }
 
 TEST_F(ProgramWithRecords, ThreeWrongPasswordsEndTheProgram) {
     MakeDatabase(u"right password", true);
-    Program program;
+    Launch();
     for (int attempt = 1; attempt <= 3; ++attempt) {
-        HWND prompt = WaitForDialog(program.Id(), L"Enter Password");
+        HWND prompt = WaitForDialog(program->Id(), L"Enter Password");
         ASSERT_NE(prompt, nullptr) << attempt;
-        SetControlText(prompt, 2901, L"wrong");
+        SetControlText(prompt, IDC_PASSWORD, L"wrong");
         Click(prompt, IDOK);
-        HWND answer = WaitForDialog(program.Id(), attempt < 3 ? L"try again?" : L"Quorrel will now exit.");
+        HWND answer = WaitForDialog(program->Id(), attempt < 3 ? L"try again?" : L"Quorrel will now exit.");
         ASSERT_NE(answer, nullptr) << attempt;
         Press(answer, attempt < 3 ? IDYES : IDOK);
         ASSERT_TRUE(WaitFor([&] { return !IsWindow(answer); }));
     }
-    EXPECT_EQ(program.WaitForExit(), 0u);
+    EXPECT_EQ(program->WaitForExit(), 0u);
 }
 
 TEST_F(ProgramWithRecords, CancelledPromptAtStartUpEndsTheProgram) {
     MakeDatabase(u"right password", true);
-    Program program;
-    HWND prompt = WaitForDialog(program.Id(), L"Enter Password");
+    Launch();
+    HWND prompt = WaitForDialog(program->Id(), L"Enter Password");
     ASSERT_NE(prompt, nullptr);
     Click(prompt, IDCANCEL);
-    HWND message = WaitForDialog(program.Id(), L"You have not entered a valid password.");
+    HWND message = WaitForDialog(program->Id(), L"You have not entered a valid password.");
     ASSERT_NE(message, nullptr);
     Press(message, IDOK);
-    EXPECT_EQ(program.WaitForExit(), 0u);
+    EXPECT_EQ(program->WaitForExit(), 0u);
 }
 
-TEST(Program, NoPasswordWarningCanBeSwitchedOff) {
-    FreshDataFolder data;
-    { TestDatabase db(data.DatabasePath()); }
+TEST_F(ProgramStart, NoPasswordWarningCanBeSwitchedOff) {
+    MakeDatabase([](TestDatabase& db) { db.Preferences().showNoPasswordWarning = 1; });
     {
-        Program program;
-        HWND warning = WaitForDialog(program.Id(), L"You have not set a password.");
+        Launch();
+        HWND warning = WaitForDialog(program->Id(), L"You have not set a password.");
         ASSERT_NE(warning, nullptr);
-        EXPECT_EQ(SendMessageW(GetDlgItem(warning, 3101), BM_GETCHECK, 0, 0), BST_CHECKED);
-        SendMessageW(GetDlgItem(warning, 3101), BM_SETCHECK, BST_UNCHECKED, 0);
+        EXPECT_EQ(SendMessageW(GetDlgItem(warning, IDC_SHOW_WARNING), BM_GETCHECK, 0, 0), BST_CHECKED);
+        SendMessageW(GetDlgItem(warning, IDC_SHOW_WARNING), BM_SETCHECK, BST_UNCHECKED, 0);
         Click(warning, IDOK);
-        HWND main = WaitForTopWindow(program.Id(), kMainClass, nullptr);
+        FindMainWindow();
         ASSERT_TRUE(WaitFor([&] { return !IsWindow(warning); }));
-        CloseAndExpectExit(main, program);
+        Close();
     }
     EXPECT_EQ(StoredSettings(data.DatabasePath()).settings->Active().showNoPasswordWarning, 0);
-    Program again;
-    HWND main = WaitForTopWindow(again.Id(), kMainClass, nullptr);
-    ASSERT_NE(main, nullptr);
-    Sleep(1000);
-    EXPECT_EQ(FindTopWindow(again.Id(), L"#32770", nullptr), nullptr);
-    CloseAndExpectExit(main, again);
+    Launch();
+    FindMainWindow();
+    // The start-up checks are posted when the window is made, before this marker.
+    ASSERT_TRUE(Handled());
+    EXPECT_EQ(FindTopWindow(program->Id(), L"#32770", nullptr), nullptr);
+    Close();
 }
 
 TEST_F(ProgramWithRecords, PlacementSplitterAndColumnWidthsSurviveARestart) {
@@ -308,25 +274,21 @@ TEST_F(ProgramWithRecords, PlacementSplitterAndColumnWidthsSurviveARestart) {
     int splitterX = 0;
     int width = 0;
     {
-        Program program;
-        HWND main = WaitForTopWindow(program.Id(), kMainClass, nullptr);
-        ASSERT_NE(main, nullptr);
+        StartOnTheDatabase();
         SetWindowPos(main, nullptr, placed.left, placed.top, placed.right - placed.left, placed.bottom - placed.top,
                      SWP_NOZORDER);
-        HWND list = GetDlgItem(main, 1004);
-        ASSERT_TRUE(WaitFor([&] { return SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 3; }));
         // What a divider drag ends with: a new width, then the list stores it.
         SendMessageW(list, LVM_SETCOLUMNWIDTH, 2, 137);
-        PostMessageW(list, 0x0402, 0, 0);
-        HWND splitter = GetDlgItem(main, 1005);
+        PostMessageW(list, UM_SAVECOLUMNWIDTHS, 0, 0);
+        HWND splitter = GetDlgItem(main, IDC_SPLITTER);
         RECT r;
         GetWindowRect(splitter, &r);
         POINT p = {r.left, r.top};
         ScreenToClient(main, &p);
         splitterX = p.x;
         width = static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, 2, 0));
-        Sleep(300);
-        CloseAndExpectExit(main, program);
+        // Posted after the widths' message, so the list has stored them before it closes.
+        Close();
     }
     StoredSettings stored(data.DatabasePath());
     const DesktopProfileBlock& d = stored.settings->desktop;
@@ -337,39 +299,30 @@ TEST_F(ProgramWithRecords, PlacementSplitterAndColumnWidthsSurviveARestart) {
     EXPECT_EQ(d.splitterPosition, splitterX);
     EXPECT_EQ(d.columnWidths[2], width);
 
-    Program again;
-    HWND main = WaitForTopWindow(again.Id(), kMainClass, nullptr);
-    ASSERT_NE(main, nullptr);
+    StartOnTheDatabase();
     RECT now;
     GetWindowRect(main, &now);
     EXPECT_EQ(now.left, placed.left);
     EXPECT_EQ(now.right - now.left, placed.right - placed.left);
-    HWND list = GetDlgItem(main, 1004);
-    ASSERT_TRUE(WaitFor([&] { return SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 3; }));
     EXPECT_EQ(SendMessageW(list, LVM_GETCOLUMNWIDTH, 2, 0), width);
-    CloseAndExpectExit(main, again);
+    Close();
 }
 
 // The default icons lie beside the program; a start copies those the data
 // folder lacks and leaves the user's own version of one alone.
-TEST(Program, StartCopiesMissingDefaultIconsAndKeepsTheUsersOwn) {
-    FreshDataFolder data;
-    {
-        TestDatabase db(data.DatabasePath());
-        db.Preferences().showNoPasswordWarning = 0;
-    }
+TEST_F(ProgramStart, StartCopiesMissingDefaultIconsAndKeepsTheUsersOwn) {
+    MakeDatabase();
     ASSERT_TRUE(CopyFileW((ProgramFolder() + L"icon_world.bmp").c_str(), (data.Folder() + L"icon_dollar.bmp").c_str(),
                           FALSE));
-    Program program;
-    HWND main = WaitForTopWindow(program.Id(), kMainClass, nullptr);
-    ASSERT_NE(main, nullptr);
+    Launch();
+    FindMainWindow();
     for (int32_t id = IDS_DEFAULT_ICON_0; id <= IDS_DEFAULT_ICON_11; ++id) {
         std::wstring file = std::wstring(W(LoadText(id))) + L".bmp";
         auto shipped = FileBytes(ProgramFolder() + (file == L"icon_dollar.bmp" ? L"icon_world.bmp" : file));
         ASSERT_FALSE(shipped.empty()) << "not beside the program: " << file;
         EXPECT_EQ(FileBytes(data.Folder() + file), shipped) << file;
     }
-    CloseAndExpectExit(main, program);
+    Close();
 }
 
 }  // namespace

@@ -5,9 +5,11 @@
 #include "dialogs/CdlgProgress.h"
 #include "model/base/StringTable.h"
 #include "res/resource.h"
+#include "tests/gui/InProcessWindow.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 
 namespace {
@@ -34,7 +36,12 @@ TEST(ProgressWindow, ShowsAfterHalfASecondOverTheDisabledOwner) {
             EXPECT_TRUE(progress.Step(1, 300));
             EXPECT_EQ(progress.hwnd, nullptr);  // a short operation shows nothing
             EXPECT_TRUE(IsWindowEnabled(owner));
-            Sleep(550);
+            // The operation goes on until the window shows.
+            auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+            while (!progress.hwnd && std::chrono::steady_clock::now() < until) {
+                progress.Step(120, 300);
+                Sleep(10);
+            }
             EXPECT_TRUE(progress.Step(120, 300));
             ASSERT_NE(progress.hwnd, nullptr);
             EXPECT_FALSE(IsWindowEnabled(owner));
@@ -43,7 +50,7 @@ TEST(ProgressWindow, ShowsAfterHalfASecondOverTheDisabledOwner) {
             EXPECT_EQ(IsWindowEnabled(GetDlgItem(progress.hwnd, IDCANCEL)) != 0, canCancel);
             // Cancel, as a click or the Esc key would send it.
             PostMessageW(progress.hwnd, WM_COMMAND, IDCANCEL, 0);
-            Sleep(60);
+            PumpMessages();
             EXPECT_EQ(progress.Step(121, 300), !canCancel) << canCancel;
             EXPECT_NE(progress.hwnd, nullptr);  // the operation's owner closes it
             closed = window;

@@ -3,6 +3,7 @@
 // switched to protected and back in its edit dialog, each switch timed from
 // OK to the dialog's end (OK is sent and returns once the category is saved).
 // Run by tools/protection-bench.sh.
+#include "res/resource.h"
 #include "tests/gui/Driver.h"
 #include "tests/gui/TestDatabase.h"
 
@@ -40,16 +41,16 @@ double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
 // Opens Bank's edit dialog from the chooser, sets the protection box and
 // times OK; answers the seconds, or -1 when a window did not come.
 double TimeSwitch(Program& program, HWND main, bool protect) {
-    PostMessageW(main, WM_COMMAND, 410, 0);
+    PostMessageW(main, WM_COMMAND, IDM_CATEGORIES, 0);
     HWND chooser = WaitForDialog(program.Id(), L"&Delete");
     if (!chooser) return -1;
-    HWND combo = GetDlgItem(chooser, 2516);
+    HWND combo = GetDlgItem(chooser, IDC_CATEGORY);
     auto items = ComboItems(combo);
     SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(std::find(items.begin(), items.end(), L"Bank") - items.begin()), 0);
-    Click(chooser, 3201);
+    Click(chooser, IDC_EDIT_CATEGORY);
     HWND edit = WaitForDialog(program.Id(), L"Edit Category");
     if (!edit) return -1;
-    SendMessageW(GetDlgItem(edit, 3302), BM_SETCHECK, protect ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageW(GetDlgItem(edit, IDC_PROTECT_CATEGORY), BM_SETCHECK, protect ? BST_CHECKED : BST_UNCHECKED, 0);
     LARGE_INTEGER start, end;
     QueryPerformanceCounter(&start);
     SendMessageW(edit, WM_COMMAND, IDOK, 0);
@@ -72,7 +73,7 @@ int wmain() {
     Program program;
     HWND prompt = WaitForDialog(program.Id(), L"Enter Password", std::chrono::seconds(60));
     if (!prompt) return 1;
-    SetControlText(prompt, 2901, kPassword);
+    SetControlText(prompt, IDC_PASSWORD, kPassword);
     Click(prompt, IDOK);
     WaitFor([&] { return !IsWindow(prompt); });
     HWND main = WaitForTopWindow(program.Id(), L"DPC_QUORREL_WND_CLASS", nullptr);

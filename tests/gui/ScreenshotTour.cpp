@@ -3,11 +3,13 @@
 // Wine virtual desktop; writes BMP files into the folder given as argument.
 #include "platform/Wide.h"
 #include "model/Database.h"
+#include "res/resource.h"
 #include "storage/CxFile.h"
 #include "tests/gui/Driver.h"
 #include "tests/gui/TestDatabase.h"
 
 #include <commctrl.h>
+#include <dlgs.h>
 
 #include <cstdio>
 #include <fstream>
@@ -39,16 +41,42 @@ void SaveBitmap(HBITMAP bitmap, HDC dc, int width, int height, const std::wstrin
     out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
 }
 
-// Saves the part of the screen the window covers. An open popup menu would
-// close if its window were brought to the front first.
-void Capture(HWND window, const wchar_t* name, bool bringToFront = true) {
+// What the program is doing when a picture is taken.
+enum class Moment {
+    kWaiting,   // for the user, in a message loop
+    kMenuOpen,  // in a popup menu, which would close if another window came to the front
+    kBusy,      // in a long operation, handling only its progress window's messages
+};
+
+BOOL CALLBACK PaintNow(HWND window, LPARAM processId) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == static_cast<DWORD>(processId) && IsWindowVisible(window))
+        RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    return TRUE;
+}
+
+// Waits until the screen shows the window as the program painted it. With a
+// main window waiting for the user, its status bar tells; otherwise (before
+// the main window, over a menu, in an operation) the program is made to paint
+// what it has pending in every window, which returns once it has painted.
+void WaitForPicture(HWND window, Moment moment) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    HWND main = FindTopWindow(processId, kMainClass, nullptr);
+    if (main && moment == Moment::kWaiting && WaitForScreen(main)) return;
+    EnumWindows(PaintNow, static_cast<LPARAM>(processId));
+}
+
+// Saves the part of the screen the window covers.
+void Capture(HWND window, const wchar_t* name, Moment moment = Moment::kWaiting) {
     if (!window) {
         std::fwprintf(stderr, L"no window for %ls\n", name);
         return;
     }
-    if (bringToFront) SetForegroundWindow(window);
+    if (moment != Moment::kMenuOpen) SetForegroundWindow(window);
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    Sleep(700);
+    WaitForPicture(window, moment);
     RECT r;
     // A window that closed meanwhile has no picture to give.
     if (!IsWindow(window) || !GetWindowRect(window, &r) || r.right <= r.left || r.bottom <= r.top) {
@@ -106,11 +134,11 @@ void NewDatabaseTour() {
     WaitFor([&] { return !IsWindow(greeting); });
     HWND main = MainWindowOf(program);
     Capture(main, L"main-new-database");
-    HWND about = OpenDialogByCommand(main, program, 413, L"About Quorrel");
+    HWND about = OpenDialogByCommand(main, program, IDM_ABOUT, L"About Quorrel");
     Capture(about, L"about");
     Click(about, IDOK);
     WaitFor([&] { return !IsWindow(about); });
-    HWND newPassword = OpenDialogByCommand(main, program, 402, L"New Password");
+    HWND newPassword = OpenDialogByCommand(main, program, IDM_PASSWORD, L"New Password");
     Capture(newPassword, L"new-password");
     Click(newPassword, IDCANCEL);
     WaitFor([&] { return !IsWindow(newPassword); });
@@ -136,24 +164,23 @@ void RecordsWithPasswordTour() {
     Program program;
     HWND prompt = WaitForDialog(program.Id(), L"Enter Password");
     Capture(prompt, L"enter-password");
-    SetControlText(prompt, 2901, L"wrong");
+    SetControlText(prompt, IDC_PASSWORD, L"wrong");
     Click(prompt, IDOK);
     HWND again = WaitForDialog(program.Id(), L"try again?");
     Capture(again, L"password-try-again");
     Press(again, IDYES);
     WaitFor([&] { return !IsWindow(again); });
     prompt = WaitForDialog(program.Id(), L"Enter Password");
-    SetControlText(prompt, 2901, L"open sesame");
+    SetControlText(prompt, IDC_PASSWORD, L"open sesame");
     Click(prompt, IDOK);
     WaitFor([&] { return !IsWindow(prompt); });
     HWND main = MainWindowOf(program);
     Capture(main, L"main-records-unlocked");
-    HWND change = OpenDialogByCommand(main, program, 402, L"Change Password");
+    HWND change = OpenDialogByCommand(main, program, IDM_PASSWORD, L"Change Password");
     Capture(change, L"change-password");
     Click(change, IDCANCEL);
     WaitFor([&] { return !IsWindow(change); });
-    PostMessageW(main, WM_COMMAND, 401, 0);  // lock
-    Sleep(500);
+    PostMessageW(main, WM_COMMAND, IDM_LOCK, 0);  // handled before the picture's marker
     Capture(main, L"main-records-locked");
     Close(main, program);
 }
@@ -175,21 +202,21 @@ void RecordEditTour() {
     }
     Program program;
     HWND prompt = WaitForDialog(program.Id(), L"Enter Password");
-    SetControlText(prompt, 2901, L"open sesame");
+    SetControlText(prompt, IDC_PASSWORD, L"open sesame");
     Click(prompt, IDOK);
     WaitFor([&] { return !IsWindow(prompt); });
     HWND main = MainWindowOf(program);
-    HWND list = GetDlgItem(main, 1004);
+    HWND list = GetDlgItem(main, IDC_RECORD_LIST);
     WaitFor([&] { return SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 2; });
 
-    HWND dialog = OpenDialogByCommand(main, program, 407, L"New Record");
+    HWND dialog = OpenDialogByCommand(main, program, IDM_NEW_RECORD, L"New Record");
     Capture(dialog, L"record-new-protected");
-    SelectComboItem(dialog, 2516, L"Software");
-    SetControlText(dialog, 2509, L"Office Suite");
-    SetControlText(dialog, 2510, L"2024");
-    FocusControl(GetDlgItem(dialog, 2511));
+    SelectComboItem(dialog, IDC_CATEGORY, L"Software");
+    SetControlText(dialog, IDC_FIELD1, L"Office Suite");
+    SetControlText(dialog, IDC_FIELD2, L"2024");
+    FocusControl(GetDlgItem(dialog, IDC_FIELD3));
     Capture(dialog, L"record-new-unprotected");
-    Click(dialog, 2517);
+    Click(dialog, IDC_GENERATE);
     HWND generator = WaitForDialog(program.Id(), L"Generate Password");
     Capture(generator, L"generate-password");
     Click(generator, IDCANCEL);
@@ -197,14 +224,14 @@ void RecordEditTour() {
     Click(dialog, IDCANCEL);
     WaitFor([&] { return !IsWindow(dialog); });
 
-    dialog = OpenDialogByCommand(main, program, 408, L"Edit Record");  // row 0: the bank
+    dialog = OpenDialogByCommand(main, program, IDM_EDIT_RECORD, L"Edit Record");  // row 0: the bank
     Capture(dialog, L"record-edit-protected");
     Click(dialog, IDCANCEL);
     WaitFor([&] { return !IsWindow(dialog); });
+    // The keys are posted before the command, so the command finds the software record selected.
     PostMessageW(list, WM_KEYDOWN, VK_DOWN, 0);
     PostMessageW(list, WM_KEYUP, VK_DOWN, 0);
-    Sleep(300);
-    dialog = OpenDialogByCommand(main, program, 408, L"Edit Record");
+    dialog = OpenDialogByCommand(main, program, IDM_EDIT_RECORD, L"Edit Record");
     Capture(dialog, L"record-edit-unprotected");
     Click(dialog, IDCANCEL);
     WaitFor([&] { return !IsWindow(dialog); });
@@ -218,15 +245,15 @@ void CopyMenuTour() {
     MakeDatabase(data.DatabasePath(), u"open sesame", true);
     Program program;
     HWND prompt = WaitForDialog(program.Id(), L"Enter Password");
-    SetControlText(prompt, 2901, L"open sesame");
+    SetControlText(prompt, IDC_PASSWORD, L"open sesame");
     Click(prompt, IDOK);
     WaitFor([&] { return !IsWindow(prompt); });
     HWND main = MainWindowOf(program);
     Capture(main, L"main-before-copy-menu");
-    HWND list = GetDlgItem(main, 1004);
+    HWND list = GetDlgItem(main, IDC_RECORD_LIST);
     PostMessageW(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(-1, -1));
     HWND menu = WaitForTopWindow(program.Id(), L"#32768", nullptr);
-    Capture(main, L"copy-menu-row", false);
+    Capture(main, L"copy-menu-row", Moment::kMenuOpen);
     PressKey(menu, VK_ESCAPE);
     WaitFor([&] { return !IsWindowVisible(menu); });
 
@@ -234,12 +261,14 @@ void CopyMenuTour() {
     HWND box = FindWindowExW(pane, FindWindowExW(pane, nullptr, L"Edit", nullptr), L"Edit", nullptr);
     PostMessageW(box, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(box), MAKELPARAM(-1, -1));
     menu = WaitForTopWindow(program.Id(), L"#32768", nullptr);
-    Capture(main, L"copy-menu-pane", false);
+    Capture(main, L"copy-menu-pane", Moment::kMenuOpen);
     PressKey(menu, VK_DOWN);  // "Copy Account #", the value the menu was opened on
     PressKey(menu, VK_DOWN);
     PressKey(menu, VK_RETURN);
     WaitFor([&] { return !IsWindowVisible(menu); });
-    Sleep(2500);
+    // Three seconds into the countdown.
+    HWND status = GetDlgItem(main, IDC_STATUS);
+    WaitFor([&] { return WindowText(status).find(L"cleared in 9 seconds") != std::wstring::npos; });
     Capture(main, L"clipboard-countdown");
     Close(main, program);
 }
@@ -284,22 +313,22 @@ void ImportExportTour() {
     }
     Program program;
     HWND main = MainWindowOf(program);
-    HWND question = OpenDialogByCommand(main, program, 404, L"Do you still want to export?");
+    HWND question = OpenDialogByCommand(main, program, IDM_EXPORT, L"Do you still want to export?");
     Capture(question, L"export-while-locked");
     Press(question, IDNO);
     WaitFor([&] { return !IsWindow(question); });
-    PostMessageW(main, WM_COMMAND, 401, 0);  // unlock
+    PostMessageW(main, WM_COMMAND, IDM_LOCK, 0);  // unlock
     HWND prompt = WaitForDialog(program.Id(), L"Enter Password");
-    SetControlText(prompt, 2901, L"open sesame");
+    SetControlText(prompt, IDC_PASSWORD, L"open sesame");
     Click(prompt, IDOK);
     WaitFor([&] { return !IsWindow(prompt); });
-    PostMessageW(main, WM_COMMAND, 403, 0);
+    PostMessageW(main, WM_COMMAND, IDM_IMPORT, 0);
     HWND open = WaitForTopWindow(program.Id(), L"#32770", L"Open");
     Capture(open, L"import-open-dialog");
-    SendMessageW(GetDlgItem(open, 0x47C), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(csv.c_str()));
+    SendMessageW(GetDlgItem(open, cmb13), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(csv.c_str()));
     Click(open, IDOK);
     HWND progress = WaitForDialog(program.Id(), L"Importing records");
-    Capture(progress, L"import-progress");
+    Capture(progress, L"import-progress", Moment::kBusy);
     HWND done = WaitForDialog(program.Id(), L"records imported successfully.", std::chrono::minutes(5));
     Capture(done, L"import-done");
     Press(done, IDOK);
@@ -329,19 +358,19 @@ void CategoryDialogsTour() {
     Program started;
     Program* program = &started;
     HWND main = MainWindowOf(started);
-    HWND chooser = OpenDialogByCommand(main, *program, 410, L"&Delete");
+    HWND chooser = OpenDialogByCommand(main, *program, IDM_CATEGORIES, L"&Delete");
     Capture(chooser, L"category-chooser");
-    DismissAndWait(chooser, 3203);  // New
+    DismissAndWait(chooser, IDC_NEW_CATEGORY);  // New
     HWND created = WaitForDialog(program->Id(), L"New Category");
     Capture(created, L"category-new");
     DismissAndWait(created, IDCANCEL);
     chooser = WaitForDialog(program->Id(), L"&Delete");
-    DismissAndWait(chooser, 3201);  // Edit the first category, "Bank"
+    DismissAndWait(chooser, IDC_EDIT_CATEGORY);  // Edit the first category, "Bank"
     HWND edited = WaitForDialog(program->Id(), L"Edit Category");
     Capture(edited, L"category-edit");
-    SendMessageW(GetDlgItem(edited, 3304), CB_SHOWDROPDOWN, TRUE, 0);
+    SendMessageW(GetDlgItem(edited, IDC_CATEGORY_ICON), CB_SHOWDROPDOWN, TRUE, 0);
     Capture(edited, L"category-edit-icons");
-    SendMessageW(GetDlgItem(edited, 3304), CB_SHOWDROPDOWN, FALSE, 0);
+    SendMessageW(GetDlgItem(edited, IDC_CATEGORY_ICON), CB_SHOWDROPDOWN, FALSE, 0);
     DismissAndWait(edited, IDCANCEL);
     chooser = WaitForDialog(program->Id(), L"&Delete");
     DismissAndWait(chooser, IDCANCEL);
@@ -354,12 +383,12 @@ void PreferencesTour() {
     Program started;
     Program* program = &started;
     HWND main = MainWindowOf(started);
-    HWND preferences = OpenDialogByCommand(main, *program, 411, L"Auto Lockout");
+    HWND preferences = OpenDialogByCommand(main, *program, IDM_PREFERENCES, L"Auto Lockout");
     Capture(preferences, L"preferences");
-    Click(preferences, 2602);  // the even-row colour
+    Click(preferences, IDC_EVEN_COLOUR);  // the even-row colour
     HWND palette = WaitForDialog(program->Id(), L"Custom");
     Capture(palette, L"colour-palette");
-    Click(palette, 2701);
+    Click(palette, IDC_CUSTOM_COLOUR);
     HWND custom = WaitForDialog(program->Id(), L"255");
     Capture(custom, L"colour-custom");
     DismissAndWait(custom, IDCANCEL);

@@ -3,8 +3,7 @@
 // private and leave it again after the countdown, at lock and at exit, while
 // whatever someone else copies later stays.
 #include "app/SecretClipboard.h"
-#include "tests/gui/Driver.h"
-#include "tests/gui/TestDatabase.h"
+#include "tests/gui/ProgramFixture.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -14,32 +13,10 @@
 
 namespace {
 
-constexpr wchar_t kMainClass[] = L"DPC_QUORREL_WND_CLASS";
 constexpr wchar_t kPassword[] = L"right password";
 
-std::vector<HWND> PaneBoxes(HWND mainWindow) {
-    std::vector<HWND> boxes;
-    HWND pane = FindWindowExW(mainWindow, nullptr, L"RecViewWndClass", nullptr);
-    for (HWND child = FindWindowExW(pane, nullptr, L"Edit", nullptr); child;
-         child = FindWindowExW(pane, child, L"Edit", nullptr)) {
-        boxes.push_back(child);
-    }
-    return boxes;
-}
-
-std::wstring PaneValue(HWND mainWindow, size_t row) {
-    auto boxes = PaneBoxes(mainWindow);
-    return row < boxes.size() ? WindowText(boxes[row]) : L"";
-}
-
 // Another program may hold the clipboard for a moment.
-bool OpenClipboardSoon() {
-    for (int attempt = 0; attempt < 50; ++attempt) {
-        if (OpenClipboard(nullptr)) return true;
-        Sleep(20);
-    }
-    return false;
-}
+bool OpenClipboardSoon() { return WaitFor([] { return OpenClipboard(nullptr) != 0; }, 1s); }
 
 // The clipboard's text; none when it holds no text.
 std::optional<std::wstring> ClipboardText() {
@@ -89,26 +66,20 @@ void ExpectPrivacyFormats() {
 
 // The program with three records, a master password and the data unlocked
 // at start-up.
-class SecretsInUse : public ::testing::Test {
+class SecretsInUse : public ProgramTest {
 protected:
     void SetUp() override {
         EmptyTheClipboard();
-        {
-            TestDatabase db(data.DatabasePath());
+        ASSERT_NO_FATAL_FAILURE(Start([](TestDatabase& db) {
             db.Add(u"Web Login", {u"Zeta site", u"https://zeta.example", u"zed", u"pw-z"});
             db.Add(u"Bank", {u"Alpha Bank", u"111-222", u"1234", nullptr, nullptr, nullptr, u"branch note"});
             db.Add(u"Email", {u"Mail box", u"me@example.org", u"secret"});
             db.AddPassword(u"right password");
             db.Preferences().promptPasswordOnOpen = 1;
-            db.Preferences().showNoPasswordWarning = 0;
-        }
-        program = std::make_unique<Program>();
-        EnterPassword(nullptr);
-        main = WaitForTopWindow(program->Id(), kMainClass, nullptr);
-        ASSERT_NE(main, nullptr);
-        list = GetDlgItem(main, 1004);
-        status = GetDlgItem(main, 1003);
-        ASSERT_TRUE(WaitFor([&] { return PaneValue(main, 1) == L"111-222"; }));
+        }));
+        ASSERT_NO_FATAL_FAILURE(EnterPassword(kPassword));
+        status = GetDlgItem(main, IDC_STATUS);
+        ASSERT_TRUE(WaitFor([&] { return PaneValue(1) == L"111-222"; }));
     }
 
     void TearDown() override {
@@ -118,22 +89,18 @@ protected:
         }
     }
 
-    // Answers the password prompt (the one whose text holds the part).
-    void EnterPassword(const wchar_t* promptPart) {
-        HWND prompt = WaitForDialog(program->Id(), promptPart ? promptPart : L"Enter Password");
-        ASSERT_NE(prompt, nullptr);
-        SetControlText(prompt, 2901, kPassword);
-        Click(prompt, IDOK);
-        ASSERT_TRUE(WaitFor([&] { return !IsWindow(prompt); }));
+    std::wstring PaneValue(size_t row) const {
+        auto boxes = PaneBoxes();
+        return row < boxes.size() ? WindowText(boxes[row]) : L"";
     }
 
     void Unlock() {
-        PostMessageW(main, WM_COMMAND, 401, 0);
-        EnterPassword(nullptr);
-        ASSERT_TRUE(WaitFor([&] { return PaneValue(main, 1) == L"111-222"; }));
+        PostMessageW(main, WM_COMMAND, IDM_LOCK, 0);
+        EnterPassword(kPassword);
+        ASSERT_TRUE(WaitFor([&] { return PaneValue(1) == L"111-222"; }));
     }
 
-    bool Masked() { return PaneValue(main, 1) == L"******" && PaneValue(main, 6) == L"******"; }
+    bool Masked() { return PaneValue(1) == L"******" && PaneValue(6) == L"******"; }
 
     // Chooses the n-th item (from 1) of the context menu now open.
     void ChooseMenuItem(int n) {
@@ -144,10 +111,6 @@ protected:
         ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(menu); }));
     }
 
-    FreshDataFolder data;
-    std::unique_ptr<Program> program;
-    HWND main = nullptr;
-    HWND list = nullptr;
     HWND status = nullptr;
 };
 
@@ -175,8 +138,8 @@ TEST_F(SecretsInUse, SessionLockSwitchOfUserAndSuspendLockTheData) {
         if (c.locks) {
             EXPECT_TRUE(WaitFor([&] { return Masked(); }, 5s)) << c.name;
         } else {
-            Sleep(300);
-            EXPECT_EQ(PaneValue(main, 1), L"111-222") << c.name;
+            ASSERT_TRUE(Handled()) << c.name;
+            EXPECT_EQ(PaneValue(1), L"111-222") << c.name;
         }
     }
 }
@@ -200,25 +163,30 @@ TEST_F(SecretsInUse, CopyFromTheRowMenuIsPrivateAndClearedAfterTheCountdown) {
 
 TEST_F(SecretsInUse, ANewerCopyBySomeoneElseIsNeverWiped) {
     // Ctrl+C in a value box of the pane copies the whole value.
-    PostMessageW(PaneBoxes(main)[2], WM_COPY, 0, 0);
+    PostMessageW(PaneBoxes()[2], WM_COPY, 0, 0);
     ASSERT_TRUE(WaitFor([&] { return ClipboardText() == L"1234"; }, 5s));
+    auto clearedBy = std::chrono::steady_clock::now() + std::chrono::seconds(kClipboardClearSeconds + 2);
     CopyAsSomeoneElse(L"someone else's text");
+    DWORD theirs = GetClipboardSequenceNumber();
     // The countdown sees the change at its next tick and ends without clearing.
     EXPECT_TRUE(WaitFor([&] { return WindowText(status) == L"3 records"; }, 4s)) << WindowText(status);
-    Sleep(12000);
+    // Nothing the program does tells that it will not clear later: the
+    // clipboard is watched until the countdown's end and a tick beyond it.
+    WaitFor([&] { return GetClipboardSequenceNumber() != theirs; },
+            std::chrono::duration_cast<std::chrono::milliseconds>(clearedBy - std::chrono::steady_clock::now()));
     EXPECT_EQ(ClipboardText(), L"someone else's text");
 
     // Locking clears only the program's own copy.
-    PostMessageW(PaneBoxes(main)[1], WM_COPY, 0, 0);
+    PostMessageW(PaneBoxes()[1], WM_COPY, 0, 0);
     ASSERT_TRUE(WaitFor([&] { return ClipboardText() == L"111-222"; }, 5s));
     CopyAsSomeoneElse(L"copied later");
-    PostMessageW(main, WM_COMMAND, 401, 0);
+    PostMessageW(main, WM_COMMAND, IDM_LOCK, 0);
     ASSERT_TRUE(WaitFor([&] { return Masked(); }, 5s));
     EXPECT_EQ(ClipboardText(), L"copied later");
 
     // A clipboard another program holds open is reported, and nothing changes.
     ASSERT_TRUE(OpenClipboardSoon());
-    PostMessageW(PaneBoxes(main)[0], WM_COPY, 0, 0);
+    PostMessageW(PaneBoxes()[0], WM_COPY, 0, 0);
     HWND busy = WaitForDialog(program->Id(), L"The clipboard is in use by another program.", 5s);
     CloseClipboard();
     ASSERT_NE(busy, nullptr);
@@ -229,37 +197,37 @@ TEST_F(SecretsInUse, ANewerCopyBySomeoneElseIsNeverWiped) {
 }
 
 TEST_F(SecretsInUse, LockAndExitClearTheCopyAndLockedValuesAskForThePassword) {
-    PostMessageW(PaneBoxes(main)[2], WM_COPY, 0, 0);
+    PostMessageW(PaneBoxes()[2], WM_COPY, 0, 0);
     ASSERT_TRUE(WaitFor([&] { return ClipboardText() == L"1234"; }, 5s));
-    PostMessageW(main, WM_COMMAND, 401, 0);
+    PostMessageW(main, WM_COMMAND, IDM_LOCK, 0);
     ASSERT_TRUE(WaitFor([&] { return !ClipboardText(); }, 5s));
     ASSERT_TRUE(WaitFor([&] { return Masked(); }, 5s));
 
     // The selection moves to "Mail box"; unlocking for a copy must not move it.
     SetFocus(list);
     PressKey(list, VK_DOWN);
-    ASSERT_TRUE(WaitFor([&] { return PaneValue(main, 0) == L"Mail box"; }));
+    ASSERT_TRUE(WaitFor([&] { return PaneValue(0) == L"Mail box"; }));
     // The first field is never enciphered: it copies without a question.
-    PostMessageW(PaneBoxes(main)[0], WM_COPY, 0, 0);
+    PostMessageW(PaneBoxes()[0], WM_COPY, 0, 0);
     ASSERT_TRUE(WaitFor([&] { return ClipboardText() == L"Mail box"; }, 5s));
 
     // A protected value asks first; Cancel copies nothing and keeps the lock.
-    PostMessageW(PaneBoxes(main)[1], WM_COPY, 0, 0);
+    PostMessageW(PaneBoxes()[1], WM_COPY, 0, 0);
     HWND prompt = WaitForDialog(program->Id(), L"In order to copy an encrypted value.");
     ASSERT_NE(prompt, nullptr);
     Click(prompt, IDCANCEL);
     ASSERT_TRUE(WaitFor([&] { return !IsWindow(prompt); }));
     EXPECT_EQ(ClipboardText(), L"Mail box");
-    EXPECT_EQ(PaneValue(main, 1), L"******");
+    EXPECT_EQ(PaneValue(1), L"******");
 
     // From the pane's own menu ("Copy Service", "Copy User Name", ...), with the right password.
-    HWND box = PaneBoxes(main)[1];
+    HWND box = PaneBoxes()[1];
     PostMessageW(box, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(box), MAKELPARAM(-1, -1));
     ChooseMenuItem(2);
-    EnterPassword(L"In order to copy an encrypted value.");
+    EnterPassword(kPassword, L"In order to copy an encrypted value.");
     ASSERT_TRUE(WaitFor([&] { return ClipboardText() == L"me@example.org"; }, 5s));
-    EXPECT_EQ(PaneValue(main, 0), L"Mail box");
-    EXPECT_EQ(PaneValue(main, 1), L"me@example.org");
+    EXPECT_EQ(PaneValue(0), L"Mail box");
+    EXPECT_EQ(PaneValue(1), L"me@example.org");
 
     PostMessageW(main, WM_CLOSE, 0, 0);
     EXPECT_EQ(program->WaitForExit(), 0u);

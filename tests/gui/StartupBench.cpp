@@ -1,6 +1,7 @@
 // Start-up time with 10,000 records, from starting the process to the main
 // window shown with its list filled, against Wine's own notepad opening its
 // window, measured alternately in the same run. Run by tools/startup-bench.sh.
+#include "res/resource.h"
 #include "tests/gui/Driver.h"
 #include "tests/gui/TestDatabase.h"
 
@@ -56,7 +57,7 @@ double TimeStart(const std::wstring& path, const std::function<HWND(DWORD proces
 // The main window shown with all its rows and the first one selected.
 HWND QuorrelReady(DWORD processId) {
     HWND main = FindTopWindow(processId, L"DPC_QUORREL_WND_CLASS", nullptr);
-    HWND list = main ? GetDlgItem(main, 1004) : nullptr;
+    HWND list = main ? GetDlgItem(main, IDC_RECORD_LIST) : nullptr;
     if (!list || SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) != kRecords) return nullptr;
     return SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED) == 0 ? main : nullptr;
 }

@@ -110,11 +110,11 @@ protected:
     }
 
     void ChooseFilter(const wchar_t* name) {
-        HWND filter = GetDlgItem(Window().toolbar.hwnd, 1002);
+        HWND filter = GetDlgItem(Window().toolbar.hwnd, IDC_FILTER);
         auto index = SendMessageW(filter, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(name));
         ASSERT_GE(index, 0) << name;
         SendMessageW(filter, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-        SendMessageW(main, WM_COMMAND, MAKEWPARAM(1002, CBN_SELCHANGE), reinterpret_cast<LPARAM>(filter));
+        SendMessageW(main, WM_COMMAND, MAKEWPARAM(IDC_FILTER, CBN_SELCHANGE), reinterpret_cast<LPARAM>(filter));
         Pump();
     }
 
@@ -165,14 +165,14 @@ TEST_F(MainWindowTest, ColumnsAndLabelsFollowTheFilter) {
 
     ChooseFilter(L"Voice Mail");
     EXPECT_TRUE(RowTitles().empty());
-    EXPECT_FALSE(MenuEnabled(408));  // nothing selected: no edit or delete
-    EXPECT_FALSE(ButtonEnabled(409));
+    EXPECT_FALSE(MenuEnabled(IDM_EDIT_RECORD));  // nothing selected: no edit or delete
+    EXPECT_FALSE(ButtonEnabled(IDM_DELETE_RECORD));
     EXPECT_EQ(Pane(), std::vector<std::wstring>(7));  // an empty pane
 
     ChooseFilter(L"All");
     EXPECT_EQ(RowTitles().size(), 4u);
-    EXPECT_TRUE(MenuEnabled(408));
-    EXPECT_TRUE(ButtonEnabled(409));
+    EXPECT_TRUE(MenuEnabled(IDM_EDIT_RECORD));
+    EXPECT_TRUE(ButtonEnabled(IDM_DELETE_RECORD));
 }
 
 TEST_F(MainWindowTest, ThePaneFollowsTheSelection) {
@@ -192,30 +192,30 @@ TEST_F(MainWindowTest, ThePaneFollowsTheSelection) {
 TEST_F(MainWindowTest, LockDisplayFollowsThePassword) {
     MakeDatabase(kRecords);
     OpenWindow();
-    EXPECT_EQ(MenuText(402), L"Add &Password ...");
-    EXPECT_FALSE(MenuEnabled(401));
-    EXPECT_FALSE(ButtonEnabled(401));
+    EXPECT_EQ(MenuText(IDM_PASSWORD), L"Add &Password ...");
+    EXPECT_FALSE(MenuEnabled(IDM_LOCK));
+    EXPECT_FALSE(ButtonEnabled(IDM_LOCK));
 
     OnPasswordAdded(List().records, Window().Database().file, u"a password", List().categories);
     List().Refresh();
     // Adding a password leaves the data locked: protected values are masked.
-    EXPECT_EQ(MenuText(402), L"Change &Password ...");
-    EXPECT_EQ(MenuText(401), L"Un&lock The Data ...");
-    EXPECT_TRUE(MenuEnabled(401));
-    EXPECT_TRUE(ButtonEnabled(401));
-    EXPECT_EQ(SendMessageW(Window().toolbar.hwnd, TB_GETBITMAP, 401, 0), 2);  // closed padlock
+    EXPECT_EQ(MenuText(IDM_PASSWORD), L"Change &Password ...");
+    EXPECT_EQ(MenuText(IDM_LOCK), L"Un&lock The Data ...");
+    EXPECT_TRUE(MenuEnabled(IDM_LOCK));
+    EXPECT_TRUE(ButtonEnabled(IDM_LOCK));
+    EXPECT_EQ(SendMessageW(Window().toolbar.hwnd, TB_GETBITMAP, IDM_LOCK, 0), 2);  // closed padlock
     EXPECT_EQ(Pane(), (std::vector<std::wstring>{L"Alpha Bank", L"******", L"******", L"", L"", L"", L"******"}));
 
     ASSERT_TRUE(VerifyPassword(u"a password"));
     theSettings->locked = 0;
     List().Refresh();
-    EXPECT_EQ(MenuText(401), L"&Lock The Data");
-    EXPECT_EQ(SendMessageW(Window().toolbar.hwnd, TB_GETBITMAP, 401, 0), 1);  // open padlock
+    EXPECT_EQ(MenuText(IDM_LOCK), L"&Lock The Data");
+    EXPECT_EQ(SendMessageW(Window().toolbar.hwnd, TB_GETBITMAP, IDM_LOCK, 0), 1);  // open padlock
     EXPECT_EQ(Pane()[1], L"111");
 
-    SendMessageW(main, WM_COMMAND, 401, 0);  // lock
+    SendMessageW(main, WM_COMMAND, IDM_LOCK, 0);  // lock
     Pump();
-    EXPECT_EQ(MenuText(401), L"Un&lock The Data ...");
+    EXPECT_EQ(MenuText(IDM_LOCK), L"Un&lock The Data ...");
     EXPECT_EQ(Pane()[1], L"******");
 }
 
