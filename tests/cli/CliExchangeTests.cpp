@@ -222,7 +222,8 @@ TEST_F(CliExchangeTest, ImportWithThePasswordAddsProtectedRecords) {
     EXPECT_EQ(Cli({"list", Db(), "--category", "Garden"}).out,
               "Garden\tShed lock\t******\t\t\t\t\t\nGarden\tGate\t******\t\t\t\t\t\n");
     WriteText("none.csv", "");
-    EXPECT_EQ(Cli({"import", Db(), Path("none.csv")}, {"open sesame"}).out, "0 records imported successfully.\n");
+    EXPECT_EQ(Cli({"import", Db(), Path("none.csv")}, {"open sesame"}).out,
+              "The file holds no records: nothing was imported.\n");
 }
 
 // Files that are no text, and exports that cannot finish: exit 1 with the
