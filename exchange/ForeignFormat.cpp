@@ -28,11 +28,11 @@ struct Column {
     bool optional = false;  // absent from some versions' header rows
 };
 
-// The header rows as each program writes them.
+// The header rows as each program writes them (older Chromium versions
+// have no "note").
 constexpr Column kChromium[] = {
-    {u"name", Use::kTitle},       {u"url", Use::kUrl},
-    {u"username", Use::kUserName}, {u"password", Use::kPassword},
-    {u"note", Use::kNotes, 0, true},  // older versions have no notes
+    {u"name", Use::kTitle},          {u"url", Use::kUrl}, {u"username", Use::kUserName}, {u"password", Use::kPassword},
+    {u"note", Use::kNotes, 0, true},
 };
 constexpr Column kFirefox[] = {
     {u"url", Use::kUrl},
@@ -46,7 +46,7 @@ constexpr Column kFirefox[] = {
     {u"timePasswordChanged", Use::kSkip},
 };
 constexpr Column kSafari[] = {
-    {u"Title", Use::kTitle},       {u"URL", Use::kUrl},    {u"Username", Use::kUserName},
+    {u"Title", Use::kTitle},       {u"URL", Use::kUrl},     {u"Username", Use::kUserName},
     {u"Password", Use::kPassword}, {u"Notes", Use::kNotes}, {u"OTPAuth", Use::kLine, IDS_NOTE_TOTP},
 };
 constexpr Column kBitwarden[] = {
@@ -193,9 +193,12 @@ struct ForeignLayout::Spec {
 
 bool ForeignLayout::Recognise(const std::vector<std::u16string_view>& header) {
     static constexpr Spec kFormats[] = {
-        {ImportFormat::kChromium, kChromium, std::size(kChromium)},   {ImportFormat::kFirefox, kFirefox, std::size(kFirefox)},
-        {ImportFormat::kSafari, kSafari, std::size(kSafari)},       {ImportFormat::kBitwarden, kBitwarden, std::size(kBitwarden)},
-        {ImportFormat::kKeePassXC, kKeePassXC, std::size(kKeePassXC)}, {ImportFormat::kLastPass, kLastPass, std::size(kLastPass)},
+        {ImportFormat::kChromium, kChromium, std::size(kChromium)},
+        {ImportFormat::kFirefox, kFirefox, std::size(kFirefox)},
+        {ImportFormat::kSafari, kSafari, std::size(kSafari)},
+        {ImportFormat::kBitwarden, kBitwarden, std::size(kBitwarden)},
+        {ImportFormat::kKeePassXC, kKeePassXC, std::size(kKeePassXC)},
+        {ImportFormat::kLastPass, kLastPass, std::size(kLastPass)},
         {ImportFormat::kOnePassword, kOnePassword, std::size(kOnePassword)},
     };
     for (const Spec& candidate : kFormats) {
