@@ -18,24 +18,33 @@
 
 namespace {
 
-constexpr wchar_t kFilter[] = L"Text Files (*.txt)\0*.txt\0All Files (*.*)\0*.*\0";
+constexpr wchar_t kOpenFilter[] =
+    L"Text Files (*.txt)\0*.txt\0Comma-separated files (*.csv)\0*.csv\0All Files (*.*)\0*.*\0";
+// The second type writes the form browsers import.
+constexpr wchar_t kSaveFilter[] =
+    L"Text Files (*.txt)\0*.txt\0Browser passwords (*.csv)\0*.csv\0All Files (*.*)\0*.*\0";
+constexpr DWORD kBrowserType = 2;
 
 bool LockedWithPassword() { return theSettings && theSettings->locked && HasPassword(); }
 
 // Asks for a path with the Open or Save As dialog; false when the user
 // cancelled or the path does not fit. A longer path is refused with a
-// message: cut to the buffer it would name another file.
-bool ChooseFile(HWND owner, bool forSaving, UINT captionId, wchar_t (&path)[MAX_PATH]) {
+// message: cut to the buffer it would name another file. fileType: the
+// chosen type, from 1.
+bool ChooseFile(HWND owner, bool forSaving, UINT captionId, wchar_t (&path)[MAX_PATH], DWORD* fileType = nullptr) {
     path[0] = 0;
     OPENFILENAMEW dialog = {};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = owner;
-    dialog.lpstrFilter = kFilter;
+    dialog.lpstrFilter = forSaving ? kSaveFilter : kOpenFilter;
     dialog.nFilterIndex = 1;
     dialog.lpstrFile = path;
     dialog.nMaxFile = MAX_PATH;
     dialog.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | (forSaving ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
-    if (forSaving ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog)) return true;
+    if (forSaving ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog)) {
+        if (fileType) *fileType = dialog.nFilterIndex;
+        return true;
+    }
     if (CommDlgExtendedError() == FNERR_BUFFERTOOSMALL) ShowMessage(owner, captionId, IDS_PATH_TOO_LONG, kErrorBox);
     return false;
 }
@@ -59,6 +68,13 @@ void ShowImportProblem(HWND owner, const ExchangeResult& result, const wchar_t* 
             break;
         default: ShowMessage(owner, IDS_IMPORT, IDS_IMPORT_OPEN_FAILED, kErrorBox); break;
     }
+}
+
+// What was imported, in which format, and which lines were left out why.
+void ShowImportReport(HWND owner, const ExchangeResult& result) {
+    CString report = ImportReportText(result);
+    ShowLongMessage(owner, IDS_IMPORT, IDS_IMPORT_REPORT, result.skipped > 0 ? MB_ICONWARNING : MB_OK,
+                    W(report.c_str()));
 }
 
 // True when records were added.
@@ -86,8 +102,7 @@ bool Import(HWND mainWindow, CDatabase& database, const CIconList* icons) {
         ShowImportProblem(mainWindow, result, path);
         return false;
     }
-    ShowMessage(mainWindow, IDS_IMPORT, result.count == 1 ? IDS_IMPORTED_ONE : IDS_IMPORTED_MANY, MB_OK, result.count);
-    if (result.skipped > 0) ShowMessage(mainWindow, IDS_IMPORT, IDS_IMPORT_LINES_LEFT_OUT, kErrorBox, result.skipped);
+    ShowImportReport(mainWindow, result);
     return result.count >= 1;
 }
 
@@ -105,8 +120,10 @@ void ExportRecords(MainWindowState& window) {
     const CRecords& records = window.Database().records;
     if (LockedWithPassword() && ShowMessage(mainWindow, IDS_EXPORT, IDS_EXPORT_LOCKED, kQuestionBox) != IDYES) return;
     wchar_t chosen[MAX_PATH];
-    if (!ChooseFile(mainWindow, true, IDS_EXPORT, chosen)) return;
-    CString path = ExportPathFor(U(chosen));
+    DWORD fileType = 1;
+    if (!ChooseFile(mainWindow, true, IDS_EXPORT, chosen, &fileType)) return;
+    const bool forBrowser = fileType == kBrowserType;
+    CString path = ExportPathFor(U(chosen), forBrowser ? u".csv" : u".txt");
     const wchar_t* written = W(path.c_str());
     if (path.Length() >= MAX_PATH) {
         ShowMessage(mainWindow, IDS_EXPORT, IDS_PATH_TOO_LONG, kErrorBox);
@@ -121,8 +138,9 @@ void ExportRecords(MainWindowState& window) {
     {
         // Cancel undoes the whole export: the file it would replace stays.
         CdlgProgress progress(mainWindow, IDS_EXPORT, IDS_EXPORTING, true);
-        result = ExportFile(path.c_str(), categories, records,
-                            [&](int32_t done, int32_t total) { return progress.Step(done, total); });
+        auto step = [&](int32_t done, int32_t total) { return progress.Step(done, total); };
+        result = forBrowser ? ExportBrowserFile(path.c_str(), categories, records, step)
+                            : ExportFile(path.c_str(), categories, records, step);
     }
     switch (result.error) {
         case ExchangeResult::kNone:

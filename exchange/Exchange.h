@@ -1,6 +1,8 @@
 // Import of records from, and export to, comma-separated UTF-8 text: one
 // record per line, eight columns (category name, the first field, fields 2 to
-// 6, the note), no header line.
+// 6, the note), no header line. Import also reads the exports of browsers and
+// other password managers, recognised by their header row, and export also
+// writes the form browsers import.
 //
 // These operations show nothing: they answer counts and what went wrong, and
 // the caller (the window program's Import and Export commands, quorrel-cli)
@@ -12,6 +14,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 class CxFile;
 class CCategories;
@@ -22,6 +25,34 @@ inline constexpr int32_t kImportCategoryLimit = 31;
 inline constexpr int32_t kImportValueLimit = 64;
 inline constexpr int32_t kImportNoteLimit = 256;
 inline constexpr int32_t kExchangeColumns = 8;
+
+// The form of an import file: Quorrel's own lines, or the export of a
+// browser or another password manager, told by its header row.
+enum class ImportFormat {
+    kQuorrel,
+    kChromium,  // Chrome, Edge and the other browsers of the Chromium family
+    kFirefox,
+    kSafari,
+    kBitwarden,
+    kKeePassXC,
+    kLastPass,
+    kOnePassword,
+};
+
+// Why an import left a line out.
+enum class LeftOutReason {
+    kNoRoomForCategory,  // its category would be new, and no category id is free
+    kLocked,             // its category is protected and no key is installed
+    kNoCategoryName,     // Quorrel's format: the category name is empty
+    kTooLong,            // a foreign row that does not fit a record, even with its note
+    kNotALogin,          // a Bitwarden row that is neither a login nor a note
+    kExtraValues,        // a foreign row with more values than its header row has columns
+};
+
+struct LeftOutLine {
+    int32_t line;  // from 1; a foreign row counts from the line it begins on
+    LeftOutReason reason;
+};
 
 struct ExchangeResult {
     enum Error {
@@ -39,9 +70,11 @@ struct ExchangeResult {
     std::u16string reason;
     // Records added by an import, lines written by an export.
     int32_t count = 0;
-    // Import only: lines left out because their category would be new and the
-    // database has no room for another category.
+    // Import only: lines left out (as many as leftOut holds), and which and why.
     int32_t skipped = 0;
+    std::vector<LeftOutLine> leftOut;
+    // Import only: the form the file was read in.
+    ImportFormat format = ImportFormat::kQuorrel;
 };
 
 // The database an import adds to.
@@ -71,6 +104,9 @@ bool ImportRecord(ImportTarget& target, const char16_t* categoryName, bool prote
 using ExchangeProgress = std::function<bool(int32_t done, int32_t total)>;
 
 // Adds a record for every non-empty line of the file, all in one transaction.
+// A file whose first line is the header row of a known foreign format adds
+// its logins and notes to the category "Web Login" instead (see
+// ForeignFormat.h). Lines that cannot be added are left out and listed.
 // Nothing is changed when the file cannot be read as text, when the database
 // cannot be written, or when the progress callback stops the import; the
 // records and categories in memory are then as before too.
@@ -87,11 +123,25 @@ CString ExportLine(const char16_t* categoryName, const CString values[7]);
 ExchangeResult ExportFile(const char16_t* path, const CCategories& categories, const CRecords& records,
                           const ExchangeProgress& progress = {});
 
-// The path the Export command writes: ".txt" appended when the chosen path
-// has no '.' anywhere (a dot in a folder name counts).
-CString ExportPathFor(const char16_t* chosenPath);
+// The same for a browser to import: the header row name,url,username,password,note
+// and a row for each record whose category has fields labelled "URL",
+// "User Name" and "Password" (its first field is the name), RFC 4180 quoting.
+ExchangeResult ExportBrowserFile(const char16_t* path, const CCategories& categories, const CRecords& records,
+                                 const ExchangeProgress& progress = {});
+
+// The path the Export command writes: extension (".txt" for Quorrel's own
+// form) appended when the chosen path has no '.' anywhere (a dot in a folder
+// name counts).
+CString ExportPathFor(const char16_t* chosenPath, const char16_t* extension = u".txt");
 
 // The texts that report a finished import or export (strings 40058/40059 and
 // 40070/40071, the singular for exactly one).
 CString ImportDoneText(int32_t count);
 CString ExportDoneText(int32_t count, const char16_t* path);
+
+// The whole report of a finished import, as the program shows it and
+// quorrel-cli prints it: that the file held no records; or how many were
+// imported (with the foreign format's name) and which lines were left out why.
+CString ImportReportText(const ExchangeResult& result);
+// The name of a foreign format for messages ("Bitwarden").
+const char16_t* ImportFormatName(ImportFormat format);

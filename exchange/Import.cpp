@@ -1,5 +1,7 @@
 #include "exchange/Exchange.h"
 
+#include "exchange/Csv.h"
+#include "exchange/ForeignFormat.h"
 #include "exchange/TextFile.h"
 #include "model/Category.h"
 #include "model/Record.h"
@@ -33,15 +35,18 @@ private:
     int32_t size;
 };
 
-CCategory* NewCategory(ImportTarget& target, const char16_t* name, bool protectNew) {
+// Saves a new category and adds it to the list; null when no id is free or
+// the write failed.
+CCategory* AddCategory(ImportTarget& target, const char16_t* name, const char16_t* const labels[6],
+                       const char16_t* iconName, bool isProtected) {
     std::unique_ptr<CCategory> category(target.categories.CreateWithFreeId());
     if (!category) return nullptr;  // no room for another category
     CopyBounded(category->name, name, CCategory::kTextUnits - 1);
-    for (int i = 0; i < 6; ++i) CopyBounded(category->fieldLabel[i], kFieldLabels[i], CCategory::kTextUnits - 1);
+    for (int i = 0; i < 6; ++i) CopyBounded(category->fieldLabel[i], labels[i], CCategory::kTextUnits - 1);
     for (int32_t& width : category->columnWidth) width = -1;
-    category->isProtected = protectNew;
+    category->isProtected = isProtected;
     category->isDirty = true;
-    CopyBounded(category->iconName, target.iconName, CCategory::kTextUnits - 1);
+    CopyBounded(category->iconName, iconName, CCategory::kTextUnits - 1);
     // FindByName found no equal name, so the list takes it; asked first all
     // the same, so that a refusal writes nothing.
     if (!target.categories.InsertSorted(category.get(), false)) return nullptr;
@@ -51,6 +56,129 @@ CCategory* NewCategory(ImportTarget& target, const char16_t* name, bool protectN
         return nullptr;
     }
     return added;
+}
+
+CCategory* FindOrAddCategory(ImportTarget& target, const char16_t* name, bool protectNew) {
+    if (CCategory* found = target.categories.FindByName(name)) return found;
+    const char16_t* labels[6];
+    for (int i = 0; i < 6; ++i) labels[i] = kFieldLabels[i];
+    return AddCategory(target, name, labels, target.iconName, protectNew);
+}
+
+// The label of the default category "Web Login" for field index (0 to 5).
+const char16_t* WebLoginLabel(int index) { return LoadText(IDS_DEFAULT_LABEL1_7 + 100 * index); }
+
+// The category foreign logins go to: "Web Login", made as a new database
+// has it (labels, icon, protected) when the database has none.
+CCategory* WebLoginCategory(ImportTarget& target) {
+    const char16_t* name = LoadText(IDS_DEFAULT_NAME_7);
+    if (CCategory* found = target.categories.FindByName(name)) return found;
+    const char16_t* labels[6];
+    for (int i = 0; i < 6; ++i) labels[i] = WebLoginLabel(i);
+    return AddCategory(target, name, labels, LoadText(IDS_DEFAULT_ICON_7), true);
+}
+
+// False when the record is protected but no verified key is installed (it
+// would be saved empty), or when the write failed (the file has Failed()).
+bool AddRecord(ImportTarget& target, const CCategory& category, const char16_t* const values[7]) {
+    auto* record = new CRecord;
+    record->categoryId = category.id;
+    record->isEnciphered = category.isProtected && HasPassword();
+    if (!record->SetFields(values) || !record->Save(target.file, false)) {
+        delete record;
+        return false;
+    }
+    target.records.Append(record);
+    return true;
+}
+
+void LeaveOut(ExchangeResult& result, int32_t line, LeftOutReason reason) {
+    result.leftOut.push_back({line, reason});
+    ++result.skipped;
+}
+
+// After each line or row: false once the caller asked to stop.
+bool GoOn(const ExchangeProgress& progress, int32_t& done, int32_t total, ExchangeResult& result) {
+    if (!progress || progress(++done, total)) return true;
+    result.error = ExchangeResult::kStopped;
+    return false;
+}
+
+void ImportOwnLines(TextFile& input, bool protectNew, ImportTarget& target, const ExchangeProgress& progress,
+                    ExchangeResult& result) {
+    const int32_t total = progress ? input.CountNonEmptyLines() : 0;
+    int32_t done = 0;
+    int32_t lineNumber = 0;
+    CString columns[kExchangeColumns];
+    while (char16_t* line = input.ReadLine()) {
+        ++lineNumber;
+        if (line[0] == 0) continue;
+        int32_t position = 0;
+        for (CString& column : columns) position = ParseCsvField(line, position, column);
+        columns[0].Truncate(kImportCategoryLimit);
+        for (int i = 1; i < kExchangeColumns - 1; ++i) columns[i].Truncate(kImportValueLimit);
+        columns[kExchangeColumns - 1].Truncate(kImportNoteLimit);
+        const char16_t* values[7];
+        for (int i = 0; i < 7; ++i) values[i] = columns[i + 1].c_str();
+        // A category without a name could never be saved again from its dialog.
+        if (columns[0].IsEmpty()) {
+            LeaveOut(result, lineNumber, LeftOutReason::kNoCategoryName);
+        } else if (CCategory* category = FindOrAddCategory(target, columns[0].c_str(), protectNew)) {
+            if (AddRecord(target, *category, values)) ++result.count;
+            else if (target.file.Failed()) return;
+            else LeaveOut(result, lineNumber, LeftOutReason::kLocked);
+        } else if (target.file.Failed()) {
+            return;
+        } else {
+            LeaveOut(result, lineNumber, LeftOutReason::kNoRoomForCategory);
+        }
+        if (!GoOn(progress, done, total, result)) return;
+    }
+}
+
+bool RecogniseHeader(std::u16string_view firstLine, ForeignLayout& layout) {
+    std::u16string header(firstLine);
+    CsvReader reader(header.data(), static_cast<int32_t>(header.size()));
+    std::vector<std::u16string_view> columns;
+    return reader.Next(columns) && layout.Recognise(columns);
+}
+
+void ImportForeignRows(TextFile& input, const ForeignLayout& layout, ImportTarget& target,
+                       const ExchangeProgress& progress, ExchangeResult& result) {
+    result.format = layout.Format();
+    int32_t length = 0;
+    char16_t* text = input.Rest(length);
+    CsvReader reader(text, length);
+    std::vector<std::u16string_view> row;
+    reader.Next(row);  // the header
+    const int32_t total = progress ? reader.CountRemaining() : 0;
+    int32_t done = 0;
+    CCategory* category = target.categories.FindByName(LoadText(IDS_DEFAULT_NAME_7));
+    const char16_t* labels[4];
+    for (int i = 0; i < 4; ++i)
+        labels[i] = category && category->fieldLabel[i][0] ? category->fieldLabel[i] : WebLoginLabel(i);
+    CString values[7];
+    while (reader.Next(row)) {
+        switch (layout.Map(row, labels, values)) {
+            case ForeignLayout::Outcome::kTooLong: LeaveOut(result, reader.Line(), LeftOutReason::kTooLong); break;
+            case ForeignLayout::Outcome::kNotALogin: LeaveOut(result, reader.Line(), LeftOutReason::kNotALogin); break;
+            case ForeignLayout::Outcome::kExtraValues:
+                LeaveOut(result, reader.Line(), LeftOutReason::kExtraValues);
+                break;
+            case ForeignLayout::Outcome::kRecord: {
+                if (!category) category = WebLoginCategory(target);
+                if (target.file.Failed()) return;
+                const char16_t* texts[7];
+                for (int i = 0; i < 7; ++i) texts[i] = values[i].c_str();
+                if (!category) LeaveOut(result, reader.Line(), LeftOutReason::kNoRoomForCategory);
+                else if (AddRecord(target, *category, texts)) ++result.count;
+                else if (target.file.Failed()) return;
+                else LeaveOut(result, reader.Line(), LeftOutReason::kLocked);
+                break;
+            }
+        }
+        if (!GoOn(progress, done, total, result)) return;
+    }
 }
 
 }  // namespace
@@ -96,18 +224,8 @@ int32_t ParseCsvField(const char16_t* line, int32_t position, CString& out) {
 
 bool ImportRecord(ImportTarget& target, const char16_t* categoryName, bool protectNew,
                   const char16_t* const values[7]) {
-    CCategory* category = target.categories.FindByName(categoryName);
-    if (!category) category = NewCategory(target, categoryName, protectNew);
-    if (!category) return false;
-    auto* record = new CRecord;
-    record->categoryId = category->id;
-    record->isEnciphered = category->isProtected && HasPassword();
-    if (!record->SetFields(values) || !record->Save(target.file, false)) {
-        delete record;  // protected but no verified key (it would be saved empty), or the write failed
-        return false;
-    }
-    target.records.Append(record);
-    return true;
+    CCategory* category = FindOrAddCategory(target, categoryName, protectNew);
+    return category && AddRecord(target, *category, values);
 }
 
 ExchangeResult ImportFile(const char16_t* path, bool protectNew, ImportTarget& target,
@@ -132,25 +250,11 @@ ExchangeResult ImportFile(const char16_t* path, bool protectNew, ImportTarget& t
     CDListNode* lastBefore = target.records.tail;
     std::vector<int32_t> categoriesBefore;
     for (CCategory* c : Nodes<CCategory>(target.categories)) categoriesBefore.push_back(c->id);
-    const int32_t total = progress ? input.CountNonEmptyLines() : 0;
-    int32_t done = 0;
-    CString columns[kExchangeColumns];
-    while (char16_t* line = input.ReadLine()) {
-        if (line[0] == 0) continue;
-        int32_t position = 0;
-        for (CString& column : columns) position = ParseCsvField(line, position, column);
-        columns[0].Truncate(kImportCategoryLimit);
-        for (int i = 1; i < kExchangeColumns - 1; ++i) columns[i].Truncate(kImportValueLimit);
-        columns[kExchangeColumns - 1].Truncate(kImportNoteLimit);
-        const char16_t* values[7];
-        for (int i = 0; i < 7; ++i) values[i] = columns[i + 1].c_str();
-        if (ImportRecord(target, columns[0].c_str(), protectNew, values)) ++result.count;
-        else if (target.file.Failed()) break;
-        else ++result.skipped;
-        if (progress && !progress(++done, total)) {
-            result.error = ExchangeResult::kStopped;
-            break;
-        }
+    ForeignLayout layout;
+    if (RecogniseHeader(input.PeekLine(), layout)) {
+        ImportForeignRows(input, layout, target, progress, result);
+    } else {
+        ImportOwnLines(input, protectNew, target, progress, result);
     }
     bool stopped = result.error == ExchangeResult::kStopped;
     if (!stopped && !target.file.Failed() && transaction.Commit()) return result;

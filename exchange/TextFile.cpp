@@ -141,6 +141,11 @@ int32_t TextFile::CountNonEmptyLines() const {
     return lines;
 }
 
+std::u16string_view TextFile::PeekLine() const {
+    std::u16string_view rest(text.data() + position, static_cast<size_t>(Length() - position));
+    return rest.substr(0, rest.find_first_of(u"\r\n"));
+}
+
 bool TextFile::OpenForWrite(const char16_t* path) {
     Close();
     ReleaseText();

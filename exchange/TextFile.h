@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 class TextFile {
 public:
@@ -37,6 +38,14 @@ public:
     char16_t* ReadLine();
     // The lines ReadLine will still hand out that are not empty.
     int32_t CountNonEmptyLines() const;
+    // The first line that ReadLine would hand out, left in place.
+    std::u16string_view PeekLine() const;
+    // The text ReadLine has not handed out yet, for a reader of another form;
+    // it may change the text in place.
+    char16_t* Rest(int32_t& count) {
+        count = Length() - position;
+        return text.data() + position;
+    }
 
     // Starts writing path. The text goes to a new temporary file in the same
     // folder, which Commit moves over path: until then path keeps what it

@@ -87,6 +87,18 @@ int main(int argc, char** argv) {
         {"bom.csv", "\xEF\xBB\xBF" "Bank,x\n"},
         {"utf8.csv", "Caf\xC3\xA9,\xF0\x9F\x94\x91,\xFF\xFE\n"},
         {"long.csv", std::string(40, 'c') + "," + std::string(100, 'v') + ",2,3,4,5,6," + std::string(300, 'n') + "\n"},
+        // The exports of other programs, told by their header rows.
+        {"chromium.csv", "name,url,username,password,note\n\"a,b\",https://x.example:8443/,me,\"p\"\"w\",\"two\nlines\"\n"},
+        {"firefox.csv", "\"url\",\"username\",\"password\",\"httpRealm\",\"formActionOrigin\",\"guid\",\"timeCreated\","
+                        "\"timeLastUsed\",\"timePasswordChanged\"\r\n\"https://[::1]:8080\",\"u\",\"p\",\"realm\",,\"{1}\",\"1\",\"2\",\"3\"\r\n"},
+        {"safari.csv", "\xEF\xBB\xBFTitle,URL,Username,Password,Notes,OTPAuth\r\nT,https://a.example/,,p,\"n\r\n\",otpauth://x\r\n"},
+        {"bitwarden.csv", "folder,favorite,type,name,notes,fields,reprompt,login_uri,login_username,login_password,"
+                          "login_totp\nWork/Email,1,login,n,\"x\ny\",\"a: b\",0,https://a.example,u,p,T\n,,note,N,text,,0,,,,\n"
+                          ",,card,C,,,0,,,,\n"},
+        {"keepassxc.csv", "\"Group\",\"Title\",\"Username\",\"Password\",\"URL\",\"Notes\",\"TOTP\",\"Icon\",\"Last Modified\","
+                          "\"Created\"\n\"Root/A\",\"t\",\"u\",\"p\",\"https://a.example\",\"n\",\"\",\"0\",\"x\",\"y\"\n"},
+        {"lastpass.csv", "url,username,password,totp,extra,name,grouping,fav\nhttp://sn,,,,\"NoteType:x\ny\",S,A\\B,1\n"},
+        {"1password.csv", "Title,Url,Username,Password,OTPAuth,Favorite,Archived,Tags,Notes\r\nT,u,n,p,,true,false,\"a,b\",\"x\"\r\n"},
     };
     for (const auto& [name, text] : imports) Save(root / "import", name, Bytes(text));
     return 0;

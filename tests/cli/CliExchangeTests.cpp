@@ -223,7 +223,40 @@ TEST_F(CliExchangeTest, ImportWithThePasswordAddsProtectedRecords) {
     EXPECT_EQ(Cli({"list", Db(), "--category", "Garden"}).out,
               "Garden\tShed lock\t******\t\t\t\t\t\nGarden\tGate\t******\t\t\t\t\t\n");
     WriteText("none.csv", "");
-    EXPECT_EQ(Cli({"import", Db(), Path("none.csv")}, {"open sesame"}).out, "0 records imported successfully.\n");
+    EXPECT_EQ(Cli({"import", Db(), Path("none.csv")}, {"open sesame"}).out,
+              "The file holds no records: nothing was imported.\n");
+}
+
+// A foreign file is told by its header; what is left out makes exit 1 after
+// the report. The browser export of the result imports again as a browser's.
+TEST_F(CliExchangeTest, ForeignImportAndBrowserExport) {
+    WriteText("bitwarden.csv",
+              "folder,favorite,type,name,notes,fields,reprompt,login_uri,login_username,login_password,login_totp\n"
+              "Work,,login,\"Shop, online\",,,0,https://shop.example:8443/,ann,s3cret,\n"
+              "Work,,card,Visa,,,0,,,,\n");
+    Result imported = Cli({"import", Db(), Path("bitwarden.csv")});
+    EXPECT_EQ(imported.status, 1);
+    EXPECT_EQ(imported.out,
+              "File format: Bitwarden\nRecords imported: 1\nRows left out: 1\n\n"
+              "Neither a login nor a secure note: line 3\n");
+    EXPECT_TRUE(Contains(imported.err, "1 line was left out")) << imported.err;
+
+    Result exported = Cli({"export", Db(), Path("browser"), "--format", "browser"});
+    ASSERT_EQ(exported.status, 0) << exported.err;
+    EXPECT_EQ(exported.out, "2 records exported to:\n" + Path("browser.csv") + "\n");
+    EXPECT_EQ(ReadText("browser.csv"),
+              "name,url,username,password,note\r\n"
+              "Example,https://example.org,me,\"p\"\"w\",\r\n"
+              "\"Shop, online\",https://shop.example:8443/,ann,s3cret,Folder: Work\r\n");
+    EXPECT_EQ(Cli({"export", Db(), Path("x.csv"), "--format", "chrome"}).status, 2);
+
+    ASSERT_EQ(Cli({"init", Path("second.qrb")}).status, 0);
+    Result again = Cli({"import", Path("second.qrb"), Path("browser.csv")});
+    EXPECT_EQ(again.status, 0) << again.err;
+    EXPECT_EQ(again.out, "File format: Chrome, Edge or another Chromium browser\nRecords imported: 2\nRows left out: 0\n");
+    EXPECT_EQ(Cli({"list", Path("second.qrb"), "--category", "Web Login"}).out,
+              "Web Login\tExample\thttps://example.org\tme\tp\"w\t\t\t\n"
+              "Web Login\tShop, online\thttps://shop.example:8443/\tann\ts3cret\t\t\tFolder: Work\n");
 }
 
 // Files that are no text, and exports that cannot finish: exit 1 with the

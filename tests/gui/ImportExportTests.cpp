@@ -23,6 +23,7 @@
 namespace {
 
 constexpr int kFileNameBox = cmb13;  // the file dialogs' "File name" combo box
+constexpr int kFileTypeBox = cmb1;    // their "Save as type" / "Files of type" combo box
 
 std::string FileText(const std::wstring& path, HANDLE held = nullptr) {
     if (held) {
@@ -83,6 +84,14 @@ void ChooseInFileDialog(HWND dialog, const std::wstring& path) {
     HWND name = GetDlgItem(dialog, kFileNameBox);
     SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
     Click(dialog, IDOK);
+}
+
+// Picks a "Save as type" in a file dialog, which takes the choice when the
+// selection ends, as a click in the list ends it.
+void ChooseFileType(HWND dialog, const wchar_t* type) {
+    SelectComboItem(dialog, kFileTypeBox, type);
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(kFileTypeBox, CBN_SELENDOK),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, kFileTypeBox)));
 }
 
 // The temporary files an export leaves in a folder (there should be none).
@@ -242,6 +251,90 @@ TEST_F(ImportExport, LockedExportAsksFirstAndNoOpensNoDialog) {
               "\"Bank\",\"Alpha Bank\",\"******\",\"******\",\"\",\"\",\"\",\"******\"\r\n"
               "\"Web Login\",\"Zeta site\",\"******\",\"******\",\"******\",\"\",\"\",\"\"\r\n");
     Close();
+}
+
+// A Bitwarden export goes into "Web Login"; the report names the format, the
+// counts and the line left out. "Browser passwords (*.csv)" in Save As then
+// writes the logins as quorrel-cli export --format browser does.
+TEST_F(ImportExport, ForeignImportIsReportedAndTheBrowserTypeWritesLogins) {
+    MakeDatabase(Records(nullptr));
+    const std::wstring csv = data.Folder() + L"bitwarden.csv";
+    WriteFileText(csv,
+                  "folder,favorite,type,name,notes,fields,reprompt,login_uri,login_username,login_password,login_totp\n"
+                  "Work/Email,1,login,\"Shop, online\",\"two\nlines\",,0,https://shop.example:8443/,ann,\"p\"\"w\",\n"
+                  "Work,,card,Visa,,,0,,,,\n");
+    ASSERT_NO_FATAL_FAILURE(Launch());
+    FindMainWindow();
+    PostMessageW(main, WM_COMMAND, IDM_IMPORT, 0);
+    HWND open = FileDialog(L"Open");
+    ASSERT_NE(open, nullptr);
+    ChooseInFileDialog(open, csv);
+    HWND report = WaitForDialog(program->Id(), L"File format: Bitwarden");
+    ASSERT_NE(report, nullptr);
+    const std::wstring texts = DialogTexts(report);
+    EXPECT_NE(texts.find(L"Records imported: 1\nRows left out: 1"), std::wstring::npos) << texts;
+    EXPECT_NE(texts.find(L"Neither a login nor a secure note: line 4"), std::wstring::npos) << texts;
+    Press(report, IDOK);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(report); }));
+    EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 3);
+
+    PostMessageW(main, WM_COMMAND, IDM_EXPORT, 0);
+    HWND save = FileDialog(L"Save As");
+    ASSERT_NE(save, nullptr);
+    EXPECT_EQ(ComboItems(GetDlgItem(save, kFileTypeBox)),
+              (std::vector<std::wstring>{L"Text Files (*.txt)", L"Browser passwords (*.csv)", L"All Files (*.*)"}));
+    ChooseFileType(save, L"Browser passwords (*.csv)");
+    const std::wstring chosen = data.Folder() + L"browser";
+    ChooseInFileDialog(save, chosen);
+    Answer((L"2 records exported to:\n" + chosen + L".csv").c_str(), IDOK);
+    Close();
+
+    EXPECT_EQ(Contents(data.DatabasePath()).back(),
+              L"Web Login|Shop, online|https://shop.example:8443/|ann|p\"w|||two\r\nlines\r\nFolder: Work/Email\r\n"
+              L"Favorite: yes");
+    const std::wstring cliExport = data.Folder() + L"cli.csv";
+    ASSERT_EQ(RunToEnd(L"quorrel-cli.exe",
+                       L"export " + Quoted(data.DatabasePath()) + L" " + Quoted(cliExport) + L" --format browser"),
+              0u);
+    EXPECT_EQ(FileText(chosen + L".csv"), FileText(cliExport));
+    EXPECT_EQ(FileText(cliExport),
+              "name,url,username,password,note\r\n"
+              "Zeta site,\"https://zeta.example/?a=1,b=2\",zed,pw-z,\r\n"
+              "\"Shop, online\",https://shop.example:8443/,ann,\"p\"\"w\",\"two\r\nlines\r\nFolder: Work/Email\r\n"
+              "Favorite: yes\"\r\n");
+}
+
+// The import is one transaction: Cancel in its progress window leaves the
+// database as it was.
+TEST_F(ImportExport, CancelWhileImportingLeavesTheDatabaseAsItWas) {
+    MakeDatabase(Records(nullptr));
+    const std::vector<std::wstring> before = Contents(data.DatabasePath());
+    // Long enough for the progress window, which shows after half a second.
+    const std::wstring csv = data.Folder() + L"chrome.csv";
+    std::string rows = "name,url,username,password,note\r\n";
+    for (int i = 0; i < 300000; ++i) {
+        const std::string n = std::to_string(i);
+        rows += "Site " + n + ",https://site" + n + ".example/,user" + n + ",pw-" + n + ",\r\n";
+    }
+    WriteFileText(csv, rows);
+    ASSERT_NO_FATAL_FAILURE(Launch());
+    FindMainWindow();
+    PostMessageW(main, WM_COMMAND, IDM_IMPORT, 0);
+    HWND open = FileDialog(L"Open");
+    ASSERT_NE(open, nullptr);
+    ChooseInFileDialog(open, csv);
+    HWND progress = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        progress = FindTopWindow(program->Id(), L"#32770", L"Import");
+        return progress && GetDlgItem(progress, IDC_PROGRESS_TEXT);
+    }));
+    EXPECT_NE(ControlText(progress, IDC_PROGRESS_TEXT).find(L"Importing records:"), std::wstring::npos);
+    PostMessageW(progress, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(progress) && IsWindowEnabled(main); }));
+    EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 2);
+    Close();
+    EXPECT_TRUE(Contents(data.DatabasePath()) == before);
+    EXPECT_EQ(CheckDatabase(U(data.DatabasePath().c_str())), "");
 }
 
 // Another program holds the earlier export open: the export is reported as

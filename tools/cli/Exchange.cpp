@@ -93,10 +93,10 @@ int Import(const std::vector<std::string>& args, CliIo& io) {
         case ExchangeResult::kStopped: break;
     }
     if (result.error == ExchangeResult::kWriteFailed) return db.WriteFailed(io, "nothing was imported");
-    io.out << Narrow(ImportDoneText(result.count).c_str()) << "\n";
+    io.out << Narrow(ImportReportText(result).c_str()) << "\n";
     if (result.skipped > 0) {
         return Fail(io, std::to_string(result.skipped) + (result.skipped == 1 ? " line was" : " lines were") +
-                            " left out: the database has no room for another category");
+                            " left out, as listed above");
     }
     return kSuccess;
 }
@@ -104,11 +104,16 @@ int Import(const std::vector<std::string>& args, CliIo& io) {
 int Export(const std::vector<std::string>& args, CliIo& io) {
     Arguments parsed;
     std::string problem;
-    if (!ParseArguments(args, {"--password-file"}, {"--locked"}, parsed, problem)) return Usage(io, problem);
+    if (!ParseArguments(args, {"--password-file", "--format"}, {"--locked"}, parsed, problem)) {
+        return Usage(io, problem);
+    }
     if (parsed.positional.size() != 2) return Usage(io, "export takes a database PATH and a CSV file");
     if (parsed.Has("--locked") && !parsed.Value("--password-file").empty()) {
         return Usage(io, "--locked and --password-file exclude each other");
     }
+    const std::string format = parsed.values.count("--format") ? parsed.Value("--format") : "quorrel";
+    if (format != "quorrel" && format != "browser") return Usage(io, "--format is quorrel or browser");
+    const bool forBrowser = format == "browser";
     CliDatabase db;
     if (!db.OpenForReading(parsed.positional[0], io)) return kFailure;
     db.settings->locked = 1;
@@ -121,8 +126,9 @@ int Export(const std::vector<std::string>& args, CliIo& io) {
                             "the master password is incorrect; nothing was exported");
         if (status != kSuccess) return status;
     }
-    CString path = ExportPathFor(Widen(parsed.positional[1]).c_str());
-    ExchangeResult result = ExportFile(path.c_str(), db.categories, db.records);
+    CString path = ExportPathFor(Widen(parsed.positional[1]).c_str(), forBrowser ? u".csv" : u".txt");
+    ExchangeResult result = forBrowser ? ExportBrowserFile(path.c_str(), db.categories, db.records)
+                                       : ExportFile(path.c_str(), db.categories, db.records);
     if (result.error == ExchangeResult::kCannotOpen) {
         return Fail(io, Narrow(path.c_str()) + ": " + Narrow(LoadText(IDS_EXPORT_OPEN_FAILED)) + " " +
                             Narrow(result.reason.c_str()));
