@@ -251,11 +251,31 @@ bool IsSpace(char16_t ch) { return iswctype(static_cast<wint_t>(ch), _SPACE) != 
 
 int32_t CurrentTime() { return static_cast<int32_t>(std::time(nullptr)); }
 
+namespace {
+
+using GenRandomFunction = NTSTATUS(WINAPI*)(BCRYPT_ALG_HANDLE, PUCHAR, ULONG, ULONG);
+
+// The system's random source, from bcrypt.dll in the system folder only: it
+// is no KnownDLL, so a static import would take a copy planted beside the
+// program. Null when it cannot be had; there is no weaker source to fall back on.
+GenRandomFunction SystemRandom() {
+    static const GenRandomFunction found = [] {
+        HMODULE library = LoadLibraryExW(L"bcrypt.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        FARPROC entry = library ? GetProcAddress(library, "BCryptGenRandom") : nullptr;
+        return reinterpret_cast<GenRandomFunction>(reinterpret_cast<void*>(entry));
+    }();
+    return found;
+}
+
+}  // namespace
+
 bool RandomBytes(void* buffer, size_t count) {
+    GenRandomFunction generate = SystemRandom();
+    if (!generate) return false;
     auto* p = static_cast<unsigned char*>(buffer);
     while (count > 0) {
         ULONG chunk = static_cast<ULONG>(count > 0x10000000 ? 0x10000000 : count);
-        if (!BCRYPT_SUCCESS(BCryptGenRandom(nullptr, p, chunk, BCRYPT_USE_SYSTEM_PREFERRED_RNG))) return false;
+        if (!BCRYPT_SUCCESS(generate(nullptr, p, chunk, BCRYPT_USE_SYSTEM_PREFERRED_RNG))) return false;
         p += chunk;
         count -= chunk;
     }

@@ -1,19 +1,23 @@
-// The help viewer's library is loaded by full path only: from the registered
-// value (expanded when it is of the expanding kind) or from the system folder,
-// never by bare name, which would find a library planted beside the program.
+// Libraries planted beside a copy of the program (as beside an unpacked ZIP)
+// are never loaded. The help viewer's library is loaded by full path only:
+// from the registered value (expanded when it is of the expanding kind) or
+// from the system folder, never by bare name. bcrypt.dll and WTSAPI32.dll,
+// which are no KnownDLLs, are loaded at run time from the system folder.
+#include "res/resource.h"
 #include "tests/gui/Driver.h"
 #include "tests/gui/TestDatabase.h"
 
 #include <gtest/gtest.h>
 #include <psapi.h>
 
+#include <initializer_list>
+#include <memory>
 #include <optional>
 #include <vector>
 
 namespace {
 
 constexpr wchar_t kViewerKey[] = L"CLSID\\{ADB880A6-D8FF-11CF-9377-00AA003B7A11}\\InprocServer32";
-constexpr int kHelpContents = 412;
 
 // A registry value changed for as long as the object lives.
 class ScopedRegistryValue {
@@ -78,11 +82,13 @@ std::wstring Expanded(const wchar_t* text) {
     return units && units <= MAX_PATH ? out : L"";
 }
 
-std::wstring SystemViewer() {
+std::wstring SystemLibrary(const wchar_t* name) {
     wchar_t folder[MAX_PATH];
     GetSystemDirectoryW(folder, MAX_PATH);
-    return std::wstring(folder) + L"\\hhctrl.ocx";
+    return std::wstring(folder) + L"\\" + name;
 }
+
+std::wstring SystemViewer() { return SystemLibrary(L"hhctrl.ocx"); }
 
 TEST(HelpViewer, LibraryPlantedBesideTheProgramIsNeverLoaded) {
     // The build puts the planted library into planted\; the program joins it there.
@@ -126,7 +132,7 @@ TEST(HelpViewer, LibraryPlantedBesideTheProgramIsNeverLoaded) {
         Program program(L"planted\\Quorrel.exe");
         HWND main = WaitForTopWindow(program.Id(), L"DPC_QUORREL_WND_CLASS", nullptr);
         ASSERT_NE(main, nullptr) << c.name;
-        PostMessageW(main, WM_COMMAND, kHelpContents, 0);
+        PostMessageW(main, WM_COMMAND, IDM_HELP_CONTENTS, 0);
         std::wstring viewer;
         EXPECT_TRUE(WaitFor([&] { return !(viewer = LoadedModulePath(program.Id(), L"hhctrl.ocx")).empty(); }, 10s))
             << c.name;
@@ -138,6 +144,74 @@ TEST(HelpViewer, LibraryPlantedBesideTheProgramIsNeverLoaded) {
     DeleteFileW(standIn.c_str());
     DeleteFileW((standIn + L".loaded").c_str());
     RemoveDirectoryW(Expanded(L"%TEMP%\\quorrel-viewer-stand-in").c_str());
+}
+
+// Wine puts its own library in place of a native one named like a library
+// it has built in; Windows would load a planted file itself, and so does
+// Wine for these programs with this setting.
+class NativeLibrariesFirst {
+public:
+    NativeLibrariesFirst(std::initializer_list<const wchar_t*> programs,
+                         std::initializer_list<const wchar_t*> libraries) {
+        for (const wchar_t* program : programs) {
+            std::wstring key = std::wstring(L"Software\\Wine\\AppDefaults\\") + program + L"\\DllOverrides";
+            for (const wchar_t* library : libraries) {
+                overrides.push_back(std::make_unique<ScopedRegistryValue>(HKEY_CURRENT_USER, key.c_str(), library));
+                overrides.back()->Set(REG_SZ, L"native,builtin");
+            }
+        }
+    }
+
+private:
+    std::vector<std::unique_ptr<ScopedRegistryValue>> overrides;
+};
+
+TEST(PlantedLibraries, BcryptAndWtsapiBesideTheProgramAreNeverLoaded) {
+    const std::wstring planted = ProgramFolder() + L"planted\\";
+    const wchar_t* const libraries[] = {L"bcrypt.dll", L"WTSAPI32.dll"};
+    for (const wchar_t* library : libraries) {
+        ASSERT_TRUE(Exists(planted + library)) << library;
+        DeleteFileW((planted + library + L".loaded").c_str());
+    }
+    for (const wchar_t* program : {L"Quorrel.exe", L"quorrel-cli.exe"}) {
+        ASSERT_TRUE(CopyFileW((ProgramFolder() + program).c_str(), (planted + program).c_str(), FALSE));
+    }
+    NativeLibrariesFirst nativeFirst({L"Quorrel.exe", L"quorrel-cli.exe"}, {L"bcrypt", L"wtsapi32"});
+
+    // The console companion draws a password from the random source.
+    EXPECT_EQ(RunToEnd(L"planted\\quorrel-cli.exe", L"gen"), 0u);
+
+    // The program registers for the session's lock at start, and draws from
+    // the random source in the password generator.
+    UnmanagedWindows noWindowManagerWait;
+    FreshDataFolder data;
+    {
+        TestDatabase db(data.DatabasePath());
+        db.Preferences().showNoPasswordWarning = 0;
+    }
+    Program program(L"planted\\Quorrel.exe");
+    HWND main = WaitForTopWindow(program.Id(), L"DPC_QUORREL_WND_CLASS", nullptr);
+    ASSERT_NE(main, nullptr);
+    PostMessageW(main, WM_COMMAND, IDM_NEW_RECORD, 0);
+    HWND record = WaitForDialog(program.Id(), L"New Record");
+    ASSERT_NE(record, nullptr);
+    ASSERT_TRUE(FocusControl(GetDlgItem(record, IDC_FIELD3)));
+    Click(record, IDC_GENERATE);
+    HWND generator = WaitForDialog(program.Id(), L"Generate Password");
+    ASSERT_NE(generator, nullptr);
+    EXPECT_FALSE(ControlText(generator, IDC_GENERATED_PASSWORD).empty());
+    for (const wchar_t* library : libraries) {
+        std::wstring loaded = LoadedModulePath(program.Id(), library);
+        EXPECT_EQ(lstrcmpiW(loaded.c_str(), SystemLibrary(library).c_str()), 0) << library << ": " << loaded;
+    }
+    Click(generator, IDCANCEL);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(generator) || !IsWindowVisible(generator); }));
+    Click(record, IDCANCEL);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(record) || !IsWindowVisible(record); }));
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(program.WaitForExit(), 0u);
+
+    for (const wchar_t* library : libraries) EXPECT_FALSE(Exists(planted + library + L".loaded")) << library;
 }
 
 }  // namespace
