@@ -90,11 +90,14 @@ TEST_F(CliExchangeTest, PasswdThenExportWithAndWithoutThePassword) {
     Result clear = Cli({"export", Db(), Path("clear.csv")}, {"open sesame"});
     ASSERT_EQ(clear.status, 0) << clear.err;
     EXPECT_EQ(clear.out, "3 records exported to:\n" + Path("clear.csv") + "\n");
+    EXPECT_EQ(clear.err, "quorrel-cli: warning: " + Path("clear.csv") +
+                             " holds the protected values in clear: keep it safe and delete it when done\n");
     EXPECT_EQ(ReadText("clear.csv"), kClear);
 
     Result masked = Cli({"export", Db(), Path("masked.csv"), "--locked"});
     ASSERT_EQ(masked.status, 0) << masked.err;
     EXPECT_TRUE(Contains(masked.err, "******"));
+    EXPECT_FALSE(Contains(masked.err, "in clear"));
     EXPECT_EQ(ReadText("masked.csv"), kMasked);
 
     // The same from a password file; a wrong one writes nothing.
@@ -172,6 +175,7 @@ TEST_F(CliExchangeTest, ChangeAndRemoveThePassword) {
     Result plain = Cli({"export", Db(), Path("c")});
     ASSERT_EQ(plain.status, 0) << plain.err;
     EXPECT_EQ(plain.out, "3 records exported to:\n" + Path("c.txt") + "\n");
+    EXPECT_EQ(plain.err, "");  // without a master password nothing was enciphered
     EXPECT_EQ(ReadText("c.txt"), kClear);
     EXPECT_EQ(Cli({"passwd", Db()}, {"", ""}).out, "no master password is set and none was given: nothing changed\n");
     EXPECT_EQ(Cli({"check", Db()}).status, 0);
