@@ -57,6 +57,9 @@ public:
     int64_t Size();
     // Cuts or extends the file to this many bytes.
     bool Truncate(int64_t size);
+    // The POSIX permission bits of the open file (its mode & 07777); -1 when
+    // they cannot be read, and on Windows, which has no such bits.
+    int32_t PermissionBits() const;
     const std::u16string& Path() const { return path; }
 
 private:

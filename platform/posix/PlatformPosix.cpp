@@ -126,6 +126,12 @@ bool File::CreateTemporaryBeside(const char16_t* target, std::u16string& tempora
     return false;
 }
 
+int32_t File::PermissionBits() const {
+    struct stat st;
+    if (fd < 0 || ::fstat(fd, &st) != 0) return -1;
+    return static_cast<int32_t>(st.st_mode & 07777);
+}
+
 void File::Close() {
     if (fd >= 0) ::close(fd);
     fd = -1;

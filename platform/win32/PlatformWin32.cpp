@@ -110,6 +110,8 @@ bool File::CreateTemporaryBeside(const char16_t* target, std::u16string& tempora
     return false;
 }
 
+int32_t File::PermissionBits() const { return -1; }
+
 void File::Close() {
     if (IsOpen()) CloseHandle(AsHandle(handle));
     handle = INVALID_HANDLE_VALUE;

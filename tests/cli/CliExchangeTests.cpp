@@ -62,6 +62,12 @@ protected:
     std::string Db() const { return folder.Utf8Path("QuorrelDPC.qrb"); }
     std::string Path(const char* name) const { return folder.Utf8Path(name); }
     void WriteText(const char* name, const std::string& text) { WriteBytes(folder.Path(name), {text.begin(), text.end()}); }
+    // A password file, readable by its owner only.
+    void WriteSecret(const char* name, const std::string& text) {
+        WriteText(name, text);
+        std::filesystem::permissions(std::filesystem::path(folder.Path(name)),
+                                     std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    }
     std::string ReadText(const char* name) {
         auto bytes = ReadBytes(folder.Path(name));
         return {bytes.begin(), bytes.end()};
@@ -101,7 +107,7 @@ TEST_F(CliExchangeTest, PasswdThenExportWithAndWithoutThePassword) {
     EXPECT_EQ(ReadText("masked.csv"), kMasked);
 
     // The same from a password file; a wrong one writes nothing.
-    WriteText("pw.txt", "open sesame\r\nsecond line\r\n");
+    WriteSecret("pw.txt", "open sesame\r\nsecond line\r\n");
     EXPECT_EQ(Cli({"export", Db(), Path("file.csv"), "--password-file", Path("pw.txt")}).status, 0);
     EXPECT_EQ(ReadText("file.csv"), kClear);
     Result wrong = Cli({"export", Db(), Path("wrong.csv")}, {"open sesame!"});
@@ -158,8 +164,8 @@ TEST_F(CliExchangeTest, ChangeAndRemoveThePassword) {
 
     const std::string long31 = "abcdefghijklmnopqrstuvwxyz01234";
     ASSERT_EQ(long31.size(), 31u);
-    WriteText("old.txt", "short1");
-    WriteText("new.txt", "\xEF\xBB\xBF" + long31 + "\n");
+    WriteSecret("old.txt", "short1");
+    WriteSecret("new.txt", "\xEF\xBB\xBF" + long31 + "\n");
     Result fromFiles =
         Cli({"passwd", Db(), "--password-file", Path("old.txt"), "--new-password-file", Path("new.txt")});
     ASSERT_EQ(fromFiles.status, 0) << fromFiles.err;
@@ -186,7 +192,7 @@ TEST_F(CliExchangeTest, ChangeAndRemoveThePassword) {
 TEST_F(CliExchangeTest, PasswordsLongerThan31CharactersAreRefused) {
     ASSERT_EQ(Cli({"passwd", Db()}, {"open sesame", "open sesame"}).status, 0);
     const std::string long32(32, 'x'), long31(31, 'x');
-    WriteText("long.txt", long32 + "\r\n");
+    WriteSecret("long.txt", long32 + "\r\n");
     // Characters count, not bytes: 31 accented letters are 62 bytes of UTF-8.
     std::string accented31;
     for (int i = 0; i < 31; ++i) accented31 += "\xC3\xA9";
@@ -276,6 +282,45 @@ TEST_F(CliExchangeTest, NewFilesArePrivateAndLinksAreNotFollowed) {
     EXPECT_EQ(created.status, 1);
     EXPECT_EQ(ReadText("victim"), "keep me");
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(folder.Path("nowhere"))));
+}
+#endif
+
+#ifndef _WIN32
+// A password file that others than its owner may read or change is refused
+// with its mode named, before anything is read from it or the database changes.
+TEST_F(CliExchangeTest, PasswordFilesOthersMayReadAreRefused) {
+    ASSERT_EQ(Cli({"passwd", Db()}, {"open sesame", "open sesame"}).status, 0);
+    WriteText("pw.txt", "open sesame\n");
+    WriteText("new.txt", "new secret 77\n");
+    const auto before = DbBytes();
+    namespace fs = std::filesystem;
+    struct Case {
+        fs::perms mode;
+        const char* named;
+    };
+    const Case cases[] = {
+        {fs::perms(0644), "permissions 0644 are too open"}, {fs::perms(0640), "permissions 0640 are too open"},
+        {fs::perms(0604), "permissions 0604 are too open"}, {fs::perms(0620), "permissions 0620 are too open"},
+        {fs::perms(0602), "permissions 0602 are too open"},
+    };
+    for (const Case& c : cases) {
+        for (const char* file : {"pw.txt", "new.txt"}) {
+            fs::permissions(fs::path(folder.Path("pw.txt")), fs::perms(0600));
+            fs::permissions(fs::path(folder.Path("new.txt")), fs::perms(0600));
+            fs::permissions(fs::path(folder.Path(file)), c.mode);
+            Result r = Cli({"passwd", Db(), "--password-file", Path("pw.txt"), "--new-password-file", Path("new.txt")});
+            EXPECT_EQ(r.status, 1) << c.named << " " << file;
+            EXPECT_EQ(r.err, "quorrel-cli: " + Path(file) + ": " + c.named +
+                                 ": others than its owner may read or change it; a password file must be for its "
+                                 "owner only (chmod 600), so it was not used\n");
+            EXPECT_EQ(DbBytes(), before) << c.named << " " << file;
+        }
+    }
+    fs::permissions(fs::path(folder.Path("pw.txt")), fs::perms(0400));
+    fs::permissions(fs::path(folder.Path("new.txt")), fs::perms(0600));
+    Result changed = Cli({"passwd", Db(), "--password-file", Path("pw.txt"), "--new-password-file", Path("new.txt")});
+    EXPECT_EQ(changed.status, 0) << changed.err;
+    EXPECT_EQ(changed.out, "master password changed\n");
 }
 #endif
 
@@ -386,7 +431,7 @@ public:
 // command exits 1 with one line on standard error and the database is as it
 // was, or (a failure after the commit) it succeeds with the change made.
 TEST_F(CliExchangeTest, EveryFailedReadWriteOrFlushIsReportedAndChangesNothing) {
-    WriteText("new.txt", "new secret 77\n");
+    WriteSecret("new.txt", "new secret 77\n");
     WriteText("more.csv", "Bank,Second Bank,55-66,1111\nTravel,Air,ABC123\n");
     struct Case {
         const char* what;
