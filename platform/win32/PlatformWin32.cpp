@@ -302,6 +302,22 @@ std::vector<std::string> ProgramArguments(int argc, char** argv) {
     return args;
 }
 
+namespace {
+
+// The console and its mode before the prompt switched echo off, for the
+// control handler below.
+HANDLE promptInput = INVALID_HANDLE_VALUE;
+DWORD promptMode = 0;
+
+// Ctrl+C, Ctrl+Break or the console closing at the prompt end the process as
+// they would without it (the handler declines), with the echo back first.
+BOOL WINAPI RestoreEchoOnControl(DWORD) {
+    if (promptInput != INVALID_HANDLE_VALUE) SetConsoleMode(promptInput, promptMode);
+    return FALSE;
+}
+
+}  // namespace
+
 bool ReadSecretFromConsole(const std::string& prompt, std::string& secret) {
     secret.clear();
     // The console itself, not standard input: a password is never taken
@@ -321,6 +337,9 @@ bool ReadSecretFromConsole(const std::string& prompt, std::string& secret) {
     DWORD written = 0;
     if (out != INVALID_HANDLE_VALUE)
         WriteConsoleW(out, Wide(wide.c_str()), static_cast<DWORD>(wide.size()), &written, nullptr);
+    promptInput = in;
+    promptMode = saved;
+    SetConsoleCtrlHandler(RestoreEchoOnControl, TRUE);
     SetConsoleMode(in, (saved & ~static_cast<DWORD>(ENABLE_ECHO_INPUT)) | ENABLE_LINE_INPUT | ENABLE_PROCESSED_INPUT);
     std::u16string line;
     bool read = false;
@@ -340,6 +359,8 @@ bool ReadSecretFromConsole(const std::string& prompt, std::string& secret) {
     }
     ch = 0;
     SetConsoleMode(in, saved);
+    SetConsoleCtrlHandler(RestoreEchoOnControl, FALSE);
+    promptInput = INVALID_HANDLE_VALUE;
     if (out != INVALID_HANDLE_VALUE) {
         WriteConsoleW(out, L"\r\n", 2, &written, nullptr);
         CloseHandle(out);
