@@ -125,10 +125,13 @@ bool File::CreateTemporaryBeside(const char16_t* target, std::u16string& tempora
     return false;
 }
 
-int32_t File::PermissionBits() const {
+std::string File::WhyNotPrivate() const {
     struct stat st;
-    if (fd < 0 || ::fstat(fd, &st) != 0) return -1;
-    return static_cast<int32_t>(st.st_mode & 07777);
+    if (fd < 0 || ::fstat(fd, &st) != 0 || (st.st_mode & 077) == 0) return {};
+    char mode[16];
+    std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(st.st_mode & 07777));
+    return std::string("permissions ") + mode +
+           " let others than its owner read or change it (chmod 600 makes it private)";
 }
 
 void File::Close() {

@@ -3,7 +3,9 @@
 
 #include <windows.h>
 
+#include <aclapi.h>
 #include <bcrypt.h>
+#include <sddl.h>
 #include <shellapi.h>
 
 #include <ctime>
@@ -110,7 +112,79 @@ bool File::CreateTemporaryBeside(const char16_t* target, std::u16string& tempora
     return false;
 }
 
-int32_t File::PermissionBits() const { return -1; }
+namespace {
+
+// The user the program runs as; empty when the process token cannot tell.
+std::vector<BYTE> CurrentUserSid() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return {};
+    DWORD size = 0;
+    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    std::vector<BYTE> user(size);
+    bool got = size && GetTokenInformation(token, TokenUser, user.data(), size, &size);
+    CloseHandle(token);
+    if (!got) return {};
+    PSID sid = reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid;
+    const BYTE* bytes = static_cast<const BYTE*>(sid);
+    return {bytes, bytes + GetLengthSid(sid)};
+}
+
+// The name of an account as Windows shows it ("BUILTIN\Users", "Everyone"),
+// else the SID's text.
+std::string AccountName(PSID sid) {
+    wchar_t name[256], domain[256];
+    DWORD nameUnits = 256, domainUnits = 256;
+    SID_NAME_USE use;
+    std::wstring text;
+    if (LookupAccountSidW(nullptr, sid, name, &nameUnits, domain, &domainUnits, &use)) {
+        text = domain[0] ? std::wstring(domain) + L"\\" + name : name;
+    } else if (wchar_t* sidText = nullptr; ConvertSidToStringSidW(sid, &sidText)) {
+        text = sidText;
+        LocalFree(sidText);
+    }
+    return Utf16ToUtf8(reinterpret_cast<const char16_t*>(text.c_str()), text.size());
+}
+
+// The accounts the access list lets read or change the file besides the
+// user, the system and the administrators (who can take any file anyway);
+// empty when there are none.
+std::string OthersAllowedBy(const ACL* dacl, PSID user) {
+    if (!dacl) return "Everyone";  // no access list at all: anyone may
+    constexpr ACCESS_MASK kReadOrChange = FILE_READ_DATA | FILE_WRITE_DATA | FILE_APPEND_DATA | GENERIC_READ |
+                                          GENERIC_WRITE | GENERIC_ALL | WRITE_DAC | WRITE_OWNER;
+    std::string others;
+    for (DWORD i = 0; i < dacl->AceCount; ++i) {
+        void* entry = nullptr;
+        if (!GetAce(const_cast<ACL*>(dacl), i, &entry)) continue;
+        auto* ace = static_cast<ACCESS_ALLOWED_ACE*>(entry);
+        if (ace->Header.AceType != ACCESS_ALLOWED_ACE_TYPE || (ace->Header.AceFlags & INHERIT_ONLY_ACE)) continue;
+        if (!(ace->Mask & kReadOrChange)) continue;
+        PSID sid = &ace->SidStart;
+        if (EqualSid(sid, user) || IsWellKnownSid(sid, WinLocalSystemSid) ||
+            IsWellKnownSid(sid, WinBuiltinAdministratorsSid)) {
+            continue;
+        }
+        others += (others.empty() ? "" : ", ") + AccountName(sid);
+    }
+    return others;
+}
+
+}  // namespace
+
+std::string File::WhyNotPrivate() const {
+    std::vector<BYTE> user = CurrentUserSid();
+    if (!IsOpen() || user.empty()) return {};
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetSecurityInfo(AsHandle(handle), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl, nullptr,
+                        &descriptor) != ERROR_SUCCESS) {
+        return {};
+    }
+    std::string others = OthersAllowedBy(dacl, user.data());
+    LocalFree(descriptor);
+    if (others.empty()) return {};
+    return "its access list lets " + others + " read or change it (remove them under Properties, Security)";
+}
 
 void File::Close() {
     if (IsOpen()) CloseHandle(AsHandle(handle));

@@ -12,6 +12,12 @@
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+
+#include <aclapi.h>
+#endif
+
 #include <algorithm>
 #include <deque>
 #include <filesystem>
@@ -46,6 +52,45 @@ Result Cli(std::vector<std::string> args, std::deque<std::string> typed = {}) {
 
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
+#ifdef _WIN32
+// Writes the file anew with an access list of its own: full access for the
+// user, and the access given for the other account when there is one. (Wine
+// keeps a file's access list in its Unix mode, set when it is created.)
+void WriteWithAccessList(const std::u16string& path, const std::string& text, WELL_KNOWN_SID_TYPE other = WinNullSid,
+                         DWORD otherAccess = 0) {
+    EXPLICIT_ACCESSW entries[2] = {};
+    entries[0].grfAccessPermissions = GENERIC_ALL;
+    entries[0].grfAccessMode = SET_ACCESS;
+    entries[0].Trustee.TrusteeForm = TRUSTEE_IS_NAME;
+    entries[0].Trustee.ptstrName = const_cast<wchar_t*>(L"CURRENT_USER");
+    BYTE sid[SECURITY_MAX_SID_SIZE];
+    DWORD sidSize = sizeof sid;
+    ULONG count = 1;
+    if (otherAccess && CreateWellKnownSid(other, nullptr, sid, &sidSize)) {
+        entries[1].grfAccessPermissions = otherAccess;
+        entries[1].grfAccessMode = SET_ACCESS;
+        entries[1].Trustee.TrusteeForm = TRUSTEE_IS_SID;
+        entries[1].Trustee.ptstrName = reinterpret_cast<wchar_t*>(sid);
+        count = 2;
+    }
+    PACL dacl = nullptr;
+    ASSERT_EQ(SetEntriesInAclW(count, entries, nullptr, &dacl), static_cast<DWORD>(ERROR_SUCCESS));
+    SECURITY_DESCRIPTOR descriptor;
+    InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
+    SetSecurityDescriptorDacl(&descriptor, TRUE, dacl, FALSE);
+    SetSecurityDescriptorControl(&descriptor, SE_DACL_PROTECTED, SE_DACL_PROTECTED);
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, &descriptor, FALSE};
+    std::wstring name(path.begin(), path.end());
+    DeleteFileW(name.c_str());
+    HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE, 0, &attributes, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    CloseHandle(file);
+    LocalFree(dacl);
+}
+#endif
+
 class CliExchangeTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -64,9 +109,13 @@ protected:
     void WriteText(const char* name, const std::string& text) { WriteBytes(folder.Path(name), {text.begin(), text.end()}); }
     // A password file, readable by its owner only.
     void WriteSecret(const char* name, const std::string& text) {
+#ifdef _WIN32
+        WriteWithAccessList(folder.Path(name), text);
+#else
         WriteText(name, text);
         std::filesystem::permissions(std::filesystem::path(folder.Path(name)),
                                      std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+#endif
     }
     std::string ReadText(const char* name) {
         auto bytes = ReadBytes(folder.Path(name));
@@ -299,9 +348,9 @@ TEST_F(CliExchangeTest, PasswordFilesOthersMayReadAreRefused) {
         const char* named;
     };
     const Case cases[] = {
-        {fs::perms(0644), "permissions 0644 are too open"}, {fs::perms(0640), "permissions 0640 are too open"},
-        {fs::perms(0604), "permissions 0604 are too open"}, {fs::perms(0620), "permissions 0620 are too open"},
-        {fs::perms(0602), "permissions 0602 are too open"},
+        {fs::perms(0644), "permissions 0644"}, {fs::perms(0640), "permissions 0640"},
+        {fs::perms(0604), "permissions 0604"}, {fs::perms(0620), "permissions 0620"},
+        {fs::perms(0602), "permissions 0602"},
     };
     for (const Case& c : cases) {
         for (const char* file : {"pw.txt", "new.txt"}) {
@@ -311,8 +360,8 @@ TEST_F(CliExchangeTest, PasswordFilesOthersMayReadAreRefused) {
             Result r = Cli({"passwd", Db(), "--password-file", Path("pw.txt"), "--new-password-file", Path("new.txt")});
             EXPECT_EQ(r.status, 1) << c.named << " " << file;
             EXPECT_EQ(r.err, "quorrel-cli: " + Path(file) + ": " + c.named +
-                                 ": others than its owner may read or change it; a password file must be for its "
-                                 "owner only (chmod 600), so it was not used\n");
+                                 " let others than its owner read or change it (chmod 600 makes it private); a "
+                                 "password file must be for its owner only, so it was not used\n");
             EXPECT_EQ(DbBytes(), before) << c.named << " " << file;
         }
     }
@@ -321,6 +370,33 @@ TEST_F(CliExchangeTest, PasswordFilesOthersMayReadAreRefused) {
     Result changed = Cli({"passwd", Db(), "--password-file", Path("pw.txt"), "--new-password-file", Path("new.txt")});
     EXPECT_EQ(changed.status, 0) << changed.err;
     EXPECT_EQ(changed.out, "master password changed\n");
+}
+#else
+// Windows keeps no mode bits: a password file whose access list lets anyone
+// but the user, the system and the administrators read or change it is
+// refused with those accounts named.
+TEST_F(CliExchangeTest, PasswordFilesOthersMayReadAreRefused) {
+    ASSERT_EQ(Cli({"passwd", Db()}, {"open sesame", "open sesame"}).status, 0);
+    const auto before = DbBytes();
+    struct Case {
+        DWORD access;
+        const char* what;
+    };
+    const Case cases[] = {{GENERIC_READ, "read"}, {GENERIC_ALL, "all"}};
+    for (const Case& c : cases) {
+        WriteWithAccessList(folder.Path("pw.txt"), "open sesame\n", WinWorldSid, c.access);
+        Result r = Cli({"export", Db(), Path("out.csv"), "--password-file", Path("pw.txt")});
+        EXPECT_EQ(r.status, 1) << c.what;
+        EXPECT_EQ(r.err, "quorrel-cli: " + Path("pw.txt") +
+                             ": its access list lets Everyone read or change it (remove them under Properties, "
+                             "Security); a password file must be for its owner only, so it was not used\n")
+            << c.what;
+        EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(folder.Path("out.csv")))) << c.what;
+    }
+    EXPECT_EQ(DbBytes(), before);
+    WriteWithAccessList(folder.Path("pw.txt"), "open sesame\n");
+    Result exported = Cli({"export", Db(), Path("out.csv"), "--password-file", Path("pw.txt")});
+    EXPECT_EQ(exported.status, 0) << exported.err;
 }
 #endif
 

@@ -4,7 +4,6 @@
 #include "security/Cipher.h"
 #include "tools/cli/Database.h"
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -30,13 +29,9 @@ void ReadFirstLine(platform::File& input, std::string& line) {
 // that others may change lets them choose it; such a file is refused, as ssh
 // refuses a private key with such a mode.
 bool PrivateToOwner(const platform::File& input, const std::string& file, CliIo& io) {
-    int32_t mode = input.PermissionBits();
-    if (mode < 0 || (mode & 077) == 0) return true;
-    char octal[16];
-    std::snprintf(octal, sizeof octal, "%04o", static_cast<unsigned>(mode));
-    Fail(io, file + ": permissions " + octal +
-                 " are too open: others than its owner may read or change it; a password file must be "
-                 "for its owner only (chmod 600), so it was not used");
+    std::string why = input.WhyNotPrivate();
+    if (why.empty()) return true;
+    Fail(io, file + ": " + why + "; a password file must be for its owner only, so it was not used");
     return false;
 }
 
