@@ -41,12 +41,12 @@ add_library(quorrel_app STATIC
   model/win32/DataFolder.cpp
   model/win32/DefaultIcons.cpp
 )
-target_link_libraries(quorrel_app PUBLIC quorrel_core quorrel_layout comctl32 comdlg32 gdi32 user32 shell32 advapi32 wtsapi32)
+target_link_libraries(quorrel_app PUBLIC quorrel_core quorrel_layout comctl32 comdlg32 gdi32 user32 shell32 advapi32)
 
 add_executable(Quorrel WIN32 app/Main.cpp)
 target_link_libraries(Quorrel PRIVATE quorrel_app quorrel_resources)
 target_link_options(Quorrel PRIVATE -municode)
-quorrel_strip_into_debug_file(Quorrel)
+quorrel_finish_shipped_executable(Quorrel)
 
 # The default category icons lie beside the program, as the installer puts
 # them; the program copies them into the data folder at start-up.
@@ -65,18 +65,30 @@ add_dependencies(Quorrel program_icons)
 # ---- end-to-end tests under Wine -------------------------------------------------
 add_executable(gui_tests tests/gui/Driver.cpp tests/gui/TestDatabase.cpp tests/gui/ProgramFixture.cpp
   tests/gui/ProgramTests.cpp
-  tests/gui/HelpViewerTests.cpp tests/gui/ImportExportTests.cpp tests/gui/RecordTests.cpp tests/gui/SecretsInUseTests.cpp
+  tests/gui/PlantedLibraryTests.cpp tests/gui/ImportExportTests.cpp tests/gui/RecordTests.cpp tests/gui/SecretsInUseTests.cpp
   tests/gui/CategoryAndPreferenceTests.cpp)
-target_link_libraries(gui_tests PRIVATE quorrel_core psapi wtsapi32 ${GTEST_TARGETS})
-add_dependencies(gui_tests Quorrel quorrel-cli planted_viewer)
-# A library named like the help viewer's, planted in a folder where the tests
-# put a copy of the program beside it.
-add_library(planted_viewer SHARED tests/gui/PlantedViewer.cpp)
-set_target_properties(planted_viewer PROPERTIES PREFIX "" OUTPUT_NAME hhctrl SUFFIX .ocx
-  RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/planted ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/planted)
-target_link_libraries(planted_viewer PRIVATE quorrel_warnings)
-target_compile_definitions(planted_viewer PRIVATE UNICODE _UNICODE)
-target_link_options(planted_viewer PRIVATE -static)
+target_link_libraries(gui_tests PRIVATE quorrel_core psapi ${GTEST_TARGETS})
+# Libraries named like ones the program loads, planted in a folder where the
+# tests put a copy of the program beside them: the help viewer's, and two that
+# are no KnownDLLs.
+foreach(planted hhctrl.ocx bcrypt.dll WTSAPI32.dll)
+  string(REGEX REPLACE "\\..*" "" name ${planted})
+  string(REGEX REPLACE ".*\\." "." suffix ${planted})
+  add_library(planted_${name} SHARED tests/gui/PlantedLibrary.cpp)
+  set_target_properties(planted_${name} PROPERTIES PREFIX "" OUTPUT_NAME ${name} SUFFIX ${suffix}
+    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/planted ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/planted/lib)
+  target_link_libraries(planted_${name} PRIVATE quorrel_warnings)
+  target_compile_definitions(planted_${name} PRIVATE UNICODE _UNICODE)
+  # Without the stack protector, whose set-up would load rsaenh (and with it
+  # bcrypt) from inside this library's own start.
+  target_compile_options(planted_${name} PRIVATE -fno-stack-protector)
+  target_link_options(planted_${name} PRIVATE -static)
+  if(NOT suffix STREQUAL ".ocx")
+    target_compile_definitions(planted_${name} PRIVATE PLANTED_AS_IMPORT)
+  endif()
+  add_dependencies(gui_tests planted_${name})
+endforeach()
+add_dependencies(gui_tests Quorrel quorrel-cli)
 # Run with the program's own display and prefix, one GUI test at a time.
 add_test(NAME gui_tests COMMAND ${CMAKE_SOURCE_DIR}/tools/with-display.sh ${CMAKE_CROSSCOMPILING_EMULATOR}
          $<TARGET_FILE:gui_tests>)

@@ -60,6 +60,12 @@ public:
     int64_t Size();
     // Cuts or extends the file to this many bytes.
     bool Truncate(int64_t size);
+    // Why the open file is not private to the user running the program, for
+    // refusing to take a secret from it; empty when it is private, or when
+    // the system cannot tell. POSIX: its permission bits when group or others
+    // have any. Windows: the accounts its access list allows to read or
+    // change it besides the user, the system and the administrators.
+    std::string WhyNotPrivate() const;
     const std::u16string& Path() const { return path; }
 
     // The readers' lock, kept apart from the file's bytes (flock on POSIX, a

@@ -8,7 +8,6 @@
 #include <sys/file.h>
 #include <sys/random.h>
 #include <sys/stat.h>
-#include <termios.h>
 #include <unistd.h>
 #include <wctype.h>
 #include <cerrno>
@@ -141,6 +140,15 @@ bool File::CreateTemporaryBeside(const char16_t* target, std::u16string& tempora
         if (errno != EEXIST) return false;
     }
     return false;
+}
+
+std::string File::WhyNotPrivate() const {
+    struct stat st;
+    if (fd < 0 || ::fstat(fd, &st) != 0 || (st.st_mode & 077) == 0) return {};
+    char mode[16];
+    std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(st.st_mode & 07777));
+    return std::string("permissions ") + mode +
+           " let others than its owner read or change it (chmod 600 makes it private)";
 }
 
 void File::Close() {
@@ -365,44 +373,5 @@ void Wipe(void* buffer, size_t count) {
 }
 
 std::vector<std::string> ProgramArguments(int argc, char** argv) { return {argv, argv + argc}; }
-
-bool ReadSecretFromConsole(const std::string& prompt, std::string& secret) {
-    secret.clear();
-    // The terminal itself, not standard input: a password is never taken
-    // from a pipe by accident.
-    int tty = ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (tty < 0) return false;
-    struct termios saved;
-    if (::tcgetattr(tty, &saved) != 0) {
-        ::close(tty);
-        return false;
-    }
-    struct termios quiet = saved;
-    quiet.c_lflag &= static_cast<tcflag_t>(~(ECHO | ECHONL));
-    quiet.c_lflag |= ICANON;
-    [[maybe_unused]] ssize_t ignored = ::write(tty, prompt.data(), prompt.size());
-    bool read = ::tcsetattr(tty, TCSAFLUSH, &quiet) == 0;
-    char ch = 0;
-    while (read) {
-        ssize_t r = ::read(tty, &ch, 1);
-        if (r < 0 && errno == EINTR) continue;
-        if (r <= 0) {
-            read = !secret.empty();
-            break;
-        }
-        if (ch == '\n' || ch == '\r') break;
-        // Far beyond any password the program accepts; the rest is dropped.
-        if (secret.size() < 1024) secret.push_back(ch);
-    }
-    ch = 0;
-    ::tcsetattr(tty, TCSAFLUSH, &saved);
-    ignored = ::write(tty, "\n", 1);
-    ::close(tty);
-    if (!read) {
-        Wipe(secret.data(), secret.size());
-        secret.clear();
-    }
-    return read;
-}
 
 }  // namespace platform

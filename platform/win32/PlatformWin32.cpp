@@ -3,7 +3,9 @@
 
 #include <windows.h>
 
+#include <aclapi.h>
 #include <bcrypt.h>
+#include <sddl.h>
 #include <shellapi.h>
 
 #include <ctime>
@@ -115,6 +117,80 @@ bool File::CreateTemporaryBeside(const char16_t* target, std::u16string& tempora
         if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) return false;
     }
     return false;
+}
+
+namespace {
+
+// The user the program runs as; empty when the process token cannot tell.
+std::vector<BYTE> CurrentUserSid() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return {};
+    DWORD size = 0;
+    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    std::vector<BYTE> user(size);
+    bool got = size && GetTokenInformation(token, TokenUser, user.data(), size, &size);
+    CloseHandle(token);
+    if (!got) return {};
+    PSID sid = reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid;
+    const BYTE* bytes = static_cast<const BYTE*>(sid);
+    return {bytes, bytes + GetLengthSid(sid)};
+}
+
+// The name of an account as Windows shows it ("BUILTIN\Users", "Everyone"),
+// else the SID's text.
+std::string AccountName(PSID sid) {
+    wchar_t name[256], domain[256];
+    DWORD nameUnits = 256, domainUnits = 256;
+    SID_NAME_USE use;
+    std::wstring text;
+    if (LookupAccountSidW(nullptr, sid, name, &nameUnits, domain, &domainUnits, &use)) {
+        text = domain[0] ? std::wstring(domain) + L"\\" + name : name;
+    } else if (wchar_t* sidText = nullptr; ConvertSidToStringSidW(sid, &sidText)) {
+        text = sidText;
+        LocalFree(sidText);
+    }
+    return Utf16ToUtf8(reinterpret_cast<const char16_t*>(text.c_str()), text.size());
+}
+
+// The accounts the access list lets read or change the file besides the
+// user, the system and the administrators (who can take any file anyway);
+// empty when there are none.
+std::string OthersAllowedBy(const ACL* dacl, PSID user) {
+    if (!dacl) return "Everyone";  // no access list at all: anyone may
+    constexpr ACCESS_MASK kReadOrChange = FILE_READ_DATA | FILE_WRITE_DATA | FILE_APPEND_DATA | GENERIC_READ |
+                                          GENERIC_WRITE | GENERIC_ALL | WRITE_DAC | WRITE_OWNER;
+    std::string others;
+    for (DWORD i = 0; i < dacl->AceCount; ++i) {
+        void* entry = nullptr;
+        if (!GetAce(const_cast<ACL*>(dacl), i, &entry)) continue;
+        auto* ace = static_cast<ACCESS_ALLOWED_ACE*>(entry);
+        if (ace->Header.AceType != ACCESS_ALLOWED_ACE_TYPE || (ace->Header.AceFlags & INHERIT_ONLY_ACE)) continue;
+        if (!(ace->Mask & kReadOrChange)) continue;
+        PSID sid = &ace->SidStart;
+        if (EqualSid(sid, user) || IsWellKnownSid(sid, WinLocalSystemSid) ||
+            IsWellKnownSid(sid, WinBuiltinAdministratorsSid)) {
+            continue;
+        }
+        others += (others.empty() ? "" : ", ") + AccountName(sid);
+    }
+    return others;
+}
+
+}  // namespace
+
+std::string File::WhyNotPrivate() const {
+    std::vector<BYTE> user = CurrentUserSid();
+    if (!IsOpen() || user.empty()) return {};
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetSecurityInfo(AsHandle(handle), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl, nullptr,
+                        &descriptor) != ERROR_SUCCESS) {
+        return {};
+    }
+    std::string others = OthersAllowedBy(dacl, user.data());
+    LocalFree(descriptor);
+    if (others.empty()) return {};
+    return "its access list lets " + others + " read or change it (remove them under Properties, Security)";
 }
 
 void File::Close() {
@@ -295,11 +371,31 @@ bool IsSpace(char16_t ch) { return iswctype(static_cast<wint_t>(ch), _SPACE) != 
 
 int32_t CurrentTime() { return static_cast<int32_t>(std::time(nullptr)); }
 
+namespace {
+
+using GenRandomFunction = NTSTATUS(WINAPI*)(BCRYPT_ALG_HANDLE, PUCHAR, ULONG, ULONG);
+
+// The system's random source, from bcrypt.dll in the system folder only: it
+// is no KnownDLL, so a static import would take a copy planted beside the
+// program. Null when it cannot be had; there is no weaker source to fall back on.
+GenRandomFunction SystemRandom() {
+    static const GenRandomFunction found = [] {
+        HMODULE library = LoadLibraryExW(L"bcrypt.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        FARPROC entry = library ? GetProcAddress(library, "BCryptGenRandom") : nullptr;
+        return reinterpret_cast<GenRandomFunction>(reinterpret_cast<void*>(entry));
+    }();
+    return found;
+}
+
+}  // namespace
+
 bool RandomBytes(void* buffer, size_t count) {
+    GenRandomFunction generate = SystemRandom();
+    if (!generate) return false;
     auto* p = static_cast<unsigned char*>(buffer);
     while (count > 0) {
         ULONG chunk = static_cast<ULONG>(count > 0x10000000 ? 0x10000000 : count);
-        if (!BCRYPT_SUCCESS(BCryptGenRandom(nullptr, p, chunk, BCRYPT_USE_SYSTEM_PREFERRED_RNG))) return false;
+        if (!BCRYPT_SUCCESS(generate(nullptr, p, chunk, BCRYPT_USE_SYSTEM_PREFERRED_RNG))) return false;
         p += chunk;
         count -= chunk;
     }
@@ -324,6 +420,22 @@ std::vector<std::string> ProgramArguments(int argc, char** argv) {
     return args;
 }
 
+namespace {
+
+// The console and its mode before the prompt switched echo off, for the
+// control handler below.
+HANDLE promptInput = INVALID_HANDLE_VALUE;
+DWORD promptMode = 0;
+
+// Ctrl+C, Ctrl+Break or the console closing at the prompt end the process as
+// they would without it (the handler declines), with the echo back first.
+BOOL WINAPI RestoreEchoOnControl(DWORD) {
+    if (promptInput != INVALID_HANDLE_VALUE) SetConsoleMode(promptInput, promptMode);
+    return FALSE;
+}
+
+}  // namespace
+
 bool ReadSecretFromConsole(const std::string& prompt, std::string& secret) {
     secret.clear();
     // The console itself, not standard input: a password is never taken
@@ -343,6 +455,9 @@ bool ReadSecretFromConsole(const std::string& prompt, std::string& secret) {
     DWORD written = 0;
     if (out != INVALID_HANDLE_VALUE)
         WriteConsoleW(out, Wide(wide.c_str()), static_cast<DWORD>(wide.size()), &written, nullptr);
+    promptInput = in;
+    promptMode = saved;
+    SetConsoleCtrlHandler(RestoreEchoOnControl, TRUE);
     SetConsoleMode(in, (saved & ~static_cast<DWORD>(ENABLE_ECHO_INPUT)) | ENABLE_LINE_INPUT | ENABLE_PROCESSED_INPUT);
     std::u16string line;
     bool read = false;
@@ -362,6 +477,8 @@ bool ReadSecretFromConsole(const std::string& prompt, std::string& secret) {
     }
     ch = 0;
     SetConsoleMode(in, saved);
+    SetConsoleCtrlHandler(RestoreEchoOnControl, FALSE);
+    promptInput = INVALID_HANDLE_VALUE;
     if (out != INVALID_HANDLE_VALUE) {
         WriteConsoleW(out, L"\r\n", 2, &written, nullptr);
         CloseHandle(out);

@@ -12,6 +12,12 @@
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+
+#include <aclapi.h>
+#endif
+
 #include <algorithm>
 #include <climits>
 #include <deque>
@@ -47,6 +53,7 @@ Result Cli(std::vector<std::string> args, std::deque<std::string> typed = {}) {
 
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
+
 class CliExchangeTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -63,6 +70,8 @@ protected:
     std::string Db() const { return folder.Utf8Path("QuorrelDPC.qrb"); }
     std::string Path(const char* name) const { return folder.Utf8Path(name); }
     void WriteText(const char* name, const std::string& text) { WriteBytes(folder.Path(name), {text.begin(), text.end()}); }
+    // A password file, readable by its owner only.
+    void WriteSecret(const char* name, const std::string& text) { ASSERT_TRUE(WritePrivateFile(folder.Path(name), text)); }
     std::string ReadText(const char* name) {
         auto bytes = ReadBytes(folder.Path(name));
         return {bytes.begin(), bytes.end()};
@@ -91,15 +100,18 @@ TEST_F(CliExchangeTest, PasswdThenExportWithAndWithoutThePassword) {
     Result clear = Cli({"export", Db(), Path("clear.csv")}, {"open sesame"});
     ASSERT_EQ(clear.status, 0) << clear.err;
     EXPECT_EQ(clear.out, "3 records exported to:\n" + Path("clear.csv") + "\n");
+    EXPECT_EQ(clear.err, "quorrel-cli: warning: " + Path("clear.csv") +
+                             " holds the protected values in clear: keep it safe and delete it when done\n");
     EXPECT_EQ(ReadText("clear.csv"), kClear);
 
     Result masked = Cli({"export", Db(), Path("masked.csv"), "--locked"});
     ASSERT_EQ(masked.status, 0) << masked.err;
     EXPECT_TRUE(Contains(masked.err, "******"));
+    EXPECT_FALSE(Contains(masked.err, "in clear"));
     EXPECT_EQ(ReadText("masked.csv"), kMasked);
 
     // The same from a password file; a wrong one writes nothing.
-    WriteText("pw.txt", "open sesame\r\nsecond line\r\n");
+    WriteSecret("pw.txt", "open sesame\r\nsecond line\r\n");
     EXPECT_EQ(Cli({"export", Db(), Path("file.csv"), "--password-file", Path("pw.txt")}).status, 0);
     EXPECT_EQ(ReadText("file.csv"), kClear);
     Result wrong = Cli({"export", Db(), Path("wrong.csv")}, {"open sesame!"});
@@ -156,8 +168,8 @@ TEST_F(CliExchangeTest, ChangeAndRemoveThePassword) {
 
     const std::string long31 = "abcdefghijklmnopqrstuvwxyz01234";
     ASSERT_EQ(long31.size(), 31u);
-    WriteText("old.txt", "short1");
-    WriteText("new.txt", "\xEF\xBB\xBF" + long31 + "\n");
+    WriteSecret("old.txt", "short1");
+    WriteSecret("new.txt", "\xEF\xBB\xBF" + long31 + "\n");
     Result fromFiles =
         Cli({"passwd", Db(), "--password-file", Path("old.txt"), "--new-password-file", Path("new.txt")});
     ASSERT_EQ(fromFiles.status, 0) << fromFiles.err;
@@ -173,6 +185,7 @@ TEST_F(CliExchangeTest, ChangeAndRemoveThePassword) {
     Result plain = Cli({"export", Db(), Path("c")});
     ASSERT_EQ(plain.status, 0) << plain.err;
     EXPECT_EQ(plain.out, "3 records exported to:\n" + Path("c.txt") + "\n");
+    EXPECT_EQ(plain.err, "");  // without a master password nothing was enciphered
     EXPECT_EQ(ReadText("c.txt"), kClear);
     EXPECT_EQ(Cli({"passwd", Db()}, {"", ""}).out, "no master password is set and none was given: nothing changed\n");
     EXPECT_EQ(Cli({"check", Db()}).status, 0);
@@ -183,7 +196,7 @@ TEST_F(CliExchangeTest, ChangeAndRemoveThePassword) {
 TEST_F(CliExchangeTest, PasswordsLongerThan31CharactersAreRefused) {
     ASSERT_EQ(Cli({"passwd", Db()}, {"open sesame", "open sesame"}).status, 0);
     const std::string long32(32, 'x'), long31(31, 'x');
-    WriteText("long.txt", long32 + "\r\n");
+    WriteSecret("long.txt", long32 + "\r\n");
     // Characters count, not bytes: 31 accented letters are 62 bytes of UTF-8.
     std::string accented31;
     for (int i = 0; i < 31; ++i) accented31 += "\xC3\xA9";
@@ -309,6 +322,72 @@ TEST_F(CliExchangeTest, NewFilesArePrivateAndLinksAreNotFollowed) {
 }
 #endif
 
+#ifndef _WIN32
+// A password file that others than its owner may read or change is refused
+// with its mode named, before anything is read from it or the database changes.
+TEST_F(CliExchangeTest, PasswordFilesOthersMayReadAreRefused) {
+    ASSERT_EQ(Cli({"passwd", Db()}, {"open sesame", "open sesame"}).status, 0);
+    WriteText("pw.txt", "open sesame\n");
+    WriteText("new.txt", "new secret 77\n");
+    const auto before = DbBytes();
+    namespace fs = std::filesystem;
+    struct Case {
+        fs::perms mode;
+        const char* named;
+    };
+    const Case cases[] = {
+        {fs::perms(0644), "permissions 0644"}, {fs::perms(0640), "permissions 0640"},
+        {fs::perms(0604), "permissions 0604"}, {fs::perms(0620), "permissions 0620"},
+        {fs::perms(0602), "permissions 0602"},
+    };
+    for (const Case& c : cases) {
+        for (const char* file : {"pw.txt", "new.txt"}) {
+            fs::permissions(fs::path(folder.Path("pw.txt")), fs::perms(0600));
+            fs::permissions(fs::path(folder.Path("new.txt")), fs::perms(0600));
+            fs::permissions(fs::path(folder.Path(file)), c.mode);
+            Result r = Cli({"passwd", Db(), "--password-file", Path("pw.txt"), "--new-password-file", Path("new.txt")});
+            EXPECT_EQ(r.status, 1) << c.named << " " << file;
+            EXPECT_EQ(r.err, "quorrel-cli: " + Path(file) + ": " + c.named +
+                                 " let others than its owner read or change it (chmod 600 makes it private); a "
+                                 "password file must be for its owner only, so it was not used\n");
+            EXPECT_EQ(DbBytes(), before) << c.named << " " << file;
+        }
+    }
+    fs::permissions(fs::path(folder.Path("pw.txt")), fs::perms(0400));
+    fs::permissions(fs::path(folder.Path("new.txt")), fs::perms(0600));
+    Result changed = Cli({"passwd", Db(), "--password-file", Path("pw.txt"), "--new-password-file", Path("new.txt")});
+    EXPECT_EQ(changed.status, 0) << changed.err;
+    EXPECT_EQ(changed.out, "master password changed\n");
+}
+#else
+// Windows keeps no mode bits: a password file whose access list lets anyone
+// but the user, the system and the administrators read or change it is
+// refused with those accounts named.
+TEST_F(CliExchangeTest, PasswordFilesOthersMayReadAreRefused) {
+    ASSERT_EQ(Cli({"passwd", Db()}, {"open sesame", "open sesame"}).status, 0);
+    const auto before = DbBytes();
+    struct Case {
+        DWORD access;
+        const char* what;
+    };
+    const Case cases[] = {{GENERIC_READ, "read"}, {GENERIC_ALL, "all"}};
+    for (const Case& c : cases) {
+        ASSERT_TRUE(WriteWithAccessList(folder.Path("pw.txt"), "open sesame\n", WinWorldSid, c.access));
+        Result r = Cli({"export", Db(), Path("out.csv"), "--password-file", Path("pw.txt")});
+        EXPECT_EQ(r.status, 1) << c.what;
+        EXPECT_EQ(r.err, "quorrel-cli: " + Path("pw.txt") +
+                             ": its access list lets Everyone read or change it (remove them under Properties, "
+                             "Security); a password file must be for its owner only, so it was not used\n")
+            << c.what;
+        EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(folder.Path("out.csv")))) << c.what;
+    }
+    EXPECT_EQ(DbBytes(), before);
+    ASSERT_TRUE(WriteWithAccessList(folder.Path("pw.txt"), "open sesame\n"));
+    Result exported = Cli({"export", Db(), Path("out.csv"), "--password-file", Path("pw.txt")});
+    EXPECT_EQ(exported.status, 0) << exported.err;
+}
+#endif
+
 TEST(CliGen, UsageAndRefusals) {
     struct Case {
         std::vector<std::string> args;
@@ -416,7 +495,7 @@ public:
 // command exits 1 with one line on standard error and the database is as it
 // was, or (a failure after the commit) it succeeds with the change made.
 TEST_F(CliExchangeTest, EveryFailedReadWriteOrFlushIsReportedAndChangesNothing) {
-    WriteText("new.txt", "new secret 77\n");
+    WriteSecret("new.txt", "new secret 77\n");
     WriteText("more.csv", "Bank,Second Bank,55-66,1111\nTravel,Air,ABC123\n");
     struct Case {
         const char* what;

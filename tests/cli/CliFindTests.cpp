@@ -45,8 +45,8 @@ protected:
               "Web Login,Example,https://example.org,me,pw\n"
               "Garden,Shed lock,4321\n");
         ASSERT_EQ(Cli({"import", Db(), Path("records.csv")}).status, 0);
-        Write("pw.txt", "open sesame\n");
-        Write("wrong.txt", "not the one\n");
+        ASSERT_TRUE(WritePrivateFile(folder.Path("pw.txt"), "open sesame\n"));
+        ASSERT_TRUE(WritePrivateFile(folder.Path("wrong.txt"), "not the one\n"));
     }
 
     void AddPassword() {

@@ -6,6 +6,10 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 class ScratchFolder {
 public:
     ScratchFolder();
@@ -22,6 +26,15 @@ private:
 
 std::vector<unsigned char> ReadBytes(const std::u16string& path);
 void WriteBytes(const std::u16string& path, const std::vector<unsigned char>& bytes);
+// A file its owner alone may read or change, as password files must be.
+bool WritePrivateFile(const std::u16string& path, const std::string& text);
+#ifdef _WIN32
+// Writes the file anew with an access list of its own: full access for the
+// user, and the access given for another account when there is one. (Wine
+// keeps a file's access list in its Unix mode, set when it is created.)
+bool WriteWithAccessList(const std::u16string& path, const std::string& text, WELL_KNOWN_SID_TYPE other = WinNullSid,
+                         DWORD otherAccess = 0);
+#endif
 
 inline int32_t WordAt(const std::vector<unsigned char>& bytes, size_t offset) {
     return static_cast<int32_t>(bytes[offset] | bytes[offset + 1] << 8 | bytes[offset + 2] << 16 |

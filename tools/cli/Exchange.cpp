@@ -57,6 +57,13 @@ int Unlock(CliDatabase& db, CliIo& io, const std::string& passwordFile, const st
     return kSuccess;
 }
 
+bool AnyEnciphered(const CRecords& records) {
+    for (CRecord* record : Nodes<CRecord>(records)) {
+        if (record->isEnciphered) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 int Import(const std::vector<std::string>& args, CliIo& io) {
@@ -126,6 +133,7 @@ int Export(const std::vector<std::string>& args, CliIo& io) {
                             "the master password is incorrect; nothing was exported");
         if (status != kSuccess) return status;
     }
+    const bool writesDeciphered = !db.settings->locked && AnyEnciphered(db.records);
     CString path = ExportPathFor(Widen(parsed.positional[1]).c_str(), forBrowser ? u".csv" : u".txt");
     ExchangeResult result = forBrowser ? ExportBrowserFile(path.c_str(), db.categories, db.records)
                                        : ExportFile(path.c_str(), db.categories, db.records);
@@ -138,6 +146,12 @@ int Export(const std::vector<std::string>& args, CliIo& io) {
                             "); any earlier file of that name was left as it was");
     }
     io.out << Narrow(ExportDoneText(result.count, path.c_str()).c_str()) << "\n";
+    // The values the master password protects in the database are open to
+    // anyone who can read this file.
+    if (writesDeciphered) {
+        io.err << "quorrel-cli: warning: " << Narrow(path.c_str())
+               << " holds the protected values in clear: keep it safe and delete it when done\n";
+    }
     if (!db.fault.empty()) {
         return Fail(io, parsed.positional[0] + ": damaged, only the readable records were exported: " + db.fault);
     }

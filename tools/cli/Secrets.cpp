@@ -15,9 +15,7 @@ namespace {
 // characters that count.
 constexpr size_t kMaxSecretBytes = 4096;
 
-bool ReadFirstLine(const std::string& file, std::string& line) {
-    platform::File input;
-    if (!input.OpenForRead(Widen(file).c_str())) return false;
+void ReadFirstLine(platform::File& input, std::string& line) {
     std::vector<char> bytes(kMaxSecretBytes, 0);
     size_t got = input.Read(bytes.data(), bytes.size());
     size_t start = got >= 3 && bytes[0] == '\xEF' && bytes[1] == '\xBB' && bytes[2] == '\xBF' ? 3 : 0;
@@ -25,7 +23,16 @@ bool ReadFirstLine(const std::string& file, std::string& line) {
     while (end < got && bytes[end] != '\r' && bytes[end] != '\n') ++end;
     line.assign(bytes.data() + start, end - start);
     platform::Wipe(bytes.data(), bytes.size());
-    return true;
+}
+
+// A password in a file that others may read is no longer a secret, and one
+// that others may change lets them choose it; such a file is refused, as ssh
+// refuses a private key with such a mode.
+bool PrivateToOwner(const platform::File& input, const std::string& file, CliIo& io) {
+    std::string why = input.WhyNotPrivate();
+    if (why.empty()) return true;
+    Fail(io, file + ": " + why + "; a password file must be for its owner only, so it was not used");
+    return false;
 }
 
 }  // namespace
@@ -60,10 +67,13 @@ bool ParseArguments(const std::vector<std::string>& args, const std::set<std::st
 SecretRead ReadPassword(CliIo& io, const std::string& file, const std::string& prompt, CString& password) {
     std::string utf8;
     if (!file.empty()) {
-        if (!ReadFirstLine(file, utf8)) {
+        platform::File input;
+        if (!input.OpenForRead(Widen(file).c_str())) {
             Fail(io, file + ": cannot be read");
             return SecretRead::kFailed;
         }
+        if (!PrivateToOwner(input, file, io)) return SecretRead::kFailed;
+        ReadFirstLine(input, utf8);
     } else if (!io.readSecret || !io.readSecret(prompt, utf8)) {
         return SecretRead::kUnavailable;
     }

@@ -1,11 +1,16 @@
-// The help viewer's library is loaded by full path only: from the registered
-// value (expanded when it is of the expanding kind) or from the system folder,
-// never by bare name, which would find a library planted beside the program.
+// Libraries planted beside a copy of the program (as beside an unpacked ZIP)
+// are never loaded. The help viewer's library is loaded by full path only:
+// from the registered value (expanded when it is of the expanding kind) or
+// from the system folder, never by bare name. bcrypt.dll and WTSAPI32.dll,
+// which are no KnownDLLs, are loaded at run time from the system folder.
+#include "res/resource.h"
 #include "tests/gui/ProgramFixture.h"
 
 #include <gtest/gtest.h>
 #include <psapi.h>
 
+#include <initializer_list>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -76,11 +81,13 @@ std::wstring Expanded(const wchar_t* text) {
     return units && units <= MAX_PATH ? out : L"";
 }
 
-std::wstring SystemViewer() {
+std::wstring SystemLibrary(const wchar_t* name) {
     wchar_t folder[MAX_PATH];
     GetSystemDirectoryW(folder, MAX_PATH);
-    return std::wstring(folder) + L"\\hhctrl.ocx";
+    return std::wstring(folder) + L"\\" + name;
 }
+
+std::wstring SystemViewer() { return SystemLibrary(L"hhctrl.ocx"); }
 
 TEST(HelpViewer, LibraryPlantedBesideTheProgramIsNeverLoaded) {
     // The build puts the planted library into planted\; the program joins it there.
@@ -132,6 +139,67 @@ TEST(HelpViewer, LibraryPlantedBesideTheProgramIsNeverLoaded) {
     DeleteFileW(standIn.c_str());
     DeleteFileW((standIn + L".loaded").c_str());
     RemoveDirectoryW(Expanded(L"%TEMP%\\quorrel-viewer-stand-in").c_str());
+}
+
+// Wine puts its own library in place of a native one named like a library
+// it has built in; Windows would load a planted file itself, and so does
+// Wine for these programs with this setting.
+class NativeLibrariesFirst {
+public:
+    NativeLibrariesFirst(std::initializer_list<const wchar_t*> programs,
+                         std::initializer_list<const wchar_t*> libraries) {
+        for (const wchar_t* program : programs) {
+            std::wstring key = std::wstring(L"Software\\Wine\\AppDefaults\\") + program + L"\\DllOverrides";
+            for (const wchar_t* library : libraries) {
+                overrides.push_back(std::make_unique<ScopedRegistryValue>(HKEY_CURRENT_USER, key.c_str(), library));
+                overrides.back()->Set(REG_SZ, L"native,builtin");
+            }
+        }
+    }
+
+private:
+    std::vector<std::unique_ptr<ScopedRegistryValue>> overrides;
+};
+
+TEST(PlantedLibraries, BcryptAndWtsapiBesideTheProgramAreNeverLoaded) {
+    const std::wstring planted = ProgramFolder() + L"planted\\";
+    const wchar_t* const libraries[] = {L"bcrypt.dll", L"WTSAPI32.dll"};
+    for (const wchar_t* library : libraries) {
+        ASSERT_TRUE(Exists(planted + library)) << library;
+        DeleteFileW((planted + library + L".loaded").c_str());
+    }
+    for (const wchar_t* program : {L"Quorrel.exe", L"quorrel-cli.exe"}) {
+        ASSERT_TRUE(CopyFileW((ProgramFolder() + program).c_str(), (planted + program).c_str(), FALSE));
+    }
+    NativeLibrariesFirst nativeFirst({L"Quorrel.exe", L"quorrel-cli.exe"}, {L"bcrypt", L"wtsapi32"});
+
+    // The console companion draws a password from the random source.
+    EXPECT_EQ(RunToEnd(L"planted\\quorrel-cli.exe", L"gen"), 0u);
+
+    // The program registers for the session's lock at start, and draws from
+    // the random source in the password generator.
+    UnmanagedWindows noWindowManagerWait;
+    RunningProgram run;
+    run.Start(nullptr, L"planted\\Quorrel.exe");
+    ASSERT_NE(run.main, nullptr);
+    HWND record = run.Command(IDM_NEW_RECORD, L"New Record");
+    ASSERT_NE(record, nullptr);
+    ASSERT_TRUE(FocusControl(GetDlgItem(record, IDC_FIELD3)));
+    Click(record, IDC_GENERATE);
+    HWND generator = WaitForDialog(run.program->Id(), L"Generate Password");
+    ASSERT_NE(generator, nullptr);
+    EXPECT_FALSE(ControlText(generator, IDC_GENERATED_PASSWORD).empty());
+    for (const wchar_t* library : libraries) {
+        std::wstring loaded = LoadedModulePath(run.program->Id(), library);
+        EXPECT_EQ(lstrcmpiW(loaded.c_str(), SystemLibrary(library).c_str()), 0) << library << ": " << loaded;
+    }
+    Click(generator, IDCANCEL);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(generator) || !IsWindowVisible(generator); }));
+    Click(record, IDCANCEL);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(record) || !IsWindowVisible(record); }));
+    run.Close();
+
+    for (const wchar_t* library : libraries) EXPECT_FALSE(Exists(planted + library + L".loaded")) << library;
 }
 
 }  // namespace
