@@ -50,6 +50,8 @@ void HelpContents(MainWindowState& window) { window.ShowHelp(CurrentHelpTopic); 
 
 void Exit(MainWindowState& window) { PostMessageW(window.hwnd, WM_CLOSE, 0, 0); }
 
+void Find(MainWindowState& window) { window.searchBox.Focus(); }
+
 constexpr CommandRow kCommands[] = {
     {IDM_LOCK, LockOrUnlock, IDS_HELP_LOCK, IDS_HELP_UNLOCK, IDS_TIP_LOCK, IDS_TIP_UNLOCK, TOOLBAR_IMAGE_LOCKED,
      CommandNeeds::Password},
@@ -66,6 +68,7 @@ constexpr CommandRow kCommands[] = {
      CommandNeeds::Selection},
     {IDM_DELETE_RECORD, DeleteRecord, IDS_HELP_DELETE_RECORD, 0, IDS_TIP_DELETE_RECORD, 0, TOOLBAR_IMAGE_DELETE,
      CommandNeeds::Selection},
+    {IDM_FIND, Find, IDS_HELP_FIND, 0, 0, 0, -1, CommandNeeds::Nothing},
     {IDM_CATEGORIES, EditCategories, IDS_HELP_CATEGORIES, 0, 0, 0, -1, CommandNeeds::Nothing},
     {IDM_PREFERENCES, EditPreferences, IDS_HELP_PREFERENCES, 0, 0, 0, -1, CommandNeeds::Nothing},
     {IDM_HELP_CONTENTS, HelpContents, IDS_HELP_CONTENTS, 0, 0, 0, -1, CommandNeeds::Nothing},

@@ -12,12 +12,23 @@ namespace {
 
 constexpr int kFilterTop = 8;
 constexpr int kFilterIndex = 5;  // the toolbar separator that holds the filter box
+constexpr int kSearchIndex = 6;  // and the one that holds the search box
 constexpr LPARAM kAllCategories = 1000;
 
 // The toolbar from left to right: commands (their pictures come from the
 // command table), separators (0) and the separator that holds the filter box.
 constexpr int kToolbarLayout[] = {
-    0, IDM_LOCK, 0, IDM_SYNCHRONIZE, 0, IDM_FILTER_PLACEHOLDER, 0, IDM_NEW_RECORD, IDM_EDIT_RECORD, IDM_DELETE_RECORD,
+    0,
+    IDM_LOCK,
+    0,
+    IDM_SYNCHRONIZE,
+    0,
+    IDM_FILTER_PLACEHOLDER,
+    IDM_SEARCH_PLACEHOLDER,
+    0,
+    IDM_NEW_RECORD,
+    IDM_EDIT_RECORD,
+    IDM_DELETE_RECORD,
 };
 
 HIMAGELIST LoadToolbarImages(HINSTANCE resources, int bitmapId) {
@@ -28,12 +39,19 @@ HIMAGELIST LoadToolbarImages(HINSTANCE resources, int bitmapId) {
     return list;
 }
 
-void SetSeparatorWidth(HWND toolbar, int width) {
+void SetSeparatorWidth(HWND toolbar, int separator, int width) {
     TBBUTTONINFOW info = {};
     info.cbSize = sizeof info;
     info.dwMask = TBIF_SIZE;
     info.cx = static_cast<WORD>(width);
-    SendMessageW(toolbar, TB_SETBUTTONINFOW, IDM_FILTER_PLACEHOLDER, reinterpret_cast<LPARAM>(&info));
+    SendMessageW(toolbar, TB_SETBUTTONINFOW, static_cast<WPARAM>(separator), reinterpret_cast<LPARAM>(&info));
+}
+
+// The right end of a toolbar item, before any separator is widened.
+int ItemRight(HWND toolbar, int index) {
+    RECT item = {};
+    SendMessageW(toolbar, TB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+    return item.right;
 }
 
 }  // namespace
@@ -58,9 +76,7 @@ void MainToolbar::Create(HWND parent, HINSTANCE resources) {
         SendMessageW(hwnd, TB_ADDBUTTONSW, 1, reinterpret_cast<LPARAM>(&button));
     }
 
-    RECT placeholder = {};
-    SendMessageW(hwnd, TB_GETITEMRECT, kFilterIndex, reinterpret_cast<LPARAM>(&placeholder));
-    comboLeft = placeholder.right;
+    comboLeft = ItemRight(hwnd, kFilterIndex);
 
     int width = 176, dropHeight = 160;
     if (WindowDC dc(hwnd); dc.Get()) {
@@ -72,12 +88,20 @@ void MainToolbar::Create(HWND parent, HINSTANCE resources) {
         }
     }
     comboWidth = width + GetSystemMetrics(SM_CXVSCROLL);
-    SetSeparatorWidth(hwnd, comboWidth);
+    SetSeparatorWidth(hwnd, IDM_FILTER_PLACEHOLDER, comboWidth);
 
     HWND filter = CreateWindowExW(
         0, WC_COMBOBOXW, nullptr, WS_CHILD | WS_VSCROLL | WS_BORDER | WS_TABSTOP | CBS_DROPDOWNLIST | CBS_HASSTRINGS,
         comboLeft, kFilterTop, width, dropHeight, hwnd, reinterpret_cast<HMENU>(IDC_FILTER), resources, nullptr);
     SendMessageW(filter, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+
+    // The search box as tall as the filter box's field, a little narrower.
+    RECT field = {};
+    GetWindowRect(filter, &field);
+    searchLeft = ItemRight(hwnd, kSearchIndex);
+    searchWidth = width * 4 / 5 + GetSystemMetrics(SM_CXVSCROLL);
+    SetSeparatorWidth(hwnd, IDM_SEARCH_PLACEHOLDER, searchWidth);
+    searchPlace = {searchLeft, kFilterTop, searchLeft + width * 4 / 5, kFilterTop + field.bottom - field.top};
     SendMessageW(hwnd, TB_AUTOSIZE, 0, 0);
     ShowWindow(hwnd, SW_SHOW);
     ShowWindow(filter, SW_SHOW);
@@ -91,8 +115,10 @@ int MainToolbar::Height() const {
 }
 
 void MainToolbar::FollowSplitter(int splitterX) {
+    // The search box's separator takes the slack, so both boxes stay together.
     if (hwnd)
-        SetSeparatorWidth(hwnd, FilterSeparatorWidth(comboLeft, comboWidth, splitterX, GetSystemMetrics(SM_CXVSCROLL)));
+        SetSeparatorWidth(hwnd, IDM_SEARCH_PLACEHOLDER,
+                          FilterSeparatorWidth(searchLeft, searchWidth, splitterX, GetSystemMetrics(SM_CXVSCROLL)));
 }
 
 void MainToolbar::ShowLocked(bool locked) {

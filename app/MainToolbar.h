@@ -1,6 +1,7 @@
 // The main window's toolbar: the lock and synchronise buttons, the category
-// filter box in a separator that widens with the record list, and the record
-// buttons. Its pictures come from the command table.
+// filter box, the place of the search box in a separator that widens with
+// the record list, and the record buttons. Its pictures come from the
+// command table.
 #pragma once
 
 #include "dialogs/framework/Gdi.h"
@@ -15,7 +16,9 @@ public:
     void Create(HWND parent, HINSTANCE resources);
     // The toolbar's height once it has fitted itself to the parent's width.
     int Height() const;
-    // Widens the filter box's separator up to the splitter, so the buttons
+    // Where the search box goes (toolbar client coordinates).
+    RECT SearchPlace() const { return searchPlace; }
+    // Widens the search box's separator up to the splitter, so the buttons
     // after it move right with the list.
     void FollowSplitter(int splitterX);
     void ShowLocked(bool locked);
@@ -37,4 +40,7 @@ private:
     ImageList disabledImages;
     int comboLeft = 0;
     int comboWidth = 0;
+    int searchLeft = 0;
+    int searchWidth = 0;
+    RECT searchPlace = {};
 };

@@ -115,6 +115,8 @@ bool MainWindowState::Unlock(HWND owner, int promptId) { return UnlockData(owner
 // and the inactivity timer counts from now.
 void MainWindowState::ShowUnlocked() {
     RestartLockTimer();
+    // A search shown looks into the protected values now.
+    if (recordList) recordList->SearchAgain();
     UpdateLockState();
     if (recordList && recordList->hwndList) InvalidateRect(recordList->hwndList, nullptr, FALSE);
     if (recordView) recordView->Show(selectedRecord);
@@ -152,12 +154,31 @@ bool MainWindowState::CopySecret(HWND owner, const wchar_t* text) { return clipb
 // ---- the views ------------------------------------------------------------
 
 void MainWindowState::OnSelectionChanged(CRecord* record) {
+    // The same record selected again (a search that kept it) shows as it does.
+    if (record == selectedRecord && record) return;
+    // Only whether a record is selected changes what the commands may do.
+    bool hadOne = selectedRecord != nullptr;
     selectedRecord = record;
-    UpdateCommandStates();
-    if (recordView) recordView->Show(record);
+    if (hadOne != (record != nullptr)) UpdateCommandStates();
+    if (!recordView) return;
+    // A record the pane could still hold may be going: null is shown at once.
+    if (paneFollowsLater && record) {
+        PostMessageW(hwnd, UM_SHOWSELECTED, 0, 0);
+    } else {
+        recordView->Show(record);
+    }
+}
+
+void MainWindowState::Search(const char16_t* text, bool focusList) {
+    paneFollowsLater = true;
+    recordList->SetSearchText(text);
+    if (focusList) recordList->FocusFirstRow();
+    paneFollowsLater = false;
 }
 
 void MainWindowState::OnListRebuilt() { UpdateLockState(); }
+
+void MainWindowState::OnRowsChanged() { UpdateRecordCount(); }
 
 void MainWindowState::RunCommand(int id) {
     const CommandRow* row = FindCommand(id);
@@ -196,9 +217,16 @@ void MainWindowState::ShowStatusText(const wchar_t* text) {
 void MainWindowState::UpdateRecordCount() {
     if (!hwndStatus || !recordList || !recordList->hwndList) return;
     auto rows = static_cast<int>(SendMessageW(recordList->hwndList, LVM_GETITEMCOUNT, 0, 0));
-    CResString format(rows == 1 ? IDS_RECORD_COUNT_ONE : IDS_RECORD_COUNT_MANY);
-    wchar_t text[64];
-    wsprintfW(text, format.Text(), rows);
+    wchar_t text[256];
+    if (recordList->Searching()) {
+        // While locked, the search could not look into protected values.
+        bool skipped = IsLocked() && HasPassword();
+        CResString format(skipped ? IDS_SEARCH_COUNT_LOCKED : IDS_SEARCH_COUNT);
+        wsprintfW(text, format.Text(), rows, recordList->CategoryRowCount());
+    } else {
+        CResString format(rows == 1 ? IDS_RECORD_COUNT_ONE : IDS_RECORD_COUNT_MANY);
+        wsprintfW(text, format.Text(), rows);
+    }
     SendMessageW(hwndStatus, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text));
 }
 
@@ -226,19 +254,20 @@ HWND MainWindowState::PaneFocusTarget() const {
 void MainWindowState::MoveFocusBetweenPanes(bool backwards) {
     HWND list = recordList ? recordList->hwndList : nullptr;
     HWND pane = recordView ? recordView->hwnd : nullptr;
-    HWND areas[] = {toolbar.FilterBox(), list, pane};
-    constexpr int kAreas = 3;
+    HWND areas[] = {toolbar.FilterBox(), searchBox.hwnd, list, pane};
+    constexpr int kAreas = 4;
+    constexpr int kList = 2, kPane = 3;
     HWND focus = GetFocus();
-    int current = 1;  // from anywhere else, as if from the list
+    int current = kList;  // from anywhere else, as if from the list
     for (int i = 0; i < kAreas; ++i) {
         if (areas[i] && (focus == areas[i] || IsChild(areas[i], focus))) current = i;
     }
     for (int step = 1; step < kAreas; ++step) {
         int next = (current + (backwards ? kAreas - step : step)) % kAreas;
-        HWND target = next == 2 ? PaneFocusTarget() : areas[next];
+        HWND target = next == kPane ? PaneFocusTarget() : areas[next];
         if (!target || !IsWindowVisible(target) || !IsWindowEnabled(target)) continue;
         SetFocus(target);
-        if (next == 2) SendMessageW(target, EM_SETSEL, 0, -1);
+        if (next == kPane || areas[next] == searchBox.hwnd) SendMessageW(target, EM_SETSEL, 0, -1);
         return;
     }
 }
@@ -274,6 +303,7 @@ LRESULT MainWindowState::OnCreate() {
     CurrentHelpTopic = nullptr;
     accelerators = LoadAcceleratorsW(app.resources, MAKEINTRESOURCEW(IDA_MAIN));
     toolbar.Create(hwnd, app.resources);
+    searchBox.Create(toolbar.hwnd, app.resources, toolbar.SearchPlace());
     hwndStatus = CreateWindowExW(0, STATUSCLASSNAMEW, nullptr, WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, hwnd,
                                  reinterpret_cast<HMENU>(IDC_STATUS), app.resources, nullptr);
     int toolbarHeight = toolbar.Height();
@@ -416,6 +446,9 @@ LRESULT MainWindowState::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
     switch (message) {
         case WM_CREATE: return OnCreate();
         case UM_POSTCREATE: OnPostCreate(); return 0;
+        case UM_SHOWSELECTED:
+            if (recordView) recordView->Show(selectedRecord);
+            return 0;
         case WM_SIZE: OnSize(); return 0;
         case WM_MOVING: isMoving = true; return 0;
         case WM_MOVE: OnMove(); return 0;
@@ -423,6 +456,12 @@ LRESULT MainWindowState::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
         case WM_COMMAND:
             if (LOWORD(wParam) == IDC_FILTER) {
                 if (HIWORD(wParam) == CBN_SELCHANGE) OnFilterChanged();
+                return 0;
+            }
+            if (LOWORD(wParam) == IDC_SEARCH) {
+                if (HIWORD(wParam) == EN_CHANGE) searchBox.OnChange();
+                // The values to search are ready before the first key.
+                if (HIWORD(wParam) == EN_SETFOCUS) recordList->PrepareSearch();
                 return 0;
             }
             if (FindCommand(LOWORD(wParam))) {

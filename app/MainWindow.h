@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/MainToolbar.h"
+#include "app/SearchBox.h"
 #include "dialogs/framework/CWindow.h"
 #include "views/ViewHost.h"
 
@@ -59,6 +60,10 @@ public:
     void RebuildList();
     // Shows one category's records (-1: all), in the filter box and the list.
     void ShowCategory(int categoryId);
+    // Narrows the list to the records with a value that holds the text; with
+    // focusList, the focus then goes to the first match. The pane follows
+    // once the list is done, so a keystroke waits for the list alone.
+    void Search(const char16_t* text, bool focusList);
     // Refills the filter box ("All" and every category).
     void FillCategoryFilter();
     void ShowHelp(const wchar_t* topic);
@@ -68,12 +73,14 @@ public:
     bool CopySecret(HWND owner, const wchar_t* text) override;
     void OnSelectionChanged(CRecord* record) override;
     void OnListRebuilt() override;
+    void OnRowsChanged() override;
     void RunCommand(int id) override;
     void OnSplitterMoved() override;
     const CIconList* Icons() const override;
 
     Application& app;
     MainToolbar toolbar;
+    SearchBox searchBox{*this};
     HWND hwndStatus = nullptr;
     std::unique_ptr<CRecList> recordList;
     std::unique_ptr<CRecView> recordView;
@@ -103,6 +110,7 @@ private:
     std::unique_ptr<SecretClipboard> clipboard;
     HACCEL accelerators = nullptr;  // from the resources; the system frees it
     HWND focusBeforeDeactivate = nullptr;
+    bool paneFollowsLater = false;  // during a search: the pane is told after it
     int splitterX = 0;
     RECT lastWindowRect = {};
     bool isMoving = false;

@@ -6,6 +6,7 @@ add_library(quorrel_app STATIC
   app/MainWindow.cpp
   app/Commands.cpp
   app/MainToolbar.cpp
+  app/SearchBox.cpp
   app/RecordCommands.cpp
   app/CategoryCommands.cpp
   app/ActivityLock.cpp
@@ -66,7 +67,7 @@ add_dependencies(Quorrel program_icons)
 add_executable(gui_tests tests/gui/Driver.cpp tests/gui/TestDatabase.cpp tests/gui/ProgramFixture.cpp
   tests/gui/ProgramTests.cpp
   tests/gui/PlantedLibraryTests.cpp tests/gui/ImportExportTests.cpp tests/gui/RecordTests.cpp tests/gui/SecretsInUseTests.cpp
-  tests/gui/CategoryAndPreferenceTests.cpp)
+  tests/gui/CategoryAndPreferenceTests.cpp tests/gui/SearchTests.cpp)
 target_link_libraries(gui_tests PRIVATE quorrel_core psapi ${GTEST_TARGETS})
 # Libraries named like ones the program loads, planted in a folder where the
 # tests put a copy of the program beside them: the help viewer's, and two that
@@ -96,7 +97,7 @@ set_tests_properties(gui_tests PROPERTIES RESOURCE_LOCK gui TIMEOUT 900)
 
 # The main window made inside the test's own process, where its menu can be read.
 add_executable(window_tests tests/gui/WindowTests.cpp tests/gui/SecretsInUseWindowTests.cpp tests/gui/TestDatabase.cpp
-  tests/gui/InProcessWindow.cpp
+  tests/gui/InProcessWindow.cpp tests/gui/SearchWindowTests.cpp
   tests/gui/ProgressWindowTests.cpp)
 target_link_libraries(window_tests PRIVATE quorrel_app quorrel_resources ${GTEST_TARGETS})
 add_test(NAME window_tests COMMAND ${CMAKE_SOURCE_DIR}/tools/with-display.sh ${CMAKE_CROSSCOMPILING_EMULATOR}
@@ -110,7 +111,8 @@ add_executable(startup_bench tests/gui/StartupBench.cpp tests/gui/Driver.cpp tes
 add_executable(exchange_bench tests/gui/ExchangeBench.cpp tests/gui/Driver.cpp tests/gui/TestDatabase.cpp)
 add_executable(protection_bench tests/gui/ProtectionSwitchBench.cpp tests/gui/Driver.cpp tests/gui/TestDatabase.cpp)
 add_executable(new_record_bench tests/gui/NewRecordBench.cpp tests/gui/Driver.cpp tests/gui/TestDatabase.cpp)
-foreach(tool screenshot_tour startup_bench exchange_bench protection_bench new_record_bench)
+add_executable(search_bench tests/gui/SearchBench.cpp tests/gui/Driver.cpp tests/gui/TestDatabase.cpp)
+foreach(tool screenshot_tour startup_bench exchange_bench protection_bench new_record_bench search_bench)
   target_link_libraries(${tool} PRIVATE quorrel_core)
   target_link_options(${tool} PRIVATE -municode)
   add_dependencies(${tool} Quorrel)

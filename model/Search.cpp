@@ -6,6 +6,10 @@
 #include <cstdint>
 #include <string>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 // Appends the values a search looks at, folded, each followed by a NUL: a
@@ -32,10 +36,30 @@ void AppendSearchValues(const CRecord& record, bool unlocked, SecretUnits& block
     platform::FoldCase(clear.data(), clear.size(), out.data() + at);
 }
 
+// Whether a block of 32 positions from at may hold the text: its first unit
+// there and its last unit where the text would end.
+bool MayHoldText(const char16_t* units, size_t at, size_t last, char16_t first, char16_t final) {
+#if defined(__SSE2__)
+    const __m128i wantFirst = _mm_set1_epi16(static_cast<short>(first));
+    const __m128i wantFinal = _mm_set1_epi16(static_cast<short>(final));
+    __m128i any = _mm_setzero_si128();
+    for (size_t i = at; i < at + 32; i += 8) {
+        __m128i starts = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + i));
+        __m128i ends = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + i + last));
+        any = _mm_or_si128(any, _mm_and_si128(_mm_cmpeq_epi16(starts, wantFirst), _mm_cmpeq_epi16(ends, wantFinal)));
+    }
+    return _mm_movemask_epi8(any) != 0;
+#else
+    bool candidates = false;
+    for (size_t i = at; i < at + 32; ++i) candidates |= units[i] == first && units[i + last] == final;
+    return candidates;
+#endif
+}
+
 // Where text (not empty) first occurs in all at or after from, or npos.
 // Blocks of positions where the text's first and last units are not both in
-// place are skipped whole: the compiler turns that test into a few vector
-// compares per block, which keeps a scan of every record within a keystroke.
+// place are skipped whole, eight positions to a compare, which keeps a scan
+// of every record within a keystroke.
 size_t FindText(std::u16string_view all, std::u16string_view text, size_t from) {
     constexpr size_t kBlock = 32;
     const char16_t* units = all.data();
@@ -44,15 +68,9 @@ size_t FindText(std::u16string_view all, std::u16string_view text, size_t from) 
     const char16_t first = text[0];
     const char16_t final = text[last];
     for (size_t at = from; at + last < count;) {
-        if (at + kBlock + last <= count) {
-            uint16_t candidates = 0;
-            for (size_t i = at; i < at + kBlock; ++i)
-                candidates |=
-                    static_cast<uint16_t>(units[i] == first) & static_cast<uint16_t>(units[i + last] == final);
-            if (!candidates) {
-                at += kBlock;
-                continue;
-            }
+        if (at + kBlock + last <= count && !MayHoldText(units, at, last, first, final)) {
+            at += kBlock;
+            continue;
         }
         for (size_t end = std::min(at + kBlock, count - last); at < end; ++at) {
             if (units[at] == first && std::char_traits<char16_t>::compare(units + at, text.data(), last + 1) == 0)
@@ -136,8 +154,18 @@ void CRecordSearch::Build(bool unlocked) {
 
 // Marks the records whose values contain text, in one pass over all values.
 void CRecordSearch::Scan(std::u16string_view text) {
+    // A text that only grew (the next key typed) can match only where the
+    // shorter one did: those records alone are looked at again.
+    bool narrowing = !lastText.empty() && text.size() > lastText.size() &&
+                     text.substr(0, lastText.size()) == std::u16string_view(lastText.data(), lastText.size());
     lastText.assign(text.begin(), text.end());
     std::u16string_view all(values.data(), values.size());
+    if (narrowing) {
+        for (Entry& entry : entries) {
+            if (entry.matched) entry.matched = FindText(all.substr(0, entry.end), text, entry.begin) < entry.end;
+        }
+        return;
+    }
     // The next place the text occurs at or after the current entry.
     size_t at = FindText(all, text, 0);
     for (Entry& entry : entries) {

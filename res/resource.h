@@ -27,6 +27,8 @@
 #define IDM_ABOUT 413
 #define IDM_FILTER_PLACEHOLDER 415  // toolbar separator that holds the filter box
 #define IDA_MAIN 416                // the main window's keyboard shortcuts
+#define IDM_FIND 417                // puts the focus in the search box
+#define IDM_SEARCH_PLACEHOLDER 418  // toolbar separator that holds the search box
 
 // Toolbar picture order in IDB_TOOLBAR and IDB_TOOLBAR_DISABLED.
 #define TOOLBAR_IMAGE_NEW 0
@@ -43,10 +45,12 @@
 #define IDC_RECORD_LIST 1004
 #define IDC_SPLITTER 1005
 #define IDC_RECORD_VIEW 1006
+#define IDC_SEARCH 1007
 
 // ---- private window messages (WM_USER + n) -------------------------------------
 #define UM_POSTCREATE 0x0401
 #define UM_SAVECOLUMNWIDTHS 0x0402
+#define UM_SHOWSELECTED 0x0403  // the pane shows the selected record once the list is done
 
 // ---- dialog templates ----------------------------------------------------------
 #define IDD_FIRST_RUN 2000

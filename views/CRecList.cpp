@@ -157,6 +157,9 @@ void CRecList::OnKeyDown(WORD key) {
 
 void CRecList::Refresh() {
     host.OnSelectionChanged(nullptr);
+    // Whatever changed, the folded values of the last search may be stale or
+    // hold values that must not outlive a lock.
+    search.Forget();
     if (!hwndList) {
         host.OnListRebuilt();
         return;
@@ -165,13 +168,14 @@ void CRecList::Refresh() {
     SetRedraw(hwndList, false);
     ListView_SetItemState(hwndList, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     SyncColumns();
-    rows.clear();
+    categoryRows.clear();
     RecordFilter filter{filterCategoryId};
     for (CRecord* record : Nodes<CRecord>(records)) {
-        if (RowMatches(*record, filter, search)) rows.push_back(record);
+        if (RowMatches(*record, filter, search)) categoryRows.push_back(record);
     }
-    SortRecords(rows, 1);
-    ListView_SetItemCountEx(hwndList, static_cast<int>(rows.size()), 0);
+    SortRecords(categoryRows, 1);
+    rows.clear();
+    ApplySearch(false);
     SetColumnTitles();
     SetRedraw(hwndList, true);
     InvalidateRect(hwndList, nullptr, TRUE);
@@ -179,9 +183,60 @@ void CRecList::Refresh() {
     if (!rows.empty()) {
         SetFocus(hwndList);
         // Selecting row 0 notifies LVN_ITEMCHANGED, so the pane shows its record.
-        ListView_SetItemState(hwndList, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        Select(0);
     }
     host.OnListRebuilt();
+}
+
+void CRecList::SetSearchText(const char16_t* text) {
+    searchFilter.text.Assign(text);
+    ApplySearch(true);
+    host.OnRowsChanged();
+}
+
+void CRecList::SearchAgain() {
+    if (!Searching()) return;
+    ApplySearch(true);
+    host.OnRowsChanged();
+}
+
+void CRecList::PrepareSearch() { search.Prepare(!(theSettings && theSettings->locked)); }
+
+void CRecList::ApplySearch(bool selectFirst) {
+    searchFilter.categoryId = -1;  // the category's rows are chosen already
+    searchFilter.unlocked = !(theSettings && theSettings->locked);
+    if (Searching()) {
+        rows.clear();
+        for (CRecord* record : categoryRows) {
+            if (RowMatches(*record, searchFilter, search)) rows.push_back(record);
+        }
+    } else {
+        rows = categoryRows;
+    }
+    if (!hwndList) return;
+    // Setting the count costs the list view a pass of its own: only when it changed.
+    if (ListView_GetItemCount(hwndList) != static_cast<int>(rows.size()))
+        ListView_SetItemCountEx(hwndList, static_cast<int>(rows.size()), LVSICF_NOSCROLL);
+    InvalidateRect(hwndList, nullptr, FALSE);
+    if (!selectFirst) return;
+    if (!rows.empty()) {
+        Select(0);
+    } else {
+        host.OnSelectionChanged(nullptr);
+    }
+}
+
+void CRecList::Select(int row) {
+    // A row selected already notifies nothing: the pane must follow its new record all the same.
+    bool already = SelectedRow() == row;
+    ListView_SetItemState(hwndList, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_EnsureVisible(hwndList, row, FALSE);
+    if (already) host.OnSelectionChanged(RecordAt(row));
+}
+
+void CRecList::FocusFirstRow() {
+    SetFocus(hwndList);
+    if (!rows.empty()) Select(0);
 }
 
 void CRecList::SetFilter(int categoryId) {
@@ -400,7 +455,8 @@ CRecord* CRecList::RecordAt(int row) const {
 
 void CRecList::SortBy(int column) {
     CRecord* selected = RecordAt(SelectedRow());
-    SortRecords(rows, column);
+    SortRecords(categoryRows, column);
+    ApplySearch(false);
     // The selection stays with its record.
     auto found = std::find(rows.begin(), rows.end(), selected);
     if (selected && found != rows.end()) {
@@ -413,7 +469,9 @@ void CRecList::SortBy(int column) {
 int CRecList::SelectedRow() const { return hwndList ? ListView_GetNextItem(hwndList, -1, LVNI_SELECTED) : -1; }
 
 void CRecList::RemoveRow(int row) {
-    if (row < 0 || static_cast<size_t>(row) >= rows.size()) return;
+    CRecord* record = RecordAt(row);
+    if (!record) return;
     rows.erase(rows.begin() + row);
+    std::erase(categoryRows, record);
     ListView_SetItemCountEx(hwndList, static_cast<int>(rows.size()), 0);
 }

@@ -39,6 +39,20 @@ public:
     void Refresh();
     // -1 shows every category.
     void SetFilter(int categoryId);
+    // Narrows the rows of the category to those with a value that contains
+    // the text (empty: every row) and selects the first match, the list at
+    // its top. Never rebuilds the rows of the category, so a keystroke costs
+    // one pass over them.
+    void SetSearchText(const char16_t* text);
+    // Searches again under the present lock state, after a lock or unlock.
+    void SearchAgain();
+    // Folds the values to search now, so that the first key does not wait for it.
+    void PrepareSearch();
+    bool Searching() const { return !searchFilter.text.IsEmpty(); }
+    // The rows of the category, before the search narrows them.
+    int CategoryRowCount() const { return static_cast<int>(categoryRows.size()); }
+    // Selects the first row and moves the focus into the list.
+    void FocusFirstRow();
 
     // The record a row shows, or null.
     CRecord* RecordAt(int row) const;
@@ -62,8 +76,9 @@ public:
     Bitmap headerGlyph;
     Bitmap missingIcon;
     std::vector<CRecord*> rows;  // the records shown, in row order
-    // The folded values behind RowMatches; told to Forget when the data locks
-    // or unlocks and when records change (it holds secrets once a search ran).
+    // The folded values behind RowMatches; forgotten at every rebuild, which
+    // follows every lock and every change of the records (they hold secrets
+    // once a search ran while unlocked).
     CRecordSearch search{records};
 
 private:
@@ -82,5 +97,12 @@ private:
     // for the keyboard's (-1, -1); false when there is no row to offer.
     bool ShowRowMenu(LPARAM screenPoint);
     void SortBy(int column);
+    // rows = the category's rows that match the search; with selectFirst,
+    // the first of them selected.
+    void ApplySearch(bool selectFirst);
+    void Select(int row);
+
+    std::vector<CRecord*> categoryRows;  // the category's records, in row order
+    RecordFilter searchFilter;           // the search text and the lock state it was run under
     void OnKeyDown(WORD key);
 };

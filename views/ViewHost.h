@@ -14,6 +14,8 @@ public:
     virtual void OnSelectionChanged(CRecord* record) = 0;
     // The list was rebuilt (rows, columns, filter).
     virtual void OnListRebuilt() = 0;
+    // A search narrowed or widened the rows, nothing else changed.
+    virtual void OnRowsChanged() = 0;
     // A key or a double click in a view asks for a menu command.
     virtual void RunCommand(int id) = 0;
     // The splitter was dragged to a new place: the views are laid out again.

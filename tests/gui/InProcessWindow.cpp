@@ -3,6 +3,7 @@
 #include "app/Application.h"
 #include "dialogs/framework/Resources.h"
 #include "platform/Wide.h"
+#include "res/resource.h"
 
 #include <memory>
 
@@ -44,4 +45,19 @@ void CloseMainWindowInProcess(HWND main) {
         PumpMessages();
     }
     application.reset();
+}
+
+void AnswerPasswordPrompt(HWND dialog, const char16_t* password) {
+    SetDlgItemTextW(dialog, IDC_PASSWORD, W(password));
+    SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+}
+
+bool PumpUntil(const std::function<bool()>& condition, int milliseconds) {
+    ULONGLONG until = GetTickCount64() + static_cast<ULONGLONG>(milliseconds);
+    for (;;) {
+        PumpMessages();
+        if (condition()) return true;
+        if (GetTickCount64() > until) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
 }

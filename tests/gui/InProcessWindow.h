@@ -5,7 +5,9 @@
 #include <windows.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
+#include <vector>
 
 class MainWindowState;
 
@@ -18,3 +20,44 @@ void CloseMainWindowInProcess(HWND main);
 MainWindowState& Window();
 // Dispatches every message waiting for this thread.
 void PumpMessages();
+
+// Runs each action in turn on the next visible dialog or menu window of this
+// thread as it opens: modal loops keep dispatching thread timers.
+class WhenWindowOpens {
+public:
+    WhenWindowOpens(const wchar_t* windowClass, std::vector<std::function<void(HWND)>> then) {
+        className = windowClass;
+        actions = std::move(then);
+        timer = SetTimer(nullptr, 0, 50, Tick);
+    }
+    ~WhenWindowOpens() {
+        KillTimer(nullptr, timer);
+        actions.clear();
+    }
+
+private:
+    static BOOL CALLBACK Match(HWND window, LPARAM found) {
+        wchar_t name[32] = {};
+        GetClassNameW(window, name, 32);
+        if (!IsWindowVisible(window) || className != name) return TRUE;
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        HWND found = nullptr;
+        EnumThreadWindows(GetCurrentThreadId(), Match, reinterpret_cast<LPARAM>(&found));
+        if (!found || actions.empty()) return;
+        auto run = std::move(actions.front());
+        actions.erase(actions.begin());
+        run(found);
+    }
+    inline static std::wstring className;
+    inline static std::vector<std::function<void(HWND)>> actions;
+    UINT_PTR timer = 0;
+};
+
+// Types a password into the open password prompt and presses OK.
+void AnswerPasswordPrompt(HWND dialog, const char16_t* password);
+// Pumps this thread's messages until the condition holds, for at most the
+// milliseconds given; answers whether it held.
+bool PumpUntil(const std::function<bool()>& condition, int milliseconds = 5000);

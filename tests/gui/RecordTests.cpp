@@ -463,8 +463,9 @@ TEST_F(RecordCommands, EnterDeleteAndInsertInTheList) {
     // Tab and F6 go round the filter box, the list and the pane.
     HWND filter = GetDlgItem(GetDlgItem(main, IDC_TOOLBAR), IDC_FILTER);
     HWND firstBox = PaneBoxes().front();
-    const std::pair<WPARAM, HWND> moves[] = {{VK_TAB, firstBox}, {VK_TAB, filter}, {VK_TAB, list},
-                                             {VK_F6, firstBox}, {VK_F6, filter}, {VK_F6, list}};
+    HWND search = GetDlgItem(GetDlgItem(main, IDC_TOOLBAR), IDC_SEARCH);
+    const std::pair<WPARAM, HWND> moves[] = {{VK_TAB, firstBox}, {VK_TAB, filter}, {VK_TAB, search}, {VK_TAB, list},
+                                             {VK_F6, firstBox}, {VK_F6, filter}, {VK_F6, search}, {VK_F6, list}};
     for (const auto& [key, expected] : moves) {
         PressKey(FocusedWindow(main), key);
         EXPECT_TRUE(WaitFor([&, expected = expected] { return FocusedWindow(main) == expected; }, 5s)) << key;

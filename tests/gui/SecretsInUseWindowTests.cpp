@@ -40,41 +40,6 @@ void Pump() {
     }
 }
 
-// Runs each action in turn on the next visible dialog or menu window of this
-// thread as it opens: modal loops keep dispatching thread timers.
-class WhenWindowOpens {
-public:
-    WhenWindowOpens(const wchar_t* windowClass, std::vector<std::function<void(HWND)>> then) {
-        className = windowClass;
-        actions = std::move(then);
-        timer = SetTimer(nullptr, 0, 50, Tick);
-    }
-    ~WhenWindowOpens() {
-        KillTimer(nullptr, timer);
-        actions.clear();
-    }
-
-private:
-    static BOOL CALLBACK Match(HWND window, LPARAM found) {
-        wchar_t name[32] = {};
-        GetClassNameW(window, name, 32);
-        if (!IsWindowVisible(window) || className != name) return TRUE;
-        *reinterpret_cast<HWND*>(found) = window;
-        return FALSE;
-    }
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-        HWND found = nullptr;
-        EnumThreadWindows(GetCurrentThreadId(), Match, reinterpret_cast<LPARAM>(&found));
-        if (!found || actions.empty()) return;
-        auto run = std::move(actions.front());
-        actions.erase(actions.begin());
-        run(found);
-    }
-    inline static std::wstring className;
-    inline static std::vector<std::function<void(HWND)>> actions;
-    UINT_PTR timer = 0;
-};
-
 // Ends a dialog still open after the lock had its chance, as a failure
 // instead of a hang.
 class EndDialogLater {
@@ -89,10 +54,6 @@ private:
     UINT_PTR timer = 0;
 };
 
-void AnswerPasswordPrompt(HWND dialog, const char16_t* password) {
-    SetDlgItemTextW(dialog, IDC_PASSWORD, W(password));
-    SendMessageW(dialog, WM_COMMAND, IDOK, 0);
-}
 
 // A dialog that the lock must cancel, as the record edit dialog is.
 class LockCancelledDialog : public CqrDialog {

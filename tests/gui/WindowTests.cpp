@@ -257,14 +257,14 @@ TEST_F(MainWindowTest, EveryMenuItemAndButtonHasACommand) {
         }
     };
     collect(GetMenu(main));
-    EXPECT_EQ(ids.size(), 13u);
+    EXPECT_EQ(ids.size(), 14u);
     auto buttons = static_cast<int>(SendMessageW(Window().toolbar.hwnd, TB_BUTTONCOUNT, 0, 0));
     for (int i = 0; i < buttons; ++i) {
         TBBUTTON button = {};
         SendMessageW(Window().toolbar.hwnd, TB_GETBUTTON, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&button));
         if (!(button.fsStyle & BTNS_SEP)) ids.push_back(button.idCommand);
     }
-    EXPECT_EQ(ids.size(), 13u + 5u);
+    EXPECT_EQ(ids.size(), 14u + 5u);
     for (int id : ids) EXPECT_NE(FindCommand(id), nullptr) << "no command row for id " << id;
 }
 
