@@ -99,14 +99,12 @@ bool ImportRecord(ImportTarget& target, const char16_t* categoryName, bool prote
     CCategory* category = target.categories.FindByName(categoryName);
     if (!category) category = NewCategory(target, categoryName, protectNew);
     if (!category) return false;
-    auto* record = new CRecord;
+    auto record = std::make_unique<CRecord>();
     record->categoryId = category->id;
     record->isEnciphered = category->isProtected && HasPassword();
-    if (!record->SetFields(values) || !record->Save(target.file, false)) {
-        delete record;  // protected but no verified key (it would be saved empty), or the write failed
-        return false;
-    }
-    target.records.Append(record);
+    // Refused when protected without a verified key (it would be saved empty), or when the write failed.
+    if (!record->SetFields(values) || !record->Save(target.file, false)) return false;
+    target.records.Append(record.release());
     return true;
 }
 

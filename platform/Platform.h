@@ -102,6 +102,9 @@ bool RenameFile(const char16_t* from, const char16_t* to);
 // True when path itself is a symbolic link (POSIX); a file written there is
 // refused rather than written through the link. Always false on Windows.
 bool IsSymbolicLink(const char16_t* path);
+// The names of the entries of a folder ("." and ".." left out); false when
+// it cannot be listed.
+bool FolderEntries(const char16_t* folder, std::vector<std::u16string>& names);
 // Seconds since 1970-01-01 UTC of the file's last change, or -1.
 int64_t FileModifiedTime(const char16_t* path);
 // Makes the folder entries of the file's folder durable, where the system

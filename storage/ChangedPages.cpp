@@ -13,7 +13,8 @@ void CxChangedPages::Start(int32_t size) {
 void CxChangedPages::Clear() {
     // A page may hold values deciphered for the file (a password removed).
     for (size_t i = 0; i < blocks.size(); ++i) {
-        const size_t used = i + 1 < blocks.size() ? kBlockBytes : (count - i * pagesPerBlock) * static_cast<size_t>(pageSize);
+        const size_t used =
+            i + 1 < blocks.size() ? kBlockBytes : (count - i * pagesPerBlock) * static_cast<size_t>(pageSize);
         platform::Wipe(blocks[i].get(), used);
     }
     table.clear();
@@ -23,11 +24,11 @@ void CxChangedPages::Clear() {
     count = 0;
 }
 
-size_t CxChangedPages::PageNumber(int64_t offset) const { return static_cast<size_t>((offset - kFirstPage) / pageSize); }
-
-int64_t CxChangedPages::PageOffset(size_t number) const {
-    return kFirstPage + static_cast<int64_t>(number) * pageSize;
+size_t CxChangedPages::PageNumber(int64_t offset) const {
+    return static_cast<size_t>((offset - kFirstPage) / pageSize);
 }
+
+int64_t CxChangedPages::PageOffset(size_t number) const { return kFirstPage + static_cast<int64_t>(number) * pageSize; }
 
 unsigned char* CxChangedPages::Bytes(uint32_t slot) const {
     return blocks[slot / pagesPerBlock].get() + slot % pagesPerBlock * static_cast<size_t>(pageSize);

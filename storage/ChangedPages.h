@@ -59,7 +59,8 @@ bool CxChangedPages::ForEach(int64_t from, int64_t to, Visit visit) const {
             const uint32_t slot = table[leaf][i];
             const int64_t offset = PageOffset((leaf << kLeafBits) | i);
             if (offset >= to) return going;
-            if (slot != 0) going = visit(static_cast<int32_t>(offset), static_cast<const unsigned char*>(Bytes(slot - 1)));
+            if (slot != 0)
+                going = visit(static_cast<int32_t>(offset), static_cast<const unsigned char*>(Bytes(slot - 1)));
         }
     }
     return going;

@@ -32,11 +32,14 @@ bool CxPager::WriteFreshHeader() {
 
 void CxPager::Close() {
     if (journal.IsOpen()) {
-        std::u16string journalPath = journal.Path();
         journal.Close();
         // Every transaction was committed or undone; a broken one keeps its
-        // journal for the next open.
-        if (!broken) platform::RemoveFile(journalPath.c_str());
+        // journal for the next open. Closing runs in destructors, where
+        // memory that runs out must not end the program: the journal, whose
+        // transaction is over, then stays for the next open to remove.
+        try {
+            if (!broken) platform::RemoveFile(journalPath.c_str());
+        } catch (const std::bad_alloc&) {}
     }
     if (IsOpen()) {
         Flush();
@@ -286,7 +289,7 @@ bool CxPager::CommitChanges() {
 bool CxPager::OpenJournal(bool& made) {
     made = false;
     if (journal.IsOpen()) return true;
-    const std::u16string journalPath = JournalPathFor(file.Path());
+    journalPath = JournalPathFor(file.Path());
     made = !platform::FileExists(journalPath.c_str());
     lastBodyStart = lastBodyEnd = 0;
     return journal.OpenShared(journalPath.c_str(), true);

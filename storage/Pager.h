@@ -135,6 +135,7 @@ private:
     // Those inside the original size are journaled; those past it are new.
     CxChangedPages changedPages;
     platform::File journal;
+    std::u16string journalPath;  // where it lies, for Close to remove it
     // Where the latest body went in the journal, so that the next one avoids it.
     int64_t lastBodyStart = 0;
     int64_t lastBodyEnd = 0;

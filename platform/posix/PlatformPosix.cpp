@@ -2,6 +2,7 @@
 #include "platform/Platform.h"
 #include "platform/Utf.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <locale.h>
 #include <strings.h>
@@ -17,6 +18,7 @@
 #include <cstring>
 #include <ctime>
 #include <cwctype>
+#include <memory>
 
 namespace platform {
 
@@ -279,6 +281,17 @@ int64_t File::Size() {
     struct stat st;
     if (fd < 0 || ::fstat(fd, &st) != 0) return -1;
     return static_cast<int64_t>(st.st_size);
+}
+
+bool FolderEntries(const char16_t* folder, std::vector<std::u16string>& names) {
+    names.clear();
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(folder ? ::opendir(NativePath(folder).c_str()) : nullptr, ::closedir);
+    if (!dir) return false;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
+        names.push_back(detail::DecodeUtf8(entry->d_name, std::strlen(entry->d_name)));
+    }
+    return true;
 }
 
 bool IsSymbolicLink(const char16_t* path) {

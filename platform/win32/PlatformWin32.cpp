@@ -8,6 +8,7 @@
 
 #include <ctime>
 #include <cwctype>
+#include <memory>
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows wide characters are UTF-16 units");
 
@@ -243,6 +244,21 @@ int64_t File::Size() {
 }
 
 bool IsSymbolicLink(const char16_t*) { return false; }
+
+bool FolderEntries(const char16_t* folder, std::vector<std::u16string>& names) {
+    names.clear();
+    if (!folder) return false;
+    std::u16string pattern = std::u16string(folder) + u"\\*";
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(reinterpret_cast<const wchar_t*>(pattern.c_str()), &found);
+    if (search == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
+    std::unique_ptr<void, BOOL (*)(HANDLE)> closer(search, FindClose);
+    do {
+        std::u16string name(reinterpret_cast<const char16_t*>(found.cFileName));
+        if (name != u"." && name != u"..") names.push_back(name);
+    } while (FindNextFileW(search, &found));
+    return true;
+}
 
 std::u16string Utf8ToUtf16(const char* bytes, size_t count) {
     std::u16string out;

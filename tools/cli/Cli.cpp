@@ -64,7 +64,8 @@ int RunCli(const std::vector<std::string>& args, CliIo& io) {
         try {
             return command.run({args.begin() + 1, args.end()}, io);
         } catch (const std::bad_alloc&) {
-            return cli::Fail(io, "out of memory; nothing was changed");
+            return cli::Fail(io, io.changed ? "out of memory after the change was written; the change was made"
+                                            : "out of memory; nothing was changed");
         }
     }
     return cli::Usage(io, "unknown command '" + args[0] + "'");

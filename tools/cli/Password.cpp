@@ -108,6 +108,7 @@ int Passwd(const std::vector<std::string>& args, CliIo& io) {
     if (!ApplyPasswordActionToFile(action, password.c_str(), db.file, db.categories)) {
         return db.WriteFailed(io, "nothing was changed");
     }
+    io.changed = action != PasswordAction::None;
     switch (action) {
         case PasswordAction::None: io.out << "no master password is set and none was given: nothing changed\n"; break;
         case PasswordAction::Add: io.out << "master password added\n"; break;
