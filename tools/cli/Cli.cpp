@@ -22,7 +22,8 @@ constexpr const char* kUsageText =
     "                                add, change or remove the master password\n"
     "  gen [--length N] [--upper] [--lower] [--digits] [--punct]\n"
     "                                generate a password (default: 16 characters, upper, lower, digits)\n"
-    "  salvage DAMAGED NEW           copy what can still be read from a damaged database into a new one\n"
+    "  salvage DAMAGED NEW [--password-file FILE]\n"
+    "                                copy what can still be read from a damaged database into a new one\n"
     "Passwords are asked for at the terminal without echo, or read from the first\n"
     "line of the FILE given; never from the command line.\n";
 
