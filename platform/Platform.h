@@ -74,6 +74,10 @@ public:
 private:
     bool TryLock(bool exclusive);
     bool WaitForLock(bool exclusive, int waitMilliseconds);
+    // The gate in front of the readers' lock (another byte out of the data's
+    // way): a writer closes it while it waits, a reader passes it shared.
+    bool TryGate(bool exclusive);
+    void OpenGate();
 
     std::u16string path;
     bool locked = false;

@@ -125,15 +125,34 @@ void File::Close() {
     path.clear();
 }
 
+namespace {
+
 // The readers' lock is one byte far past any data: a byte-range lock on
 // Windows also bars reads and writes of its range, so it must cover none.
 constexpr DWORD kReaderLockOffsetHigh = 0x40000000;
 
-bool File::TryLock(bool exclusive) {
+bool TryByteLock(HANDLE file, DWORD offset, bool exclusive) {
     OVERLAPPED at{};
+    at.Offset = offset;
     at.OffsetHigh = kReaderLockOffsetHigh;
     DWORD flags = LOCKFILE_FAIL_IMMEDIATELY | (exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0);
-    return LockFileEx(AsHandle(handle), flags, 0, 1, 0, &at) != 0;
+    return LockFileEx(file, flags, 0, 1, 0, &at) != 0;
+}
+
+// The gate in front of it is the byte after it.
+constexpr DWORD kGateOffset = 1;
+
+}  // namespace
+
+bool File::TryLock(bool exclusive) { return TryByteLock(AsHandle(handle), 0, exclusive); }
+
+bool File::TryGate(bool exclusive) { return TryByteLock(AsHandle(handle), kGateOffset, exclusive); }
+
+void File::OpenGate() {
+    OVERLAPPED at{};
+    at.Offset = kGateOffset;
+    at.OffsetHigh = kReaderLockOffsetHigh;
+    UnlockFileEx(AsHandle(handle), 0, 1, 0, &at);
 }
 
 void File::Unlock() {
