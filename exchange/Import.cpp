@@ -81,14 +81,12 @@ CCategory* WebLoginCategory(ImportTarget& target) {
 // False when the record is protected but no verified key is installed (it
 // would be saved empty), or when the write failed (the file has Failed()).
 bool AddRecord(ImportTarget& target, const CCategory& category, const char16_t* const values[7]) {
-    auto* record = new CRecord;
+    auto record = std::make_unique<CRecord>();
     record->categoryId = category.id;
     record->isEnciphered = category.isProtected && HasPassword();
-    if (!record->SetFields(values) || !record->Save(target.file, false)) {
-        delete record;
-        return false;
-    }
-    target.records.Append(record);
+    // Refused when protected without a verified key (it would be saved empty), or when the write failed.
+    if (!record->SetFields(values) || !record->Save(target.file, false)) return false;
+    target.records.Append(record.release());
     return true;
 }
 

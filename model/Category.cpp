@@ -7,6 +7,7 @@
 #include "platform/Platform.h"
 #include "storage/CxFile.h"
 
+#include <memory>
 #include <vector>
 
 namespace {
@@ -77,14 +78,13 @@ bool CCategories::Load(CxFile& file) {
     while (file.Next()) {
         int32_t key = 0;
         if (!file.GetKey(key) || key > 999 || !file.IoError().empty()) break;
-        auto* category = new CCategory;
+        auto category = std::make_unique<CCategory>();
         if (!file.ReadEntry(entry) || !category->Decode(entry.data(), static_cast<int32_t>(entry.size()))) {
-            delete category;
             sound = false;
             continue;
         }
         // A second category of the same name is dropped; it stays in the file.
-        if (!InsertSorted(category, false)) delete category;
+        if (InsertSorted(category.get(), false)) category.release();
     }
     return sound && file.Damage().empty() && file.IoError().empty();
 }

@@ -26,7 +26,7 @@ std::string CheckDatabase(const char16_t* path) {
 
 CDatabase::~CDatabase() { Close(); }
 
-int CDatabase::Open(const char16_t* path, Access access) {
+int CDatabase::Open(const char16_t* path, Access access, bool withRecords) {
     Close();
     this->path = path;
     int opened = access == Access::Write ? file.Open(path) : file.OpenReadOnly(path);
@@ -38,7 +38,7 @@ int CDatabase::Open(const char16_t* path, Access access) {
         file.Close();
         return kDamaged;
     }
-    return Load(access == Access::Write);
+    return Load(access == Access::Write, withRecords);
 }
 
 int CDatabase::Create(const char16_t* path) {
@@ -66,7 +66,7 @@ int CDatabase::Create(const char16_t* path) {
     return Open(path, Access::Write);
 }
 
-int CDatabase::Load(bool writeMissing) {
+int CDatabase::Load(bool writeMissing, bool withRecords) {
     // What a new database lacks (entries, settings blocks) is one transaction.
     CxTransaction transaction(file);
     bool written = !writeMissing || WriteNewDatabaseEntries(file);
@@ -75,7 +75,7 @@ int CDatabase::Load(bool writeMissing) {
     theSettings = settings.get();
     // Records consult the categories while they load.
     loadedWhole = categories.Load(file);
-    loadedWhole = records.Load(file, categories) && loadedWhole;
+    if (withRecords) loadedWhole = records.Load(file, categories) && loadedWhole;
     if (!written || !file.IoError().empty()) {
         std::string reason = file.IoError().empty() ? "the file cannot be written" : file.IoError();
         Close();

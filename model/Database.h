@@ -49,7 +49,9 @@ public:
     // and nothing is ever written; for writing, a damaged file is closed
     // again untouched and kDamaged answered. A failed read or write is never
     // a shorter list: kFailed. Otherwise the result of CxFile::Open.
-    int Open(const char16_t* path, Access access);
+    // Without withRecords only the settings and categories are loaded, for
+    // a command that walks the stored records itself.
+    int Open(const char16_t* path, Access access, bool withRecords = true);
     // Makes a new database as the program's first start does: the file, the
     // markers, the twelve default categories and the default settings, all in
     // one transaction under a temporary name ("-new" added) that is then
@@ -71,5 +73,5 @@ public:
     bool loadedWhole = false;   // every category and record entry was read
 
 private:
-    int Load(bool writeMissing);
+    int Load(bool writeMissing, bool withRecords = true);
 };

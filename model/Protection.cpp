@@ -8,6 +8,7 @@
 #include "storage/Settings.h"
 
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -72,6 +73,7 @@ public:
         ReinstallKey(cipher, installed);
         if (theSettings) theSettings->Active() = profile;
     }
+    const BlowfishContext& Key() const { return cipher; }
 
 private:
     BlowfishContext cipher;
@@ -196,6 +198,77 @@ bool SwitchCategoryProtection(CRecords& records, CxFile& file, const CCategories
                               bool protect) {
     const bool rewrite = protect != category.isProtected && HasPassword();
     return RewriteCategory(records, file, categories, category, protect, rewrite, &category);
+}
+
+namespace {
+
+// How many records a password change over the stored records holds at once.
+constexpr size_t kRecordsPerBatch = 256;
+
+// Reads the stored records of protected categories a batch at a time, in
+// key order, applies change to each and saves it again; the records of other
+// categories are passed over. False when an entry could not be read or saved.
+template <typename Change>
+bool RewriteStoredRecords(CxFile& file, const CCategories& categories, Change change) {
+    std::vector<std::unique_ptr<CRecord>> batch;
+    std::vector<unsigned char> entry;
+    int32_t last = CRecord::kMarkerKey;
+    bool more = file.Find(last);
+    while (more) {
+        batch.clear();
+        while (batch.size() < kRecordsPerBatch && (more = file.Next())) {
+            auto record = std::make_unique<CRecord>();
+            bool read = file.GetKey(record->fileKey) && file.ReadEntry(entry) &&
+                        record->Decode(entry.data(), static_cast<int32_t>(entry.size()));
+            platform::Wipe(entry.data(), entry.size());
+            if (!read) return false;
+            last = record->fileKey;
+            if (IsProtected(*record, categories)) batch.push_back(std::move(record));
+        }
+        for (const auto& record : batch) {
+            change(*record);
+            if (!record->Save(file, true)) return false;
+        }
+        // Saving moved the cursor: back to where the batch ended.
+        if (more && !file.Find(last)) return false;
+    }
+    return file.IoError().empty() && file.Damage().empty();
+}
+
+}  // namespace
+
+bool ApplyPasswordActionToFile(PasswordAction action, const char16_t* newPassword, CxFile& file,
+                               const CCategories& categories) {
+    if (action == PasswordAction::None) return true;
+    if (action != PasswordAction::Add && !KeyInstalled()) return false;  // nothing is read or written without it
+    CxTransaction transaction(file);
+    if (!transaction.Begun()) return false;
+    KeyBefore key;
+    bool done = false;
+    auto bytes = [](CRecord& r) { return 2 * r.blockLength; };
+    switch (action) {
+        case PasswordAction::Add:
+            done = SetPassword(newPassword) &&
+                   RewriteStoredRecords(file, categories, [&](CRecord& r) { EncipherBuffer(r.fieldBlock, bytes(r)); });
+            break;
+        case PasswordAction::Change:
+            // Deciphered under the old key (kept in key), enciphered under the new one.
+            done = SetPassword(newPassword) && RewriteStoredRecords(file, categories, [&](CRecord& r) {
+                       BlowfishDecipherBlocks(key.Key(), r.fieldBlock, static_cast<size_t>(bytes(r)));
+                       EncipherBuffer(r.fieldBlock, bytes(r));
+                   });
+            break;
+        case PasswordAction::Remove:
+            // The records first, then the verifier, as the command always wrote them.
+            done =
+                RewriteStoredRecords(file, categories, [&](CRecord& r) { DecipherBuffer(r.fieldBlock, bytes(r)); }) &&
+                ClearPassword();
+            break;
+        case PasswordAction::None: break;
+    }
+    if (done && transaction.Commit()) return true;
+    key.Restore();
+    return false;
 }
 
 bool ApplyPasswordAction(PasswordAction action, const char16_t* newPassword, CRecords& records, CxFile& file,

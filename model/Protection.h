@@ -29,6 +29,14 @@ bool UnprotectCategory(CRecords& records, CxFile& file, const CCategories& categ
 // (with everything as it was) when the file could not be written.
 bool ApplyPasswordAction(PasswordAction action, const char16_t* newPassword, CRecords& records, CxFile& file,
                          const CCategories& categories);
+// The same on the records as the file holds them, for a database whose
+// records are not loaded (quorrel-cli passwd): they are read, rewritten and
+// saved a batch at a time, so the memory needed stays that of the
+// transaction's pages and one batch, whatever the number of records. One
+// transaction; on failure (false) the file, the key and the verifier are as
+// they were.
+bool ApplyPasswordActionToFile(PasswordAction action, const char16_t* newPassword, CxFile& file,
+                               const CCategories& categories);
 // The whole protection switch of a category, one transaction: while a
 // password is set, every record of the category is rewritten once in its
 // final form (enciphered for on, in clear for off), then the flag changes

@@ -8,6 +8,7 @@
 #include "storage/Settings.h"
 
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -24,6 +25,27 @@ void FreeUnits(char16_t*& buffer, int32_t count) {
     delete[] buffer;
     buffer = nullptr;
 }
+
+// A new buffer, wiped and freed unless handed over: a record's buffers change
+// only once both new ones are held.
+class NewBuffer {
+public:
+    explicit NewBuffer(int32_t count) : units(NewUnits(count)), count(count) {}
+    ~NewBuffer() { FreeUnits(units, count); }
+    NewBuffer(const NewBuffer&) = delete;
+    NewBuffer& operator=(const NewBuffer&) = delete;
+
+    char16_t* Get() const { return units; }
+    char16_t* Release() {
+        char16_t* held = units;
+        units = nullptr;
+        return held;
+    }
+
+private:
+    char16_t* units;
+    int32_t count;
+};
 
 bool DataLocked() { return !theSettings || theSettings->locked != 0; }
 
@@ -50,25 +72,24 @@ bool CRecord::SetFields(const char16_t* const values[kValueCount]) {
         total += lengths[i];
     }
     int32_t newBlockLength = BlockLengthFor(total);
-    char16_t* block = NewUnits(newBlockLength);
+    NewBuffer block(newBlockLength);
     int32_t at = 0;
     for (int i = 0; i < 6; ++i) {
-        if (lengths[i]) std::memcpy(block + at, values[i + 1], static_cast<size_t>(lengths[i]) * 2);
+        if (lengths[i]) std::memcpy(block.Get() + at, values[i + 1], static_cast<size_t>(lengths[i]) * 2);
         at += lengths[i];
     }
     // The new block is enciphered before anything of the record changes, so
     // a refusal leaves the record as it was.
-    if (isEnciphered && !EncipherBuffer(block, 2 * newBlockLength)) {
-        FreeUnits(block, newBlockLength);
-        return false;
-    }
+    if (isEnciphered && !EncipherBuffer(block.Get(), 2 * newBlockLength)) return false;
+    const int32_t newFirstLength = TextLength(values[0]);
+    NewBuffer first(newFirstLength);
+    if (newFirstLength) std::memcpy(first.Get(), values[0], static_cast<size_t>(newFirstLength) * 2);
     FreeBuffers();
-    firstFieldLength = TextLength(values[0]);
-    firstField = NewUnits(firstFieldLength);
-    if (firstFieldLength) std::memcpy(firstField, values[0], static_cast<size_t>(firstFieldLength) * 2);
+    firstFieldLength = newFirstLength;
+    firstField = first.Release();
     std::memcpy(partLength, lengths, sizeof lengths);
     blockLength = newBlockLength;
-    fieldBlock = block;
+    fieldBlock = block.Release();
     return true;
 }
 
@@ -136,6 +157,7 @@ bool CRecord::Decode(const unsigned char* entry, int32_t length) {
         kHeadSize + 2 * (static_cast<int64_t>(firstLength) + block) != length) {
         return false;
     }
+    NewBuffer first(firstLength), stored(block);
     FreeBuffers();
     created = LoadInt32(entry, 0);
     modified = LoadInt32(entry, 4);
@@ -145,9 +167,9 @@ bool CRecord::Decode(const unsigned char* entry, int32_t length) {
     std::memcpy(partLength, parts, sizeof parts);
     firstFieldLength = firstLength;
     blockLength = block;
-    firstField = NewUnits(firstFieldLength);
+    firstField = first.Release();
     std::memcpy(firstField, entry + kHeadSize, static_cast<size_t>(firstFieldLength) * 2);
-    fieldBlock = NewUnits(blockLength);
+    fieldBlock = stored.Release();
     std::memcpy(fieldBlock, entry + kHeadSize + 2 * firstFieldLength, static_cast<size_t>(blockLength) * 2);
     return true;
 }
@@ -196,17 +218,16 @@ bool CRecords::Load(CxFile& file, const CCategories& categories) {
     while (file.Next()) {
         int32_t key = 0;
         if (!file.IoError().empty()) break;
-        auto* record = new CRecord;
+        auto record = std::make_unique<CRecord>();
         if (!file.ReadEntry(entry) || !file.GetKey(key) ||
             !record->Decode(entry.data(), static_cast<int32_t>(entry.size()))) {
-            delete record;
             sound = false;
             continue;
         }
         record->fileKey = key;
         const CCategory* category = categories.FindById(record->categoryId);
         record->isEnciphered = category && category->isProtected && HasPassword();
-        Append(record);
+        Append(record.release());
     }
     platform::Wipe(entry.data(), entry.size());
     return sound && file.Damage().empty() && file.IoError().empty();

@@ -12,17 +12,24 @@ bool FileOpAllowed(FileOp op, const std::u16string& path, int64_t offset, const 
     return !observer || observer->Allow(op, path, offset, data, count);
 }
 
-// Waiting is the same everywhere: try, and try again a little later.
+// Waiting is the same everywhere: try, and try again a little later. Readers
+// that follow one another closely would always hold the lock when a waiting
+// writer looks again, so a writer first closes a gate that readers pass on
+// their way to the lock: readers already in finish, new ones wait behind it.
 bool File::WaitForLock(bool exclusive, int waitMilliseconds) {
     constexpr int kStepMilliseconds = 5;
-    for (int waited = 0;; waited += kStepMilliseconds) {
-        if (TryLock(exclusive)) {
-            locked = true;
-            return true;
+    int waited = 0;
+    auto waitFor = [&](auto attempt) {
+        for (;; waited += kStepMilliseconds) {
+            if (attempt()) return true;
+            if (waited >= waitMilliseconds) return false;
+            SleepMilliseconds(kStepMilliseconds);
         }
-        if (waited >= waitMilliseconds) return false;
-        SleepMilliseconds(kStepMilliseconds);
-    }
+    };
+    if (!waitFor([&] { return TryGate(exclusive); })) return false;
+    locked = waitFor([&] { return TryLock(exclusive); });
+    OpenGate();
+    return locked;
 }
 
 bool File::LockForReading(int waitMilliseconds) { return IsOpen() && WaitForLock(false, waitMilliseconds); }

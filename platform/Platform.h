@@ -80,6 +80,10 @@ public:
 private:
     bool TryLock(bool exclusive);
     bool WaitForLock(bool exclusive, int waitMilliseconds);
+    // The gate in front of the readers' lock (another byte out of the data's
+    // way): a writer closes it while it waits, a reader passes it shared.
+    bool TryGate(bool exclusive);
+    void OpenGate();
 
     std::u16string path;
     bool locked = false;
@@ -108,6 +112,9 @@ bool RenameFile(const char16_t* from, const char16_t* to);
 // True when path itself is a symbolic link (POSIX); a file written there is
 // refused rather than written through the link. Always false on Windows.
 bool IsSymbolicLink(const char16_t* path);
+// The names of the entries of a folder ("." and ".." left out); false when
+// it cannot be listed.
+bool FolderEntries(const char16_t* folder, std::vector<std::u16string>& names);
 // Seconds since 1970-01-01 UTC of the file's last change, or -1.
 int64_t FileModifiedTime(const char16_t* path);
 // Makes the folder entries of the file's folder durable, where the system

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <new>
 
 std::string cx::At(const char* what, int64_t offset) {
     return std::string(what) + " at offset " + std::to_string(offset);
@@ -31,11 +32,14 @@ bool CxPager::WriteFreshHeader() {
 
 void CxPager::Close() {
     if (journal.IsOpen()) {
-        std::u16string journalPath = journal.Path();
         journal.Close();
         // Every transaction was committed or undone; a broken one keeps its
-        // journal for the next open.
-        if (!broken) platform::RemoveFile(journalPath.c_str());
+        // journal for the next open. Closing runs in destructors, where
+        // memory that runs out must not end the program: the journal, whose
+        // transaction is over, then stays for the next open to remove.
+        try {
+            if (!broken) platform::RemoveFile(journalPath.c_str());
+        } catch (const std::bad_alloc&) {}
     }
     if (IsOpen()) {
         Flush();
@@ -168,17 +172,11 @@ bool CxPager::FreePage(int32_t offset) {
 
 bool CxPager::ReadStored(int32_t offset, void* buffer, int32_t count) {
     if (depth > 0) {
-        if (offset >= originalSize) {
-            auto at = static_cast<size_t>(offset - originalSize);
-            if (at + static_cast<size_t>(count) > appended.size()) return false;
-            std::memcpy(buffer, appended.data() + at, static_cast<size_t>(count));
+        if (const unsigned char* page = changedPages.Find(offset)) {
+            std::memcpy(buffer, page, static_cast<size_t>(count));
             return true;
         }
-        auto changed = changedPages.find(offset);
-        if (changed != changedPages.end()) {
-            std::memcpy(buffer, changed->second.data(), static_cast<size_t>(count));
-            return true;
-        }
+        if (offset >= originalSize) return false;  // a new page is written when it is allocated
     }
     return RawRead(offset, buffer, count) == count;
 }
@@ -199,15 +197,7 @@ bool CxPager::ReadPage(int32_t offset, std::vector<int32_t>& words) {
 
 bool CxPager::WritePage(int32_t offset, const void* bytes) {
     if (depth == 0 || failed || !IsPageOffset(offset)) return false;
-    const auto* from = static_cast<const unsigned char*>(bytes);
-    auto size = static_cast<size_t>(header.pageSize);
-    if (offset >= originalSize) {
-        auto at = static_cast<size_t>(offset - originalSize);
-        if (appended.size() < at + size) appended.resize(at + size, 0);
-        std::memcpy(appended.data() + at, from, size);
-    } else {
-        changedPages[offset].assign(from, from + size);
-    }
+    changedPages.Put(offset, static_cast<const unsigned char*>(bytes));
     return true;
 }
 
@@ -239,8 +229,7 @@ bool CxPager::Begin() {
     ioError.clear();
     originalHeader = header;
     originalSize = fileSize;
-    changedPages.clear();
-    appended.clear();
+    changedPages.Start(header.pageSize);
     return true;
 }
 
@@ -267,21 +256,30 @@ bool CxPager::Commit(bool& discarded) {
         DiscardChanges();
         discarded = true;
     }
-    changedPages.clear();
-    appended.clear();
+    changedPages.Clear();
     return committed;
 }
 
 bool CxPager::CommitChanges() {
-    if (changedPages.empty() && appended.empty() && std::memcmp(&header, &originalHeader, sizeof header) == 0)
-        return true;
+    if (changedPages.Empty() && std::memcmp(&header, &originalHeader, sizeof header) == 0) return true;
     // Readers finish their reads before a page changes under them.
     if (!file.LockForWriting(platform::kWriterLockWaitMilliseconds)) {
         if (ioError.empty()) ioError = "busy: another program is reading the file";
         return false;
     }
     committing = true;
-    bool committed = JournalAndWrite();
+    fileTouched = false;
+    bool committed = false;
+    try {
+        committed = JournalAndWrite();
+    } catch (const std::bad_alloc&) {
+        // Every buffer of the writes is held before the file is touched, so
+        // memory runs out there only while a failed write is being undone:
+        // the journal then stays for the next open.
+        if (fileTouched) broken = true;
+        else if (journal.IsOpen()) InvalidateJournal();
+        if (ioError.empty()) ioError = kOutOfMemoryText;
+    }
     committing = false;
     // A broken commit keeps readers out until the file is closed.
     if (!broken) file.Unlock();
@@ -291,7 +289,7 @@ bool CxPager::CommitChanges() {
 bool CxPager::OpenJournal(bool& made) {
     made = false;
     if (journal.IsOpen()) return true;
-    const std::u16string journalPath = JournalPathFor(file.Path());
+    journalPath = JournalPathFor(file.Path());
     made = !platform::FileExists(journalPath.c_str());
     lastBodyStart = lastBodyEnd = 0;
     return journal.OpenShared(journalPath.c_str(), true);
@@ -330,25 +328,39 @@ bool CxPager::WriteJournalBody(JournalHead& head, const std::vector<int32_t>& of
     return true;
 }
 
+void CxPager::InvalidateJournal() {
+    const unsigned char zeros[kJournalMagicSize] = {};
+    journal.WriteAt(0, zeros, sizeof zeros);
+}
+
 bool CxPager::JournalAndWrite() {
+    const auto pageSize = static_cast<size_t>(header.pageSize);
     JournalHead head;
     head.pageSize = header.pageSize;
-    head.count = static_cast<int32_t>(changedPages.size());
     head.originalSize = originalSize;
     head.newSize = fileSize;
     std::memcpy(head.header, &writtenHeader, kHeaderSize);
     std::memcpy(head.newHeader, &header, kHeaderSize);
+    // The pages inside the original size are journaled; the hash of the end
+    // state takes them in the order of the file, then every page past it.
     std::vector<int32_t> offsets;
-    offsets.reserve(changedPages.size());
     JournalHash after;
     after.Add(&fileSize, sizeof fileSize);
     after.Add(&header, kHeaderSize);
-    for (const auto& [offset, bytes] : changedPages) {
+    changedPages.ForEach(kHeaderSize, originalSize, [&](int32_t offset, const unsigned char* bytes) {
         offsets.push_back(offset);
-        after.Add(bytes.data(), bytes.size());
+        after.Add(bytes, pageSize);
+        return true;
+    });
+    const std::vector<unsigned char> zeros(pageSize, 0);
+    for (int64_t at = originalSize; at < fileSize; at += header.pageSize) {
+        const unsigned char* page = changedPages.Find(static_cast<int32_t>(at));
+        after.Add(page ? page : zeros.data(), pageSize);
     }
-    after.Add(appended.data(), appended.size());
+    head.count = static_cast<int32_t>(offsets.size());
     head.afterHash = after.Value();
+    std::vector<unsigned char> run;
+    run.reserve(std::max(kWriteRunSize, pageSize));
     ChooseWitnesses(head, offsets);
 
     bool madeJournal = false;
@@ -356,10 +368,6 @@ bool CxPager::JournalAndWrite() {
         NoteIoFailure();
         return false;
     }
-    auto invalidateJournal = [this] {
-        const unsigned char zeros[kJournalMagicSize] = {};
-        journal.WriteAt(0, zeros, sizeof zeros);
-    };
     // The body reaches the disk before the head that makes it valid; the
     // folder too, where a new file's name is not durable with its data.
     bool journaled = WriteJournalBody(head, offsets) && journal.Flush();
@@ -374,25 +382,26 @@ bool CxPager::JournalAndWrite() {
         NoteIoFailure();
         // The database is untouched; even a journal that did reach the disk
         // only holds the file as it still is.
-        invalidateJournal();
+        InvalidateJournal();
         return false;
     }
-    if (!WriteChanges()) {
+    fileTouched = true;
+    if (!WriteChanges(run)) {
         NoteIoFailure();
-        if (RollBackJournal(file, journal, head, offsets)) invalidateJournal();
+        if (RollBackJournal(file, journal, head, offsets)) InvalidateJournal();
         else broken = true;  // the journal stays hot; the next open rolls it back
         return false;
     }
     // Invalidating the journal commits. Should this write be lost, the
     // journal's hash of the end state still shows the transaction finished.
-    invalidateJournal();
+    InvalidateJournal();
     return true;
 }
 
-bool CxPager::WriteChanges() {
+bool CxPager::WriteChanges(std::vector<unsigned char>& run) {
     const auto size = static_cast<size_t>(header.pageSize);
-    // Neighbouring pages go out in one write.
-    std::vector<unsigned char> run;
+    // Neighbouring pages go out together, up to the run's capacity (held
+    // before the file was touched) at a time.
     int32_t runStart = kNone;
     auto writeRun = [&] {
         bool written = run.empty() || RawWrite(runStart, run.data(), static_cast<int32_t>(run.size())) ==
@@ -400,17 +409,14 @@ bool CxPager::WriteChanges() {
         run.clear();
         return written;
     };
-    for (const auto& [offset, bytes] : changedPages) {
-        if (!run.empty() && runStart + static_cast<int64_t>(run.size()) != offset && !writeRun()) return false;
+    bool written = changedPages.ForEach(kHeaderSize, INT32_MAX, [&](int32_t offset, const unsigned char* bytes) {
+        bool apart = runStart + static_cast<int64_t>(run.size()) != offset || run.size() + size > run.capacity();
+        if (!run.empty() && apart && !writeRun()) return false;
         if (run.empty()) runStart = offset;
-        run.insert(run.end(), bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(size));
-    }
-    if (!writeRun()) return false;
-    if (!appended.empty() && RawWrite(originalSize, appended.data(), static_cast<int32_t>(appended.size())) !=
-                                 static_cast<int32_t>(appended.size())) {
-        return false;
-    }
-    return WriteHeader() && Flush();
+        run.insert(run.end(), bytes, bytes + size);
+        return true;
+    });
+    return written && writeRun() && WriteHeader() && Flush();
 }
 
 void CxPager::DiscardChanges() {
@@ -419,7 +425,6 @@ void CxPager::DiscardChanges() {
     header = originalHeader;
     writtenHeader = originalHeader;  // put back on disk, or never written
     fileSize = originalSize;
-    changedPages.clear();
-    appended.clear();
+    changedPages.Clear();
     readAhead.clear();
 }

@@ -10,10 +10,10 @@
 #pragma once
 
 #include "platform/Platform.h"
+#include "storage/ChangedPages.h"
 #include "storage/Journal.h"
 
 #include <cstdint>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -39,6 +39,8 @@ std::string At(const char* what, int64_t offset);
 
 // The reason given when a change would take the file past 2 GiB.
 inline constexpr char kSizeLimitText[] = "the database would grow past the 2 GiB its format can address";
+// The reason given when memory ran out during a commit.
+inline constexpr char kOutOfMemoryText[] = "out of memory";
 
 class CxPager {
 public:
@@ -105,10 +107,12 @@ private:
     bool JournalAndWrite();
     bool OpenJournal(bool& made);
     bool WriteJournalBody(JournalHead& head, const std::vector<int32_t>& offsets);
-    bool WriteChanges();
+    bool WriteChanges(std::vector<unsigned char>& run);
+    void InvalidateJournal();
     void DiscardChanges();
 
     static constexpr size_t kReadAheadSize = 32 * 1024;
+    static constexpr size_t kWriteRunSize = 1024 * 1024;
 
     platform::File file;
     cx::Header header{};
@@ -128,14 +132,17 @@ private:
     bool broken = false;
     cx::Header originalHeader{};
     int64_t originalSize = 0;
-    std::map<int32_t, std::vector<unsigned char>> changedPages;  // inside the original size
-    std::vector<unsigned char> appended;                         // from the original size on
+    // Those inside the original size are journaled; those past it are new.
+    CxChangedPages changedPages;
     platform::File journal;
+    std::u16string journalPath;  // where it lies, for Close to remove it
     // Where the latest body went in the journal, so that the next one avoids it.
     int64_t lastBodyStart = 0;
     int64_t lastBodyEnd = 0;
     // The commit is writing: the file on disk still has its original size.
     bool committing = false;
+    // The commit has begun to write the file itself.
+    bool fileTouched = false;
 
     std::vector<unsigned char> readAhead;  // file bytes from readAheadStart on
     int64_t readAheadStart = 0;

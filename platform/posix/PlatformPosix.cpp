@@ -2,6 +2,7 @@
 #include "platform/Platform.h"
 #include "platform/Utf.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <locale.h>
 #include <strings.h>
@@ -16,6 +17,7 @@
 #include <cstring>
 #include <ctime>
 #include <cwctype>
+#include <memory>
 
 namespace platform {
 
@@ -46,6 +48,22 @@ bool Allowed(FileOp op, const std::u16string& path, int64_t offset, const void* 
 }
 
 constexpr off_t kWriterLockOffset = off_t{1} << 62;
+constexpr off_t kGateOffset = kWriterLockOffset + 2;
+
+// An open-file-description lock on one byte: it meets the locks of other
+// descriptions of the file, also those of the same process.
+bool ByteLock(int fd, off_t offset, short type) {
+    struct flock lock {};
+    lock.l_type = type;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = offset;
+    lock.l_len = 1;
+    int r;
+    do {
+        r = ::fcntl(fd, F_OFD_SETLK, &lock);
+    } while (r != 0 && errno == EINTR);
+    return r == 0;
+}
 
 locale_t TextLocale() {
     static locale_t loc = [] {
@@ -67,12 +85,7 @@ bool File::OpenShared(const char16_t* name, bool create) {
     // Stands in for the Windows share mode: a second writer is refused. A
     // lock of its own on one byte far past any data, so that it never meets
     // the readers' lock (flock).
-    struct flock writer {};
-    writer.l_type = F_WRLCK;
-    writer.l_whence = SEEK_SET;
-    writer.l_start = kWriterLockOffset;
-    writer.l_len = 1;
-    if (::fcntl(fd, F_OFD_SETLK, &writer) != 0) {
+    if (!ByteLock(fd, kWriterLockOffset, F_WRLCK)) {
         Close();
         errno = EWOULDBLOCK;
         return false;
@@ -170,6 +183,10 @@ void File::Unlock() {
     if (fd >= 0 && locked) ::flock(fd, LOCK_UN);
     locked = false;
 }
+
+bool File::TryGate(bool exclusive) { return ByteLock(fd, kGateOffset, exclusive ? F_WRLCK : F_RDLCK); }
+
+void File::OpenGate() { ByteLock(fd, kGateOffset, F_UNLCK); }
 
 bool LastErrorWasAccessDenied() { return errno == EACCES || errno == EROFS || errno == EPERM; }
 
@@ -287,6 +304,17 @@ int64_t File::Size() {
     struct stat st;
     if (fd < 0 || ::fstat(fd, &st) != 0) return -1;
     return static_cast<int64_t>(st.st_size);
+}
+
+bool FolderEntries(const char16_t* folder, std::vector<std::u16string>& names) {
+    names.clear();
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(folder ? ::opendir(NativePath(folder).c_str()) : nullptr, ::closedir);
+    if (!dir) return false;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
+        names.push_back(detail::DecodeUtf8(entry->d_name, std::strlen(entry->d_name)));
+    }
+    return true;
 }
 
 bool IsSymbolicLink(const char16_t* path) {

@@ -10,6 +10,7 @@
 
 #include <ctime>
 #include <cwctype>
+#include <memory>
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows wide characters are UTF-16 units");
 
@@ -200,15 +201,34 @@ void File::Close() {
     path.clear();
 }
 
+namespace {
+
 // The readers' lock is one byte far past any data: a byte-range lock on
 // Windows also bars reads and writes of its range, so it must cover none.
 constexpr DWORD kReaderLockOffsetHigh = 0x40000000;
 
-bool File::TryLock(bool exclusive) {
+bool TryByteLock(HANDLE file, DWORD offset, bool exclusive) {
     OVERLAPPED at{};
+    at.Offset = offset;
     at.OffsetHigh = kReaderLockOffsetHigh;
     DWORD flags = LOCKFILE_FAIL_IMMEDIATELY | (exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0);
-    return LockFileEx(AsHandle(handle), flags, 0, 1, 0, &at) != 0;
+    return LockFileEx(file, flags, 0, 1, 0, &at) != 0;
+}
+
+// The gate in front of it is the byte after it.
+constexpr DWORD kGateOffset = 1;
+
+}  // namespace
+
+bool File::TryLock(bool exclusive) { return TryByteLock(AsHandle(handle), 0, exclusive); }
+
+bool File::TryGate(bool exclusive) { return TryByteLock(AsHandle(handle), kGateOffset, exclusive); }
+
+void File::OpenGate() {
+    OVERLAPPED at{};
+    at.Offset = kGateOffset;
+    at.OffsetHigh = kReaderLockOffsetHigh;
+    UnlockFileEx(AsHandle(handle), 0, 1, 0, &at);
 }
 
 void File::Unlock() {
@@ -319,6 +339,21 @@ int64_t File::Size() {
 }
 
 bool IsSymbolicLink(const char16_t*) { return false; }
+
+bool FolderEntries(const char16_t* folder, std::vector<std::u16string>& names) {
+    names.clear();
+    if (!folder) return false;
+    std::u16string pattern = std::u16string(folder) + u"\\*";
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(reinterpret_cast<const wchar_t*>(pattern.c_str()), &found);
+    if (search == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
+    std::unique_ptr<void, BOOL (*)(HANDLE)> closer(search, FindClose);
+    do {
+        std::u16string name(reinterpret_cast<const char16_t*>(found.cFileName));
+        if (name != u"." && name != u"..") names.push_back(name);
+    } while (FindNextFileW(search, &found));
+    return true;
+}
 
 std::u16string Utf8ToUtf16(const char* bytes, size_t count) {
     std::u16string out;

@@ -587,6 +587,81 @@ TEST_F(CliExchangeTest, SalvageScansThePagesWhenTheHeaderIsDamaged) {
     }
 }
 
+// The file with the first data page of each settings block zeroed: salvage
+// can no longer read any of them, the verifier included.
+void LoseTheSettings(const std::u16string& path) {
+    std::vector<unsigned char> bytes = ReadBytes(path);
+    const int32_t pageSize = WordAt(bytes, 24);
+    for (int32_t page = WordAt(bytes, 28); page > 0; page = WordAt(bytes, static_cast<size_t>(page) + 12)) {
+        for (int32_t i = 0; i < WordAt(bytes, static_cast<size_t>(page) + 20); ++i) {
+            const auto entry = static_cast<size_t>(page + 24 + 12 * i);
+            if (WordAt(bytes, entry) > CSettings::kDesktopKey) continue;
+            const auto data = static_cast<size_t>(WordAt(bytes, entry + 4));
+            std::fill(bytes.begin() + data, bytes.begin() + data + pageSize, 0);
+        }
+    }
+    WriteBytes(path, bytes);
+}
+
+// When the settings are lost from a database whose protected records are
+// enciphered, salvage checks the master password against the records
+// themselves and gives the new database its verifier again; a wrong
+// password, or none, and nothing is written. Records that were never
+// enciphered need no password.
+TEST_F(CliExchangeTest, SalvageWithTheSettingsLostChecksTheMasterPassword) {
+    const std::u16string db = folder.Path("QuorrelDPC.qrb");
+    const std::vector<unsigned char> withoutPassword = DbBytes();
+    LoseTheSettings(db);
+    Result clear = Cli({"salvage", Db(), Path("clear.qrb")});
+    ASSERT_EQ(clear.status, 0) << clear.err;
+    EXPECT_TRUE(Contains(clear.out, "recovered 0 settings blocks of 3, 13 categories, 3 records")) << clear.out;
+    ASSERT_EQ(Cli({"export", Path("clear.qrb"), Path("clear.csv")}).status, 0);
+    EXPECT_EQ(ReadText("clear.csv"), kClear);
+
+    WriteBytes(db, withoutPassword);
+    ASSERT_EQ(Cli({"passwd", Db()}, {"open sesame", "open sesame"}).status, 0);
+    LoseTheSettings(db);
+    ASSERT_NE(Cli({"check", Db()}).out, "sound\n");
+    WriteText("pw.txt", "open sesame\n");
+    WriteText("wrong.txt", "open sesamE\n");
+    struct Case {
+        const char* name;
+        std::vector<std::string> args;
+        std::deque<std::string> typed;
+        const char* refusal;
+    };
+    const Case refusals[] = {
+        {"no password", {"salvage", Db(), Path("new.qrb")}, {}, "give the master password at the terminal or with --password-file"},
+        {"a wrong one", {"salvage", Db(), Path("new.qrb")}, {"open sesamE"}, "the password does not open the protected records"},
+        {"a wrong one from a file", {"salvage", Db(), Path("new.qrb"), "--password-file", Path("wrong.txt")}, {},
+         "the password does not open the protected records"},
+    };
+    for (const Case& c : refusals) {
+        Result r = Cli(c.args, c.typed);
+        EXPECT_EQ(r.status, 1) << c.name;
+        EXPECT_TRUE(Contains(r.err, c.refusal)) << c.name << ": " << r.err;
+        EXPECT_TRUE(Contains(r.err, "nothing was written")) << c.name << ": " << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << c.name << ": " << r.err;
+        EXPECT_EQ(r.out, "") << c.name;
+        EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(folder.Path("new.qrb")))) << c.name;
+    }
+    for (bool typed : {false, true}) {
+        const std::string rescued = Path(typed ? "typed.qrb" : "file.qrb");
+        Result salvaged = typed ? Cli({"salvage", Db(), rescued}, {"open sesame"})
+                                : Cli({"salvage", Db(), rescued, "--password-file", Path("pw.txt")});
+        ASSERT_EQ(salvaged.status, 0) << salvaged.err;
+        EXPECT_TRUE(Contains(salvaged.out, "13 categories, 3 records")) << salvaged.out;
+        EXPECT_TRUE(Contains(salvaged.out, "the master password was checked against the protected records and set again"))
+            << salvaged.out;
+        EXPECT_EQ(Cli({"check", rescued}).out, "sound\n");
+        ASSERT_EQ(Cli({"export", rescued, Path("out.csv"), "--password-file", Path("pw.txt")}).status, 0);
+        EXPECT_EQ(ReadText("out.csv"), kClear);
+        EXPECT_EQ(Cli({"export", rescued, Path("out.csv"), "--password-file", Path("wrong.txt")}).status, 1);
+        ASSERT_EQ(Cli({"export", rescued, Path("masked.csv"), "--locked"}).status, 0);
+        EXPECT_EQ(ReadText("masked.csv"), kMasked);
+    }
+}
+
 // Crossing the format's 2 GiB says so, and changes nothing.
 TEST_F(CliExchangeTest, TheSizeLimitIsToldAndChangesNothing) {
     std::vector<unsigned char> bytes = DbBytes();

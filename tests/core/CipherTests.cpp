@@ -1,4 +1,6 @@
 #include "model/Database.h"
+#include "model/KeyCheck.h"
+#include "model/Record.h"
 #include "security/Blowfish.h"
 #include "security/Cipher.h"
 #include "security/PasswordRules.h"
@@ -169,3 +171,68 @@ TEST(PasswordRules, NewPasswordsAreCheckedAsTheDialogDoes) {
 }
 
 }  // namespace
+
+namespace {
+
+// Records with values of the given lengths, their blocks enciphered under
+// password (none: left in clear).
+std::vector<std::unique_ptr<CRecord>> RecordsOfLengths(const std::vector<int>& lengths, const char16_t* password) {
+    BlowfishContext key{};
+    if (password) BlowfishSetKey(key, reinterpret_cast<const unsigned char*>(password), 2 * std::char_traits<char16_t>::length(password));
+    std::vector<std::unique_ptr<CRecord>> records;
+    for (size_t i = 0; i < lengths.size(); ++i) {
+        std::u16string value(static_cast<size_t>(lengths[i]), static_cast<char16_t>(u'a' + i % 26));
+        if (lengths[i] > 3) value[1] = 0xD83D, value[2] = 0xDE00;  // a pair of surrogates reads well
+        auto record = std::make_unique<CRecord>();
+        record->SetFields(u"title", value.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr);
+        if (password) BlowfishEncipherBlocks(key, record->fieldBlock, 2 * static_cast<size_t>(record->blockLength));
+        records.push_back(std::move(record));
+    }
+    return records;
+}
+
+std::vector<const CRecord*> Pointers(const std::vector<std::unique_ptr<CRecord>>& records) {
+    std::vector<const CRecord*> pointers;
+    for (const auto& r : records) pointers.push_back(r.get());
+    return pointers;
+}
+
+}  // namespace
+
+// Without a verifier the records themselves tell a right password from a
+// wrong one, and blocks in clear from enciphered ones; too little to go on
+// is said as such.
+TEST(KeyCheck, TheProtectedRecordsTellTheRightPassword) {
+    std::vector<int> mixed;
+    for (int i = 0; i < 30; ++i) mixed.push_back(1 + i * 7 % 40);
+    const std::vector<int> noFiller(200, 8), one = {8}, fewFiller = {7};
+    struct Case {
+        const char* name;
+        std::vector<int> lengths;
+        const char16_t* enciphered;  // under this password, or in clear
+        int damaged;                  // blocks with a byte flipped
+        const char16_t* tried;        // the password tried, or the blocks as they are
+        KeyFit expected;
+    };
+    const Case cases[] = {
+        {"right", mixed, u"right horse", 0, u"right horse", KeyFit::kFits},
+        {"wrong", mixed, u"right horse", 0, u"right horsf", KeyFit::kDoesNotFit},
+        {"empty", mixed, u"right horse", 0, u"", KeyFit::kDoesNotFit},
+        {"enciphered, taken as clear", mixed, u"right horse", 0, nullptr, KeyFit::kDoesNotFit},
+        {"clear", mixed, nullptr, 0, nullptr, KeyFit::kFits},
+        {"clear, with a password", mixed, nullptr, 0, u"right horse", KeyFit::kDoesNotFit},
+        {"right, two blocks damaged", mixed, u"right horse", 2, u"right horse", KeyFit::kFits},
+        {"no filler anywhere, right", noFiller, u"pw 2", 0, u"pw 2", KeyFit::kFits},
+        {"no filler anywhere, wrong", noFiller, u"pw 2", 0, u"pw 3", KeyFit::kDoesNotFit},
+        {"one block without filler", one, u"pw 2", 0, u"pw 2", KeyFit::kCannotTell},
+        {"one filler unit", fewFiller, u"pw 2", 0, u"pw 3", KeyFit::kCannotTell},
+        {"no records", {}, u"pw 2", 0, u"pw 2", KeyFit::kCannotTell},
+    };
+    for (const Case& c : cases) {
+        auto records = RecordsOfLengths(c.lengths, c.enciphered);
+        for (int i = 0; i < c.damaged; ++i) reinterpret_cast<unsigned char*>(records[5 * i]->fieldBlock)[3] ^= 0x10;
+        KeyFit fit = c.tried ? CheckPasswordAgainstRecords(Pointers(records), c.tried)
+                             : CheckKeyAgainstRecords(Pointers(records), nullptr);
+        EXPECT_EQ(fit, c.expected) << c.name;
+    }
+}

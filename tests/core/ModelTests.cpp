@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -251,6 +253,70 @@ TEST_F(DatabaseTest, PasswordChangeAndRemovalRewriteOnlyProtectedRecords) {
     EXPECT_FALSE(bank->isEnciphered);
     EXPECT_EQ(Values(*bank)[1], u"acct");
     EXPECT_EQ(Values(*static_cast<CRecord*>(bank->next))[2], u"serial");
+}
+
+// Every stored entry, with a record's time of change left out (the two ways
+// run at different moments).
+std::map<int32_t, std::vector<unsigned char>> EntriesWithoutTimes(const std::u16string& path) {
+    std::map<int32_t, std::vector<unsigned char>> entries;
+    CxFile file(kDatabaseSignature);
+    EXPECT_EQ(file.OpenReadOnly(path.c_str()), CxFile::kOpened);
+    for (bool more = file.First(); more; more = file.Next()) {
+        int32_t key = 0;
+        std::vector<unsigned char>& bytes = entries[file.GetKey(key) ? key : -1];
+        EXPECT_TRUE(file.ReadEntry(bytes));
+        if (key > CRecord::kMarkerKey) std::fill(bytes.begin() + 4, bytes.begin() + 8, 0);
+    }
+    return entries;
+}
+
+// quorrel-cli passwd works on the stored records a batch at a time instead of
+// the loaded list: the file ends as the program's own password change leaves
+// it, across several batches and with unprotected records among them.
+TEST_F(DatabaseTest, PasswordActionsOverTheStoredRecordsMatchThoseOverTheLoadedList) {
+    CCategory* open = categories.FindByName(u"Software");
+    open->isProtected = false;
+    open->Save(file, false);
+    {
+        CxTransaction transaction(file);
+        for (int i = 0; i < 700; ++i) {
+            std::u16string title = u"record " + std::u16string(1, static_cast<char16_t>(u'A' + i % 26));
+            std::u16string value(static_cast<size_t>(1 + i % 23), static_cast<char16_t>(u'a' + i % 26));
+            AddRecord(i % 3 ? u"Bank" : u"Software", {title.c_str(), value.c_str(), u"pin", nullptr, u"note"});
+        }
+        ASSERT_TRUE(transaction.Commit());
+    }
+    database.Close();
+    const std::u16string loadedPath = folder.Path("loaded.qrb"), streamedPath = folder.Path("streamed.qrb");
+    struct Step {
+        PasswordAction action;
+        const char16_t *old, *next;
+    };
+    for (Step step : {Step{PasswordAction::Add, nullptr, u"first key"}, Step{PasswordAction::Change, u"first key", u"second key"},
+                      Step{PasswordAction::Remove, u"second key", u""}}) {
+        WriteBytes(loadedPath, ReadBytes(path));
+        WriteBytes(streamedPath, ReadBytes(path));
+        {
+            CDatabase loaded;
+            ASSERT_EQ(loaded.Open(loadedPath.c_str(), CDatabase::Access::Write), CxFile::kOpened);
+            ASSERT_TRUE(!step.old || VerifyPassword(step.old));
+            ASSERT_TRUE(ApplyPasswordAction(step.action, step.next, loaded.records, loaded.file, loaded.categories));
+        }
+        {
+            CDatabase streamed;
+            ASSERT_EQ(streamed.Open(streamedPath.c_str(), CDatabase::Access::Write, false), CxFile::kOpened);
+            EXPECT_EQ(streamed.records.count, 0);
+            ASSERT_TRUE(!step.old || VerifyPassword(step.old));
+            ASSERT_TRUE(ApplyPasswordActionToFile(step.action, step.next, streamed.file, streamed.categories));
+        }
+        EXPECT_EQ(EntriesWithoutTimes(streamedPath), EntriesWithoutTimes(loadedPath));
+        EXPECT_NE(EntriesWithoutTimes(streamedPath), EntriesWithoutTimes(path));
+        WriteBytes(path, ReadBytes(streamedPath));
+    }
+    Reopen();
+    EXPECT_FALSE(HasPassword());
+    EXPECT_EQ(records.count, 700);
+    EXPECT_EQ(Values(*static_cast<CRecord*>(records.tail))[2], u"pin");
 }
 
 TEST_F(DatabaseTest, SwitchingProtectionRewritesTheCategorysRecords) {

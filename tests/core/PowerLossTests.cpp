@@ -217,6 +217,23 @@ std::vector<Scenario> Scenarios(ScratchFolder& folder) {
         {"password remove", [](Session& s) { return OnPasswordAdded(s.records, s.file, kPassword, s.categories) && WithRecords(s, 12, u"Bank"); },
          [](Session& s) { return VerifyPassword(kPassword) && OnPasswordRemoved(s.records, s.file, s.categories); },
          true, false, [](Session& s) { return ValuesReadBack(s, nullptr, 12); }},
+        // The same, as quorrel-cli passwd does it: over the stored records, a batch at a time.
+        {"password add, streamed", [](Session& s) { return WithRecords(s, 12, u"Bank"); },
+         [](Session& s) { return ApplyPasswordActionToFile(PasswordAction::Add, kPassword, s.file, s.categories); },
+         true, false, [](Session& s) { return ValuesReadBack(s, kPassword, 12); }},
+        {"password change, streamed",
+         [](Session& s) { return OnPasswordAdded(s.records, s.file, kPassword, s.categories) && WithRecords(s, 40, u"Bank"); },
+         [](Session& s) {
+             return VerifyPassword(kPassword) &&
+                    ApplyPasswordActionToFile(PasswordAction::Change, u"new password 22", s.file, s.categories);
+         },
+         true, true, [](Session& s) { return ValuesReadBack(s, u"new password 22", 40); }},
+        {"password remove, streamed",
+         [](Session& s) { return OnPasswordAdded(s.records, s.file, kPassword, s.categories) && WithRecords(s, 12, u"Bank"); },
+         [](Session& s) {
+             return VerifyPassword(kPassword) && ApplyPasswordActionToFile(PasswordAction::Remove, nullptr, s.file, s.categories);
+         },
+         true, false, [](Session& s) { return ValuesReadBack(s, nullptr, 12); }},
     };
 }
 
@@ -464,7 +481,7 @@ TEST_P(PowerLoss, EveryInjectedFaultIsReportedAndLeavesTheFileAsBefore) {
                 scenario.name, total, reported, reportedKept, absorbed);
 }
 
-INSTANTIATE_TEST_SUITE_P(Operations, PowerLoss, ::testing::Range<size_t>(0, 9));
+INSTANTIATE_TEST_SUITE_P(Operations, PowerLoss, ::testing::Range<size_t>(0, 12));
 
 // A read that fails while the database opens is an error, never a shorter
 // list: for every read, write and flush of the open, in either access.

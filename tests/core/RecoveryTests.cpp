@@ -16,6 +16,7 @@
 #include <windows.h>
 #endif
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
@@ -197,6 +198,76 @@ TEST_F(Recovery, AJournalBesideAnotherFileIsSetAsideNeverReplayed) {
         EXPECT_EQ(ReadBytes(setAside), journal);
         platform::RemoveFile(setAside.c_str());
     }
+}
+
+// Journals are read a chunk (1 MiB) at a time, whatever their size: a change
+// of some 3 MiB of original pages cut short is rolled back byte for byte, a
+// byte flipped in the journal's last chunk is caught, and the same change
+// made whole, beside a journal whose invalidation was lost, is kept (its 1.8 MiB
+// of appended pages hashed a chunk at a time too).
+TEST_F(Recovery, JournalsOfManyChunksAreReadWhole) {
+    Make(path, 0);
+    {
+        CxFile file("Quorrel200");
+        ASSERT_EQ(file.Open(path.c_str()), CxFile::kOpened);
+        CxTransaction transaction(file);
+        for (int key = 1; key <= 3000; ++key) {
+            Bytes payload = Payload(key, 900);
+            ASSERT_TRUE(file.Insert(key, payload.data(), static_cast<int32_t>(payload.size())));
+        }
+        ASSERT_TRUE(transaction.Commit());
+    }
+    before = ReadBytes(path);
+    auto growEveryEntry = [](CxFile& file) {
+        CxTransaction transaction(file);
+        for (int key = 1; key <= 3000; ++key) {
+            Bytes payload = Payload(key, 1400, 3);
+            if (!file.Find(key) || !file.Update(payload.data(), static_cast<int32_t>(payload.size()))) return false;
+        }
+        return transaction.Commit();
+    };
+    {
+        CxFile file("Quorrel200");
+        ASSERT_EQ(file.Open(path.c_str()), CxFile::kOpened);
+        Refusing diskGone(path, FileOp::Write, 1);
+        Observing observing(diskGone);
+        ASSERT_FALSE(growEveryEntry(file));
+    }
+    const Bytes journal = ReadBytes(journalPath);
+    ASSERT_GT(journal.size(), size_t{3} << 20);
+    Bytes flipped = journal;
+    flipped[flipped.size() - 100] ^= 1;
+    WriteBytes(journalPath, flipped);
+    {
+        CxFile file("Quorrel200");
+        EXPECT_EQ(file.Open(path.c_str()), CxFile::kJournalRefused);
+        EXPECT_NE(file.JournalNotice().find("damaged"), std::string::npos) << file.JournalNotice();
+    }
+    WriteBytes(journalPath, journal);
+    {
+        CxFile file("Quorrel200");
+        ASSERT_EQ(file.Open(path.c_str()), CxFile::kOpened);
+    }
+    EXPECT_EQ(ReadBytes(path), before);
+    EXPECT_FALSE(platform::FileExists(journalPath.c_str()));
+
+    Bytes whole;
+    {
+        CxFile file("Quorrel200");
+        ASSERT_EQ(file.Open(path.c_str()), CxFile::kOpened);
+        ASSERT_TRUE(growEveryEntry(file));
+        whole = ReadBytes(journalPath);  // invalidated, until its magic is put back
+    }
+    const Bytes after = ReadBytes(path);
+    ASSERT_GT(after.size(), before.size() + (size_t{1} << 20));
+    std::copy(journal.begin(), journal.begin() + kJournalMagicSize, whole.begin());
+    WriteBytes(journalPath, whole);
+    {
+        CxFile file("Quorrel200");
+        ASSERT_EQ(file.Open(path.c_str()), CxFile::kOpened);
+    }
+    EXPECT_EQ(ReadBytes(path), after);
+    EXPECT_FALSE(platform::FileExists(journalPath.c_str()));
 }
 
 // Fault 2: a commit that reads original pages near the end of the file

@@ -4,12 +4,14 @@
 #include "model/Database.h"
 #include "model/base/StringTable.h"
 #include "storage/CxFile.h"
+#include "storage/Journal.h"
 #include "storage/Settings.h"
 #include "tests/gui/ProgramFixture.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
 #include <memory>
 
@@ -146,6 +148,39 @@ TEST_F(ProgramStart, UnusableDatabaseIsReportedAndUntouched) {
         if (held) CloseHandle(held);
         SetFileAttributesW(run.data.DatabasePath().c_str(), FILE_ATTRIBUTE_NORMAL);
     }
+}
+
+// A journal beside the database that is not its own (a backup copied over
+// the database after a crash) is set aside, never replayed: the program
+// opens the database as it is, says so, and goes on.
+TEST_F(ProgramStart, AJournalOfAnotherFileIsSetAsideAndTold) {
+    MakeDatabase();
+    const std::vector<char> database = FileBytes(data.DatabasePath());
+    JournalImage image;  // a valid journal of a larger file
+    image.pageSize = 128;
+    image.originalSize = static_cast<int64_t>(database.size()) + 10 * 128;
+    image.newSize = image.originalSize;
+    std::memcpy(image.header, database.data(), sizeof image.header);
+    std::memcpy(image.newHeader, database.data(), sizeof image.newHeader);
+    image.offsets = {36};
+    image.pages.assign(128, 0x5A);
+    const std::vector<unsigned char> journal = EncodeJournal(image);
+    const std::wstring journalPath = data.DatabasePath() + L"-journal";
+    std::ofstream(journalPath.c_str(), std::ios::binary).write(reinterpret_cast<const char*>(journal.data()),
+                                                                 static_cast<std::streamsize>(journal.size()));
+
+    Launch();
+    HWND notice = WaitForDialog(program->Id(), L"was opened as it is");
+    ASSERT_NE(notice, nullptr);
+    const std::wstring texts = DialogTexts(notice);
+    EXPECT_NE(texts.find(data.DatabasePath()), std::wstring::npos) << texts;
+    EXPECT_NE(texts.find(L"does not belong to this database"), std::wstring::npos) << texts;
+    Press(notice, IDOK);
+    FindMainWindow();
+    Close();
+    const std::vector<char> setAside = FileBytes(journalPath + L"-set-aside-1");
+    EXPECT_EQ(std::vector<unsigned char>(setAside.begin(), setAside.end()), journal);
+    EXPECT_EQ(CheckDatabase(U(data.DatabasePath().c_str())), "");  // a replay would have spoilt its first page
 }
 
 class ProgramWithRecords : public ProgramTest {

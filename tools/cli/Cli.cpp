@@ -24,7 +24,8 @@ constexpr const char* kUsageText =
     "                                add, change or remove the master password\n"
     "  gen [--length N] [--upper] [--lower] [--digits] [--punct]\n"
     "                                generate a password (default: 16 characters, upper, lower, digits)\n"
-    "  salvage DAMAGED NEW           copy what can still be read from a damaged database into a new one\n"
+    "  salvage DAMAGED NEW [--password-file FILE]\n"
+    "                                copy what can still be read from a damaged database into a new one\n"
     "Passwords are asked for at the terminal without echo, or read from the first\n"
     "line of the FILE given; never from the command line.\n";
 
@@ -66,7 +67,8 @@ int RunCli(const std::vector<std::string>& args, CliIo& io) {
         try {
             return command.run({args.begin() + 1, args.end()}, io);
         } catch (const std::bad_alloc&) {
-            return cli::Fail(io, "out of memory; nothing was changed");
+            return cli::Fail(io, io.changed ? "out of memory after the change was written; the change was made"
+                                            : "out of memory; nothing was changed");
         }
     }
     return cli::Usage(io, "unknown command '" + args[0] + "'");

@@ -12,6 +12,10 @@ struct CliIo {
     std::ostream& err;
     // Asks for a secret (a password) without echo; false when none can be read.
     std::function<bool(const std::string& prompt, std::string& secret)> readSecret;
+    // Set by a command once its change is in the file, so that memory that
+    // runs out after it (while the report is written) is not told as a
+    // change not made.
+    bool changed = false;
 };
 
 // Exit status: 0 success, 1 failure (one line on err), 2 usage error.

@@ -62,14 +62,17 @@ bool cli::OpenSucceeded(int opened, const std::string& displayPath, const std::s
     return false;
 }
 
-bool CliDatabase::OpenForReading(const std::string& pathText, CliIo& io) { return OpenWith(pathText, io, false); }
+bool CliDatabase::OpenForReading(const std::string& pathText, CliIo& io) { return OpenWith(pathText, io, false, true); }
 
-bool CliDatabase::OpenForWriting(const std::string& pathText, CliIo& io) { return OpenWith(pathText, io, true); }
+bool CliDatabase::OpenForWriting(const std::string& pathText, CliIo& io, bool withRecords) {
+    return OpenWith(pathText, io, true, withRecords);
+}
 
-bool CliDatabase::OpenWith(const std::string& pathText, CliIo& io, bool forWriting) {
+bool CliDatabase::OpenWith(const std::string& pathText, CliIo& io, bool forWriting, bool withRecords) {
     path = Widen(pathText);
     displayPath = pathText;
-    int opened = database.Open(path.c_str(), forWriting ? CDatabase::Access::Write : CDatabase::Access::Read);
+    int opened =
+        database.Open(path.c_str(), forWriting ? CDatabase::Access::Write : CDatabase::Access::Read, withRecords);
     if (opened == CDatabase::kDamaged) {
         cli::Fail(io, displayPath + ": the database is damaged (" + fault + "); nothing was changed");
         return false;

@@ -21,7 +21,8 @@ public:
     // full check is kept in fault. False (after reporting) when it cannot be read.
     bool OpenForReading(const std::string& path, CliIo& io);
     // Opens for changes: refused unless the full check finds the file sound.
-    bool OpenForWriting(const std::string& path, CliIo& io);
+    // Without withRecords the records are left in the file.
+    bool OpenForWriting(const std::string& path, CliIo& io, bool withRecords = true);
     // Reports a change that could not be written, with the system's reason;
     // what says what was left as it was. Answers the failure status.
     int WriteFailed(CliIo& io, const std::string& what);
@@ -36,7 +37,7 @@ public:
     std::string& fault = database.fault;
 
 private:
-    bool OpenWith(const std::string& pathText, CliIo& io, bool forWriting);
+    bool OpenWith(const std::string& pathText, CliIo& io, bool forWriting, bool withRecords);
 };
 
 namespace cli {

@@ -9,9 +9,8 @@
 #include "tools/cli/Database.h"
 #include "tools/cli/Secrets.h"
 
-#include <filesystem>
 #include <string>
-#include <system_error>
+#include <vector>
 
 namespace cli {
 
@@ -23,13 +22,12 @@ constexpr char kPasswordPrompt[] = "Master password: ";
 // name ignoring case, of the "icon_*.bmp" files beside the database (the
 // program's data folder), without its extension; none when there is none.
 std::u16string FirstIconName(const std::u16string& databasePath) {
-    namespace fs = std::filesystem;
-    std::error_code failed;
-    fs::path folder = fs::path(databasePath).parent_path();
-    if (folder.empty()) folder = ".";
+    size_t slash = databasePath.find_last_of(u"/\\");
+    std::u16string folder = slash == std::u16string::npos ? u"." : databasePath.substr(0, slash + (slash == 0));
+    std::vector<std::u16string> files;
+    if (!platform::FolderEntries(folder.c_str(), files)) return {};
     std::u16string first;
-    for (fs::directory_iterator it(folder, failed), end; !failed && it != end; it.increment(failed)) {
-        std::u16string file = it->path().filename().u16string();
+    for (const std::u16string& file : files) {
         if (file.size() < 9 || platform::CompareNoCase(file.substr(0, 5).c_str(), u"icon_") != 0 ||
             platform::CompareNoCase(file.substr(file.size() - 4).c_str(), u".bmp") != 0) {
             continue;
@@ -91,8 +89,10 @@ int Import(const std::vector<std::string>& args, CliIo& io) {
         case ExchangeResult::kNotAFile:
             return Fail(io, csv + ": not a regular file (a folder, a device or a pipe); nothing was imported");
         case ExchangeResult::kTooLarge:
-            return Fail(io, csv + ": too large to import (at most " + std::to_string(TextFile::kMaxReadBytes >> 20) +
-                                " MB); nothing was imported");
+            // Over the limit, or more than the memory free for reading it.
+            return Fail(io, csv + ": too large to read into memory (files of up to " +
+                                std::to_string(TextFile::kMaxReadBytes >> 20) +
+                                " MB are imported); nothing was imported");
         case ExchangeResult::kHoldsNul:
             return Fail(io, csv + ": holds NUL characters, so it is not a text file; nothing was imported");
         case ExchangeResult::kNone:
@@ -100,6 +100,7 @@ int Import(const std::vector<std::string>& args, CliIo& io) {
         case ExchangeResult::kStopped: break;
     }
     if (result.error == ExchangeResult::kWriteFailed) return db.WriteFailed(io, "nothing was imported");
+    io.changed = result.count > 0;
     io.out << Narrow(ImportReportText(result).c_str()) << "\n";
     if (result.skipped > 0) {
         return Fail(io, std::to_string(result.skipped) + (result.skipped == 1 ? " line was" : " lines were") +

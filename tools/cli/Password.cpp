@@ -62,8 +62,10 @@ int Passwd(const std::vector<std::string>& args, CliIo& io) {
         return Usage(io, problem);
     }
     if (parsed.positional.size() != 1) return Usage(io, "passwd takes one database PATH");
+    // The records stay in the file: they are rewritten a batch at a time,
+    // so a database of any size fits in memory.
     CliDatabase db;
-    if (!db.OpenForWriting(parsed.positional[0], io)) return kFailure;
+    if (!db.OpenForWriting(parsed.positional[0], io, false)) return kFailure;
 
     // The checks of the Change Password dialog, in its order. Verifying the
     // old password also installs its key, which re-enciphering needs.
@@ -103,9 +105,10 @@ int Passwd(const std::vector<std::string>& args, CliIo& io) {
     }
 
     PasswordAction action = ActionFor(hadPassword, password.IsEmpty());
-    if (!ApplyPasswordAction(action, password.c_str(), db.records, db.file, db.categories)) {
+    if (!ApplyPasswordActionToFile(action, password.c_str(), db.file, db.categories)) {
         return db.WriteFailed(io, "nothing was changed");
     }
+    io.changed = action != PasswordAction::None;
     switch (action) {
         case PasswordAction::None: io.out << "no master password is set and none was given: nothing changed\n"; break;
         case PasswordAction::Add: io.out << "master password added\n"; break;
