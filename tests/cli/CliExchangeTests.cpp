@@ -622,8 +622,8 @@ TEST_F(CliExchangeTest, SalvageWithTheSettingsLostChecksTheMasterPassword) {
     ASSERT_EQ(Cli({"passwd", Db()}, {"open sesame", "open sesame"}).status, 0);
     LoseTheSettings(db);
     ASSERT_NE(Cli({"check", Db()}).out, "sound\n");
-    WriteText("pw.txt", "open sesame\n");
-    WriteText("wrong.txt", "open sesamE\n");
+    WriteSecret("pw.txt", "open sesame\n");
+    WriteSecret("wrong.txt", "open sesamE\n");
     struct Case {
         const char* name;
         std::vector<std::string> args;

@@ -44,8 +44,8 @@ protected:
         ASSERT_EQ(Cli({"init", Db()}).status, 0);
         Write("records.csv", "Bank,First Bank,12-34,9876\nWeb Login,Example,https://example.org,me,pw\n");
         Write("more.csv", "Bank,Second Bank,55-66,1111\nGarden,Shed,4321\nTravel,Air,ABC123,,,,,a note\n");
-        Write("old.txt", "open sesame\n");
-        Write("new.txt", "new secret 77\n");
+        ASSERT_TRUE(WritePrivateFile(folder.Path("old.txt"), "open sesame\n"));
+        ASSERT_TRUE(WritePrivateFile(folder.Path("new.txt"), "new secret 77\n"));
         ASSERT_EQ(Cli({"import", Db(), Path("records.csv")}).status, 0);
     }
 
