@@ -260,7 +260,8 @@ TEST_F(ResourceTest, MainMenuListsEveryCommand) {
           {IDM_EXIT, L"E&xit"}}},
         {L"&Edit",
          {{IDM_NEW_RECORD, L"&New Record ..."}, {IDM_EDIT_RECORD, L"&Edit Selected Record ..."},
-          {IDM_DELETE_RECORD, L"&Delete Selected Record"}, {0, nullptr}, {IDM_CATEGORIES, L"&Categories ..."},
+          {IDM_DELETE_RECORD, L"&Delete Selected Record"}, {0, nullptr}, {IDM_FIND, L"&Find\tCtrl+F"},
+          {0, nullptr}, {IDM_CATEGORIES, L"&Categories ..."},
           {0, nullptr}, {IDM_PREFERENCES, L"&Preferences ..."}}},
         {L"&Help", {{IDM_HELP_CONTENTS, L"&Contents"}, {0, nullptr}, {IDM_ABOUT, L"&About ..."}}},
     };
