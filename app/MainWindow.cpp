@@ -436,7 +436,7 @@ void MainWindowState::OnDestroy() {
     activityLock.reset();
     UnregisterSessionLock(hwnd);
     // Neither a copied value nor the key outlives the window.
-    if (clipboard) clipboard->Clear();
+    if (clipboard) clipboard->ClearAtExit();
     clipboard.reset();
     WipeKey();
     PostQuitMessage(0);
@@ -498,6 +498,15 @@ LRESULT MainWindowState::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
                 return 0;
             }
             break;
+        case WM_RENDERFORMAT:
+            if (clipboard) clipboard->OnRenderFormat(static_cast<UINT>(wParam));
+            return 0;
+        case WM_RENDERALLFORMATS:
+            // Leaving: the value is not rendered, so it leaves with the program.
+            return 0;
+        case WM_DESTROYCLIPBOARD:
+            if (clipboard) clipboard->OnDestroyClipboard();
+            return 0;
         case WM_WTSSESSION_CHANGE:
             if (SessionChangeLocks(wParam)) LockNow();
             return 0;

@@ -2,6 +2,7 @@
 
 #include "dialogs/framework/Messages.h"
 #include "model/base/StringTable.h"
+#include "platform/Platform.h"
 
 #include <commctrl.h>
 
@@ -10,13 +11,17 @@
 
 namespace {
 
+constexpr DWORD kRetryMs = 20;
+constexpr DWORD kBriefWaitMs = 200;  // a copy, a lock, a tick of the countdown
+constexpr DWORD kExitWaitMs = 2000;  // the last chance to take the value back
+
 // Another program may hold the clipboard open for a moment.
-bool OpenClipboardSoon(HWND owner) {
-    for (int attempt = 0; attempt < 10; ++attempt) {
+bool OpenClipboardWithin(HWND owner, DWORD milliseconds) {
+    for (DWORD waited = 0;; waited += kRetryMs) {
         if (OpenClipboard(owner)) return true;
-        Sleep(20);
+        if (waited >= milliseconds) return false;
+        Sleep(kRetryMs);
     }
-    return false;
 }
 
 bool PlaceData(UINT format, const void* data, size_t bytes) {
@@ -37,26 +42,24 @@ bool PlaceData(UINT format, const void* data, size_t bytes) {
     return false;
 }
 
-// Wipes the text where this process can still reach it, then empties the clipboard.
-void EmptyOpenClipboard() {
-    if (HANDLE text = GetClipboardData(CF_UNICODETEXT)) {
-        if (void* bytes = GlobalLock(text)) {
-            SecureZeroMemory(bytes, GlobalSize(text));
-            GlobalUnlock(text);
-        }
-    }
-    EmptyClipboard();
-}
-
 }  // namespace
 
 SecretClipboard::SecretClipboard(HWND owner, UINT_PTR timer, std::function<void(const wchar_t*)> status)
     : window(owner), timerId(timer), showStatus(std::move(status)) {}
 
+SecretClipboard::~SecretClipboard() { ForgetValue(); }
+
 bool SecretClipboard::StillOurs() const { return holdsCopy && GetClipboardSequenceNumber() == copySequence; }
+
+void SecretClipboard::ForgetValue() {
+    platform::Wipe(value.data(), value.size() * sizeof(wchar_t));
+    value.clear();
+    rendered = false;
+}
 
 void SecretClipboard::StopCountdown() {
     holdsCopy = false;
+    ForgetValue();
     KillTimer(window, timerId);
     showStatus(L"");
 }
@@ -70,20 +73,26 @@ void SecretClipboard::ShowCountdown() {
     showStatus(text);
 }
 
+// The text itself is rendered only when a program asks for it (a paste), so
+// it never leaves this process before then, and a process that dies leaves
+// nothing on the clipboard. The privacy marks are placed at once.
 bool SecretClipboard::Copy(HWND owner, const wchar_t* text) {
-    if (!OpenClipboardSoon(window)) {
+    if (!OpenClipboardWithin(window, kBriefWaitMs)) {
         ShowMessage(owner, IDS_COPY_CAPTION, IDS_CLIPBOARD_BUSY, kErrorBox);
         return false;
     }
-    EmptyClipboard();
-    bool placed = PlaceData(CF_UNICODETEXT, text, (wcslen(text) + 1) * sizeof(wchar_t));
+    EmptyClipboard();  // our earlier copy, if any, is forgotten on the way
+    ForgetValue();
+    value = text;
+    SetClipboardData(CF_UNICODETEXT, nullptr);  // rendered when asked for
+    bool placed = IsClipboardFormatAvailable(CF_UNICODETEXT) != FALSE;
     const DWORD no = 0;
     for (const wchar_t* name : kClipboardPrivacyFormats) {
         UINT format = RegisterClipboardFormatW(name);
         placed = placed && format && PlaceData(format, &no, sizeof no);
     }
     // Without its privacy marks the value must not stay on the clipboard.
-    if (!placed) EmptyOpenClipboard();
+    if (!placed) EmptyClipboard();
     CloseClipboard();
     if (!placed) {
         StopCountdown();
@@ -98,6 +107,20 @@ bool SecretClipboard::Copy(HWND owner, const wchar_t* text) {
     return true;
 }
 
+void SecretClipboard::OnRenderFormat(UINT format) {
+    // The program asking holds the clipboard open for us.
+    if (format != CF_UNICODETEXT || !holdsCopy || value.empty()) return;
+    if (!PlaceData(CF_UNICODETEXT, value.c_str(), (value.size() + 1) * sizeof(wchar_t))) return;
+    rendered = true;
+    // Rendering is no change of content: the copy is still ours to clear.
+    copySequence = GetClipboardSequenceNumber();
+}
+
+void SecretClipboard::OnDestroyClipboard() {
+    // Someone emptied the clipboard: the value is no longer wanted.
+    if (holdsCopy) ForgetValue();
+}
+
 void SecretClipboard::OnTimer() {
     if (!StillOurs()) {
         StopCountdown();  // someone copied something else: theirs stays
@@ -110,12 +133,25 @@ void SecretClipboard::OnTimer() {
     Clear();  // when the clipboard is busy, the next tick tries again
 }
 
-void SecretClipboard::Clear() {
+void SecretClipboard::Clear() { ClearWithin(kBriefWaitMs); }
+
+void SecretClipboard::ClearAtExit() { ClearWithin(kExitWaitMs); }
+
+void SecretClipboard::ClearWithin(DWORD milliseconds) {
     if (!holdsCopy) return;
     if (StillOurs()) {
-        if (!OpenClipboardSoon(window)) return;
+        if (!OpenClipboardWithin(window, milliseconds)) return;
         // Checked again while the clipboard is ours alone.
-        if (GetClipboardSequenceNumber() == copySequence) EmptyOpenClipboard();
+        if (GetClipboardSequenceNumber() == copySequence) {
+            // A rendered copy is wiped where this process can still reach it.
+            if (HANDLE text = rendered ? GetClipboardData(CF_UNICODETEXT) : nullptr) {
+                if (void* bytes = GlobalLock(text)) {
+                    SecureZeroMemory(bytes, GlobalSize(text));
+                    GlobalUnlock(text);
+                }
+            }
+            EmptyClipboard();
+        }
         CloseClipboard();
     }
     StopCountdown();

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <string>
 
 inline constexpr int kClipboardClearSeconds = 12;
 
@@ -25,17 +26,25 @@ public:
     SecretClipboard(HWND window, UINT_PTR timerId, std::function<void(const wchar_t*)> showStatus);
     SecretClipboard(const SecretClipboard&) = delete;
     SecretClipboard& operator=(const SecretClipboard&) = delete;
+    ~SecretClipboard();
 
     // Places text on the clipboard with the privacy formats and starts the
     // countdown; false (with a message) when the clipboard could not be taken.
     bool Copy(HWND owner, const wchar_t* text);
     // The countdown's timer: one tick a second.
     void OnTimer();
-    // Clears the clipboard now when it still holds the copied value.
+    // WM_RENDERFORMAT and WM_DESTROYCLIPBOARD of the window.
+    void OnRenderFormat(UINT format);
+    void OnDestroyClipboard();
+    // Clears the clipboard now when it still holds the copied value; at exit
+    // it waits longer for a clipboard another program holds open.
     void Clear();
+    void ClearAtExit();
 
 private:
     bool StillOurs() const;
+    void ClearWithin(DWORD milliseconds);
+    void ForgetValue();
     void StopCountdown();
     void ShowCountdown();
 
@@ -47,4 +56,6 @@ private:
     bool holdsCopy = false;
     DWORD copySequence = 0;
     ULONGLONG clearAt = 0;
+    std::wstring value;     // the copied value until it is cleared; wiped then
+    bool rendered = false;  // a program has asked for it, so the clipboard holds it too
 };

@@ -1,5 +1,6 @@
 #include "dialogs/CDlgRecEdit.h"
 
+#include "dialogs/framework/CWindow.h"
 #include "dialogs/framework/Messages.h"
 #include "model/Category.h"
 #include "model/Database.h"
@@ -79,12 +80,16 @@ CDlgRecEdit::CDlgRecEdit(CDatabase& open, Session& running, int defaultCategory,
       session(running),
       defaultCategoryId(defaultCategory) {
     closesOnLock = true;
+    hiddenFromCapture = true;
+    secretControls.assign(std::begin(kEdits), std::end(kEdits));
 }
 
 bool CDlgRecEdit::OnInitDialog() {
     SetWindowTextW(hwnd, CResString(record ? IDS_EDIT_RECORD : IDS_NEW_RECORD).Text());
-    for (int i = 0; i < CRecord::kValueCount; ++i)
+    for (int i = 0; i < CRecord::kValueCount; ++i) {
         SendDlgItemMessageW(hwnd, kEdits[i], EM_LIMITTEXT, static_cast<WPARAM>(LimitOf(i)), 0);
+        SubclassControl(GetDlgItem(hwnd, kEdits[i]), &CDlgRecEdit::ValueEditProc, 0, this);
+    }
     if (record) {
         CString value;
         for (int i = 0; i < CRecord::kValueCount; ++i) {
@@ -187,6 +192,32 @@ void CDlgRecEdit::InsertGeneratedPassword() {
         SendMessageW(generateTarget, EM_REPLACESEL, TRUE,
                      reinterpret_cast<LPARAM>(W(generator.generatedPassword.c_str())));
     }
+}
+
+LRESULT CALLBACK CDlgRecEdit::ValueEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                            DWORD_PTR owner) {
+    switch (message) {
+        case WM_NCDESTROY: RemoveWindowSubclass(edit, &CDlgRecEdit::ValueEditProc, id); break;
+        // Ctrl+C, Ctrl+Insert and the edit's own menu all end here.
+        case WM_COPY: reinterpret_cast<CDlgRecEdit*>(owner)->CopySelection(edit, false); return 0;
+        case WM_CUT: reinterpret_cast<CDlgRecEdit*>(owner)->CopySelection(edit, true); return 0;
+        default: break;
+    }
+    return DefSubclassProc(edit, message, wParam, lParam);
+}
+
+void CDlgRecEdit::CopySelection(HWND edit, bool cut) {
+    DWORD start = 0, end = 0;
+    SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    if (end <= start) return;
+    wchar_t text[kNoteLimit + 1];
+    int length = GetWindowTextW(edit, text, kNoteLimit + 1);
+    if (static_cast<int>(end) <= length) {
+        text[end] = 0;
+        if (session.CopySecret(hwnd, text + start) && cut)
+            SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L""));
+    }
+    platform::Wipe(text, sizeof text);
 }
 
 bool CDlgRecEdit::Apply() {

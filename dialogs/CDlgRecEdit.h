@@ -33,6 +33,10 @@ private:
     void UpdateFieldLabels();
     void OnValueFocus(HWND edit, bool gained);
     void InsertGeneratedPassword();
+    // Copy and Cut in a value edit go through the program's safe clipboard.
+    static LRESULT CALLBACK ValueEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                          DWORD_PTR owner);
+    void CopySelection(HWND edit, bool cut);
     bool SaveEdited();
     bool SaveNew();
     CCategory* SelectedCategory() const;

@@ -5,6 +5,7 @@
 #include "model/Category.h"
 #include "model/Database.h"
 #include "model/Record.h"
+#include "model/base/CString.h"
 #include "model/base/StringTable.h"
 #include "platform/Wide.h"
 #include "res/resource.h"
@@ -50,21 +51,24 @@ void RepaintNow(HWND box) {
     UpdateWindow(box);
 }
 
-std::wstring BoxText(HWND box) {
+// A box's text, in a string that wipes itself: the value may be protected.
+CString BoxText(HWND box) {
     wchar_t text[kMaxLinkText + 1] = {};
-    int length = GetWindowTextW(box, text, kMaxLinkText + 1);
-    return std::wstring(text, length > 0 ? static_cast<size_t>(length) : 0);
+    GetWindowTextW(box, text, kMaxLinkText + 1);
+    CString copy(U(text));
+    SecureZeroMemory(text, sizeof text);
+    return copy;
 }
 
 // Whether the pointer is over the text of a box: from the first character
 // in view to the end of the text, measured in the font the box draws it with
 // (the underlined link font), so the hot area is exactly the drawn link.
 bool PointerOverText(HWND box) {
-    std::wstring text = BoxText(box);
-    if (text.empty()) return false;
+    CString text = BoxText(box);
+    if (text.Length() == 0) return false;
     int first = -1;
     int firstX = 0;
-    for (int i = 0; i < static_cast<int>(text.size()); ++i) {
+    for (int i = 0; i < text.Length(); ++i) {
         LRESULT position = SendMessageW(box, EM_POSFROMCHAR, static_cast<WPARAM>(i), 0);
         int x = static_cast<short>(LOWORD(position));
         // Characters scrolled out of view to the left have no place in the box.
@@ -82,7 +86,7 @@ bool PointerOverText(HWND box) {
     if (!dc.Get()) return false;
     Selection font(dc.Get(), reinterpret_cast<HFONT>(SendMessageW(box, WM_GETFONT, 0, 0)));
     SIZE size{};
-    GetTextExtentPoint32W(dc.Get(), text.c_str() + first, static_cast<int>(text.size()) - first, &size);
+    GetTextExtentPoint32W(dc.Get(), W(text.c_str()) + first, text.Length() - first, &size);
     // Text scrolled past the right edge is not drawn, so it is not hot either.
     LONG boxRight = hot.right;
     hot.left += firstX;
@@ -343,11 +347,11 @@ LRESULT CALLBACK CRecView::LinkProc(HWND box, UINT message, WPARAM wParam, LPARA
             bool pressed = view && view->linkPressed;
             if (view) view->linkPressed = false;
             if (link && pressed && PointerOverText(box)) {
-                std::wstring address = BoxText(box);
+                CString address = BoxText(box);
                 // The box took the capture at the press and never sees this
                 // release, so it would keep the mouse; give it back.
                 if (GetCapture() == box) ReleaseCapture();
-                ShellExecuteW(GetAncestor(box, GA_ROOT), L"open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+                ShellExecuteW(GetAncestor(box, GA_ROOT), L"open", W(address.c_str()), nullptr, nullptr, SW_SHOWNORMAL);
                 return 1;
             }
             break;

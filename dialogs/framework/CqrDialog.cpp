@@ -37,6 +37,14 @@ void EndWithOwnedDialogs(HWND dialog) {
 void SetResourceModule(HINSTANCE module) { resourceModule = module; }
 HINSTANCE ResourceModule() { return resourceModule; }
 
+void WipeControlText(HWND control) {
+    int length = GetWindowTextLengthW(control);
+    if (length > 0) SetWindowTextW(control, std::wstring(static_cast<size_t>(length), L' ').c_str());
+    SetWindowTextW(control, L"");
+    // An edit keeps what the user deleted for undo; that copy goes as well.
+    SendMessageW(control, EM_EMPTYUNDOBUFFER, 0, 0);
+}
+
 RECT WorkArea() {
     RECT area;
     if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0)) {
@@ -111,10 +119,18 @@ INT_PTR CALLBACK CqrDialog::StaticDialogProc(HWND window, UINT message, WPARAM w
         if (!dialog) return TRUE;
         dialog->Attach(window);
         dialog->CentreOverOwner();
+        // Where the system cannot leave a window out of captures, it can
+        // still keep it from being shown on another monitor or recording.
+        if (dialog->hiddenFromCapture && !SetWindowDisplayAffinity(window, WDA_EXCLUDEFROMCAPTURE))
+            SetWindowDisplayAffinity(window, WDA_MONITOR);
         return dialog->OnInitDialog() ? TRUE : FALSE;
     }
     auto* dialog = reinterpret_cast<CqrDialog*>(GetWindowLongPtrW(window, DWLP_USER));
     if (!dialog) return FALSE;  // messages before WM_INITDIALOG
+    // The controls still exist while the dialog itself is being destroyed.
+    if (message == WM_DESTROY) {
+        for (int id : dialog->secretControls) WipeControlText(GetDlgItem(window, id));
+    }
     INT_PTR result = dialog->DialogProc(message, wParam, lParam);
     if (message == WM_NCDESTROY) dialog->Detach();
     return result;

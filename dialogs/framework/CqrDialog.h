@@ -70,6 +70,12 @@ protected:
     // Set in the constructor by a dialog that shows or edits protected
     // values: a lock then cancels it (CancelDialogsThatCloseOnLock).
     bool closesOnLock = false;
+    // Set in the constructor by a dialog that shows a secret: screen capture
+    // and recording leave it out, where the system can.
+    bool hiddenFromCapture = false;
+    // Controls that may hold a secret: their text is overwritten where it
+    // lies before they are destroyed, however the dialog ends.
+    std::vector<int> secretControls;
     // The lock ended this dialog while one of its questions was open: what
     // the question was about must not be done.
     bool EndedByLock() const { return endedByLock; }
@@ -94,3 +100,7 @@ private:
 
 // The work area of the screen (without the task bar).
 RECT WorkArea();
+
+// Overwrites a control's text in place, then empties it, so that its buffer
+// keeps nothing of a secret when it is freed.
+void WipeControlText(HWND control);

@@ -6,22 +6,24 @@
 #include <string>
 
 int DrawTextEllipsis(HDC dc, const wchar_t* text, RECT rect) {
-    std::wstring shown = text ? text : L"";
-    int n = static_cast<int>(shown.size());
+    text = text ? text : L"";
+    int n = lstrlenW(text);
     int width = rect.right - rect.left;
     SIZE size{};
-    GetTextExtentPoint32W(dc, shown.c_str(), n, &size);
-    if (size.cx > width && n > 1) {
-        // The longest start of the text that fits together with "...", but
-        // at least one character: measured once rather than one character
-        // at a time.
-        SIZE ellipsis{};
-        GetTextExtentPoint32W(dc, L"...", 3, &ellipsis);
-        int fit = 0;
-        GetTextExtentExPointW(dc, shown.c_str(), n - 1, std::max<int>(width - ellipsis.cx, 0), &fit, nullptr, &size);
-        shown = shown.substr(0, static_cast<size_t>(std::max(fit, 1))) + L"...";
-    }
-    return DrawTextW(dc, shown.c_str(), -1, &rect, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    GetTextExtentPoint32W(dc, text, n, &size);
+    if (size.cx <= width || n <= 1) return DrawTextW(dc, text, n, &rect, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    // The longest start of the text that fits together with "...", but at
+    // least one character: measured once rather than one character at a time.
+    SIZE ellipsis{};
+    GetTextExtentPoint32W(dc, L"...", 3, &ellipsis);
+    int fit = 0;
+    GetTextExtentExPointW(dc, text, n - 1, std::max<int>(width - ellipsis.cx, 0), &fit, nullptr, &size);
+    // Drawn from a copy that is wiped afterwards: the text may be a secret.
+    std::wstring shown(text, static_cast<size_t>(std::max(fit, 1)));
+    shown += L"...";
+    int height = DrawTextW(dc, shown.c_str(), -1, &rect, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    SecureZeroMemory(shown.data(), shown.size() * sizeof(wchar_t));
+    return height;
 }
 
 void DrawBitmapTransparent(HDC dc, RECT rect, HBITMAP bitmap) {

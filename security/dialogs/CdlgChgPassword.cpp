@@ -30,7 +30,10 @@ void MoveUp(HWND dialog, int id, int distance) {
 
 }  // namespace
 
-CdlgChgPassword::CdlgChgPassword(CDatabase& open) : CqrDialog(IDD_CHANGE_PASSWORD, L"Passwords.html"), database(open) {}
+CdlgChgPassword::CdlgChgPassword(CDatabase& open) : CqrDialog(IDD_CHANGE_PASSWORD, L"Passwords.html"), database(open) {
+    hiddenFromCapture = true;
+    secretControls.assign(std::begin(kPasswordEdits), std::end(kPasswordEdits));
+}
 
 CdlgChgPassword::~CdlgChgPassword() { WipeText(newPassword); }
 
@@ -56,13 +59,6 @@ bool CdlgChgPassword::OnInitDialog() {
     return true;
 }
 
-bool CdlgChgPassword::OnCommand(int id, int code) {
-    if (id == IDCANCEL && code == BN_CLICKED) {
-        for (int edit : kPasswordEdits) WipeEdit(hwnd, edit);
-    }
-    return false;  // the base ends the dialog
-}
-
 bool CdlgChgPassword::Apply() {
     if (!Accept()) return false;  // stays open with the typed texts
     if (action != PasswordAction::None &&
@@ -72,7 +68,6 @@ bool CdlgChgPassword::Apply() {
         action = PasswordAction::None;
         return false;
     }
-    for (int edit : kPasswordEdits) WipeEdit(hwnd, edit);
     return true;
 }
 

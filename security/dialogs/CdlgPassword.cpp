@@ -9,7 +9,10 @@
 #include "security/dialogs/SecretText.h"
 #include "storage/Settings.h"
 
-CdlgPassword::CdlgPassword(int prompt) : CqrDialog(IDD_PASSWORD, L"Passwords.html"), promptId(prompt) {}
+CdlgPassword::CdlgPassword(int prompt) : CqrDialog(IDD_PASSWORD, L"Passwords.html"), promptId(prompt) {
+    hiddenFromCapture = true;
+    secretControls = {IDC_PASSWORD};
+}
 
 CdlgPassword::~CdlgPassword() { WipeText(password); }
 
@@ -24,20 +27,17 @@ bool CdlgPassword::OnInitDialog() {
     return true;
 }
 
-bool CdlgPassword::OnCommand(int id, int code) {
-    if (id == IDCANCEL && code == BN_CLICKED) WipeEdit(hwnd, IDC_PASSWORD);
-    return false;  // the base ends the dialog
-}
-
 bool CdlgPassword::Apply() {
     WipeText(password);
     password = ReadSecret(hwnd, IDC_PASSWORD, kMaxPasswordLength);
-    WipeEdit(hwnd, IDC_PASSWORD);
     return true;
 }
 
-bool AskForPassword(HWND owner, int promptId, bool exitOnFailure) {
-    if (!theSettings->locked || !HasPassword()) return true;
+namespace {
+
+// The prompt, again after a wrong password while attempts are left; true
+// once the right one was typed (its key is then in use).
+bool PromptUntilRight(HWND owner, int promptId, bool exitOnFailure) {
     CdlgPassword dialog(promptId);
     int failures = 0;
     for (;;) {
@@ -45,10 +45,7 @@ bool AskForPassword(HWND owner, int promptId, bool exitOnFailure) {
             if (exitOnFailure) ShowMessage(owner, IDS_PASSWORD_INCORRECT, IDS_INVALID_PASSWORD_EXIT, kErrorBox);
             return false;
         }
-        if (VerifyPassword(U(dialog.password.c_str()))) {
-            theSettings->locked = 0;
-            return true;
-        }
+        if (VerifyPassword(U(dialog.password.c_str()))) return true;
         ++failures;
         if (theSettings->Active().maxPasswordAttempts > failures) {
             if (ShowMessage(owner, IDS_PASSWORD_INCORRECT, IDS_TRY_AGAIN, kQuestionBox) != IDYES) return false;
@@ -59,3 +56,14 @@ bool AskForPassword(HWND owner, int promptId, bool exitOnFailure) {
         }
     }
 }
+
+}  // namespace
+
+bool AskForPassword(HWND owner, int promptId, bool exitOnFailure) {
+    if (!theSettings->locked || !HasPassword()) return true;
+    if (!PromptUntilRight(owner, promptId, exitOnFailure)) return false;
+    theSettings->locked = 0;
+    return true;
+}
+
+bool ConfirmPassword(HWND owner, int promptId) { return !HasPassword() || PromptUntilRight(owner, promptId, false); }

@@ -18,7 +18,6 @@ public:
 
 protected:
     bool OnInitDialog() override;
-    bool OnCommand(int id, int code) override;
     bool Apply() override;
 
 private:
@@ -30,3 +29,7 @@ private:
 // is nothing to unlock. promptId 0 shows no prompt text. Only the program's
 // one unlock (Session::Unlock) calls it, which also restarts the lock timer.
 bool AskForPassword(HWND owner, int promptId, bool exitOnFailure);
+// Asks for the master password whatever the lock state, with the same
+// retries, before something that gives the protected values away (an
+// export in clear). True when it was given right, or none is set.
+bool ConfirmPassword(HWND owner, int promptId);

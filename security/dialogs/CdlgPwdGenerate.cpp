@@ -16,7 +16,10 @@ bool Checked(HWND window, int id) { return IsDlgButtonChecked(window, id) == BST
 
 }  // namespace
 
-CdlgPwdGenerate::CdlgPwdGenerate() : CqrDialog(IDD_GENERATE_PASSWORD, L"Passwords.html#Quorrel_GeneratePassword") {}
+CdlgPwdGenerate::CdlgPwdGenerate() : CqrDialog(IDD_GENERATE_PASSWORD, L"Passwords.html#Quorrel_GeneratePassword") {
+    hiddenFromCapture = true;
+    secretControls = {IDC_GENERATED_PASSWORD};
+}
 
 bool CdlgPwdGenerate::OnInitDialog() {
     MakeControlBold(IDC_GENERATED_PASSWORD);

@@ -16,13 +16,6 @@ std::wstring ReadSecret(HWND dialog, int id, int maxChars) {
     return text;
 }
 
-void WipeEdit(HWND dialog, int id) {
-    HWND edit = GetDlgItem(dialog, id);
-    int length = GetWindowTextLengthW(edit);
-    if (length > 0) SetWindowTextW(edit, std::wstring(static_cast<size_t>(length), L' ').c_str());
-    SetWindowTextW(edit, L"");
-}
-
 void ShowPasswordText(HWND dialog, int id) {
     HWND edit = GetDlgItem(dialog, id);
     SendMessageW(edit, EM_SETPASSWORDCHAR, 0, 0);

@@ -11,9 +11,5 @@ void WipeText(std::wstring& text);
 // The edit's text, at most maxChars characters; the read buffer is wiped.
 std::wstring ReadSecret(HWND dialog, int id, int maxChars);
 
-// Overwrites the edit's text in place before emptying it, so that its own
-// buffer does not keep the password after the dialog closes.
-void WipeEdit(HWND dialog, int id);
-
 // Switches a password edit's masking off (the cleartext entry preference).
 void ShowPasswordText(HWND dialog, int id);
