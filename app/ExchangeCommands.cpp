@@ -10,6 +10,7 @@
 #include "model/win32/DataFolder.h"
 #include "platform/Wide.h"
 #include "security/Cipher.h"
+#include "security/dialogs/CdlgPassword.h"
 #include "storage/Settings.h"
 #include "views/CRecList.h"
 
@@ -77,21 +78,35 @@ void ShowImportReport(HWND owner, const ExchangeResult& result) {
                     W(report.c_str()));
 }
 
-// True when records were added.
-bool Import(HWND mainWindow, CDatabase& database, const CIconList* icons) {
+// True when records were added. The lock may come while the Open dialog or
+// the progress window is up: the import then does nothing and says why.
+bool Import(MainWindowState& window) {
+    HWND mainWindow = window.hwnd;
     if (LockedWithPassword()) {
         ShowMessage(mainWindow, IDS_IMPORT, IDS_IMPORT_LOCKED, kErrorBox);
         return false;
     }
     wchar_t path[MAX_PATH];
     if (!ChooseFile(mainWindow, false, IDS_IMPORT, path)) return false;
-    ImportTarget target{database.file, database.categories, database.records, FirstIconName(icons)};
+    if (LockedWithPassword()) {
+        ShowMessage(mainWindow, IDS_IMPORT, IDS_IMPORT_LOCKED, kErrorBox);
+        return false;
+    }
+    CDatabase& database = window.Database();
+    ImportTarget target{database.file, database.categories, database.records, FirstIconName(window.Icons())};
     ExchangeResult result;
+    bool lockedMeanwhile = false;
     {
-        // The import is one transaction: Cancel rolls the whole of it back.
+        // The import is one transaction: Cancel, and the lock, roll the whole of it back.
         CdlgProgress progress(mainWindow, IDS_IMPORT, IDS_IMPORTING, true);
-        result =
-            ImportFile(U(path), true, target, [&](int32_t done, int32_t total) { return progress.Step(done, total); });
+        result = ImportFile(U(path), true, target, [&](int32_t done, int32_t total) {
+            lockedMeanwhile = LockedWithPassword();
+            return !lockedMeanwhile && progress.Step(done, total);
+        });
+    }
+    if (lockedMeanwhile) {
+        ShowMessage(mainWindow, IDS_IMPORT, IDS_LOCKED_DURING_IMPORT, kErrorBox);
+        return false;
     }
     if (result.error == ExchangeResult::kStopped) return false;  // the user's Cancel: nothing was added
     if (result.error == ExchangeResult::kWriteFailed) {
@@ -106,10 +121,18 @@ bool Import(HWND mainWindow, CDatabase& database, const CIconList* icons) {
     return result.count >= 1;
 }
 
+// Whether the export may go on in the lock state it finds: while locked it
+// writes the protected values masked, when the user agrees; while unlocked it
+// writes them in clear, once the master password has been given again.
+bool MayExport(MainWindowState& window) {
+    if (LockedWithPassword()) return ShowMessage(window.hwnd, IDS_EXPORT, IDS_EXPORT_LOCKED, kQuestionBox) == IDYES;
+    return !HasPassword() || ConfirmPassword(window.hwnd, IDS_EXPORT_CONFIRM_PASSWORD);
+}
+
 }  // namespace
 
 void ImportRecords(MainWindowState& window) {
-    if (!Import(window.hwnd, window.Database(), window.Icons())) return;
+    if (!Import(window)) return;
     window.FillCategoryFilter();
     window.List().SetFilter(-1);
 }
@@ -118,10 +141,14 @@ void ExportRecords(MainWindowState& window) {
     HWND mainWindow = window.hwnd;
     const CCategories& categories = window.Database().categories;
     const CRecords& records = window.Database().records;
-    if (LockedWithPassword() && ShowMessage(mainWindow, IDS_EXPORT, IDS_EXPORT_LOCKED, kQuestionBox) != IDYES) return;
+    if (!MayExport(window)) return;
+    const bool lockedBefore = LockedWithPassword();
     wchar_t chosen[MAX_PATH];
     DWORD fileType = 1;
     if (!ChooseFile(mainWindow, true, IDS_EXPORT, chosen, &fileType)) return;
+    // The lock came while the Save As dialog was up: asked again as it is now.
+    if (LockedWithPassword() != lockedBefore && !MayExport(window)) return;
+    const bool locked = LockedWithPassword();
     const bool forBrowser = fileType == kBrowserType;
     CString path = ExportPathFor(U(chosen), forBrowser ? u".csv" : u".txt");
     const wchar_t* written = W(path.c_str());
@@ -135,12 +162,21 @@ void ExportRecords(MainWindowState& window) {
         return;
     }
     ExchangeResult result;
+    bool lockedMeanwhile = false;
     {
         // Cancel undoes the whole export: the file it would replace stays.
+        // So does the lock, which would leave a file half in clear.
         CdlgProgress progress(mainWindow, IDS_EXPORT, IDS_EXPORTING, true);
-        auto step = [&](int32_t done, int32_t total) { return progress.Step(done, total); };
+        auto step = [&](int32_t done, int32_t total) {
+            lockedMeanwhile = LockedWithPassword() != locked;
+            return !lockedMeanwhile && progress.Step(done, total);
+        };
         result = forBrowser ? ExportBrowserFile(path.c_str(), categories, records, step)
                             : ExportFile(path.c_str(), categories, records, step);
+    }
+    if (lockedMeanwhile) {
+        ShowMessage(mainWindow, IDS_EXPORT, IDS_LOCKED_DURING_EXPORT, kErrorBox);
+        return;
     }
     switch (result.error) {
         case ExchangeResult::kNone:

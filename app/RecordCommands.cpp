@@ -47,6 +47,14 @@ void DeleteRecord(MainWindowState& window) {
     if (ShowMessage(list.hwndList, IDS_DELETE_RECORD, IDS_CONFIRM_DELETE_RECORD, kQuestionBox, W(first.c_str())) !=
         IDYES)
         return;
+    // The lock may have come while the question was open: it rebuilt the
+    // list, and an enciphered record is not deleted while locked.
+    if (window.IsLocked() && record->isEnciphered) {
+        ShowMessage(list.hwndList, IDS_DELETE_RECORD, IDS_CANNOT_DELETE_ENCRYPTED, kErrorBox);
+        return;
+    }
+    row = list.RowOf(record);
+    if (row < 0) return;
     // The row and the pane let go of the record before it goes, so nothing
     // can draw or select a record that no longer exists.
     list.RemoveRow(row);

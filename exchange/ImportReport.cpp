@@ -47,7 +47,8 @@ CString ImportReportText(const ExchangeResult& result) {
     const std::u16string leftOut = NumberText(static_cast<int64_t>(result.leftOut.size()));
     CString text;
     if (result.format == ImportFormat::kQuorrel) {
-        text = ImportDoneText(result.count);
+        // Nothing done is never told as done "successfully".
+        text = result.count == 0 ? CString(LoadText(IDS_IMPORTED_NONE)) : ImportDoneText(result.count);
         if (result.leftOut.empty()) return text;
         text.Append(u"\n\n");
         text.Append(FormatText(LoadText(IDS_IMPORT_LINES_LEFT_OUT_COUNT), {leftOut.c_str()}).c_str());

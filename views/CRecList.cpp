@@ -466,6 +466,11 @@ void CRecList::SortBy(int column) {
     InvalidateRect(hwndList, nullptr, FALSE);
 }
 
+int CRecList::RowOf(const CRecord* record) const {
+    auto found = std::find(rows.begin(), rows.end(), record);
+    return found == rows.end() ? -1 : static_cast<int>(found - rows.begin());
+}
+
 int CRecList::SelectedRow() const { return hwndList ? ListView_GetNextItem(hwndList, -1, LVNI_SELECTED) : -1; }
 
 void CRecList::RemoveRow(int row) {

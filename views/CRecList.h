@@ -58,6 +58,8 @@ public:
     CRecord* RecordAt(int row) const;
     // The selected row, or -1.
     int SelectedRow() const;
+    // The row that shows a record, or -1.
+    int RowOf(const CRecord* record) const;
     // Takes a record's row out of the list before the record itself goes,
     // so that nothing draws or selects it any more.
     void RemoveRow(int row);

@@ -364,7 +364,7 @@ TEST_F(ForeignImportTest, OwnFormatLeavesOutLinesWithoutACategoryName) {
     std::string many;
     for (int i = 0; i < 14; ++i) many += ",x\n";
     EXPECT_EQ(Utf8(ImportReportText(ImportText(many)).c_str()),
-              "0 records imported successfully.\n\nLines left out: 14\n"
+              "No records were imported.\n\nLines left out: 14\n"
               "No category name: lines 1, 2, 3, 4, 5, 6, 7, 8, 9, 10 and 4 more");
 }
 

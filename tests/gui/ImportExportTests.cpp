@@ -22,7 +22,6 @@
 
 namespace {
 
-constexpr int kFileNameBox = cmb13;  // the file dialogs' "File name" combo box
 constexpr int kFileTypeBox = cmb1;    // their "Save as type" / "Files of type" combo box
 
 std::string FileText(const std::wstring& path, HANDLE held = nullptr) {
@@ -80,11 +79,6 @@ std::wstring SelectedFilter(HWND box) {
 }
 
 // Types a path into an Open or Save As dialog and presses its OK button.
-void ChooseInFileDialog(HWND dialog, const std::wstring& path) {
-    HWND name = GetDlgItem(dialog, kFileNameBox);
-    SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
-    Click(dialog, IDOK);
-}
 
 // Picks a "Save as type" in a file dialog, which takes the choice when the
 // selection ends, as a click in the list ends it.
@@ -119,10 +113,7 @@ RunningProgram::Fill Records(const char16_t* password) {
     return [password](TestDatabase& db) { AddRecords(db, password); };
 }
 
-class ImportExport : public ProgramTest {
-protected:
-    HWND FileDialog(const wchar_t* caption) { return WaitForTopWindow(program->Id(), L"#32770", caption, 10s); }
-};
+using ImportExport = ProgramTest;
 
 TEST_F(ImportExport, ImportThroughTheOpenDialogAddsWhatTheCliAdds) {
     MakeDatabase(Records(nullptr));

@@ -1,6 +1,10 @@
 #include "tests/gui/ProgramFixture.h"
 
+#include <dlgs.h>
+
 #include <commctrl.h>
+
+#include <fstream>
 
 void RunningProgram::MakeDatabase(const Fill& fill) {
     TestDatabase db(data.DatabasePath());
@@ -73,4 +77,26 @@ std::vector<std::wstring> RunningProgram::PaneValues() const {
     std::vector<std::wstring> values;
     for (HWND box : PaneBoxes()) values.push_back(WindowText(box));
     return values;
+}
+
+HWND RunningProgram::FileDialog(const wchar_t* caption) const {
+    return WaitForTopWindow(program->Id(), L"#32770", caption, std::chrono::seconds(10));
+}
+
+void ChooseInFileDialog(HWND dialog, const std::wstring& path) {
+    SendMessageW(GetDlgItem(dialog, cmb13), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    Click(dialog, IDOK);
+}
+
+std::vector<char> FileBytes(const std::wstring& path, HANDLE held) {
+    if (held && held != INVALID_HANDLE_VALUE) {
+        std::vector<char> bytes(GetFileSize(held, nullptr));
+        DWORD read = 0;
+        SetFilePointer(held, 0, nullptr, FILE_BEGIN);
+        ReadFile(held, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+        bytes.resize(read);
+        return bytes;
+    }
+    std::ifstream in(path.c_str(), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }

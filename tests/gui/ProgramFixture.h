@@ -15,6 +15,8 @@
 #include <vector>
 
 inline constexpr wchar_t kMainClass[] = L"DPC_QUORREL_WND_CLASS";
+// The main window's inactivity timer: a test posts its tick to lock the data.
+inline constexpr WPARAM kLockTimer = 1;
 
 class RunningProgram {
 public:
@@ -39,6 +41,8 @@ public:
     HWND Command(int id, const wchar_t* dialogPart);
     // Presses the button of the message box holding the text, and waits for it to go.
     void Answer(const wchar_t* text, int button);
+    // The Open or Save As dialog with this caption, once it shows.
+    HWND FileDialog(const wchar_t* caption) const;
     // See WaitUntilHandled in Driver.h.
     bool Handled() const { return WaitUntilHandled(main); }
 
@@ -58,3 +62,8 @@ private:
 };
 
 class ProgramTest : public ::testing::Test, public RunningProgram {};
+
+// Types a path into an Open or Save As dialog and presses its OK button.
+void ChooseInFileDialog(HWND dialog, const std::wstring& path);
+// The file's bytes, read through the handle that holds it when there is one.
+std::vector<char> FileBytes(const std::wstring& path, HANDLE held = nullptr);

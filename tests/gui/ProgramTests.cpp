@@ -17,20 +17,6 @@
 
 namespace {
 
-// The file's bytes, read through the handle that holds it when there is one.
-std::vector<char> FileBytes(const std::wstring& path, HANDLE held = nullptr) {
-    if (held && held != INVALID_HANDLE_VALUE) {
-        std::vector<char> bytes(GetFileSize(held, nullptr));
-        DWORD read = 0;
-        SetFilePointer(held, 0, nullptr, FILE_BEGIN);
-        ReadFile(held, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-        bytes.resize(read);
-        return bytes;
-    }
-    std::ifstream in(path.c_str(), std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 // The settings as a new start of the program would read them.
 struct StoredSettings {
     explicit StoredSettings(const std::wstring& path) {

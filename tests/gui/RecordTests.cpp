@@ -14,7 +14,6 @@
 namespace {
 
 constexpr char16_t kPassword[] = u"open sesame";
-constexpr int kLockTimer = 1;
 
 const int kFieldEdits[] = {IDC_FIELD1, IDC_FIELD2, IDC_FIELD3, IDC_FIELD4, IDC_FIELD5, IDC_FIELD6, IDC_NOTE};
 const int kFieldLabels[] = {IDC_FIELD1_LABEL, IDC_FIELD2_LABEL, IDC_FIELD3_LABEL,

@@ -9,7 +9,9 @@
 #include <gtest/gtest.h>
 #include <wtsapi32.h>
 
+#include <fstream>
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -233,6 +235,73 @@ TEST_F(SecretsInUse, LockAndExitClearTheCopyAndLockedValuesAskForThePassword) {
     EXPECT_EQ(program->WaitForExit(), 0u);
     program.reset();
     EXPECT_EQ(ClipboardText(), std::nullopt);
+}
+
+// Ctrl+C and Ctrl+X in the record dialog's values copy the way the pane's
+// copy does: marked private, counted down, cleared at the lock.
+TEST_F(SecretsInUse, CopyAndCutInTheRecordDialogGoThroughThePrivateClipboard) {
+    HWND dialog = Command(IDM_EDIT_RECORD, L"Edit Record");
+    ASSERT_NE(dialog, nullptr);
+    HWND account = GetDlgItem(dialog, IDC_FIELD2);
+    SendMessageW(account, EM_SETSEL, 0, 3);
+    PostMessageW(account, WM_COPY, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return ClipboardText() == L"111"; }, 5s));
+    ExpectPrivacyFormats();
+    EXPECT_TRUE(WaitFor([&] { return WindowText(status).find(L"cleared in") != std::wstring::npos; }));
+    SendMessageW(account, EM_SETSEL, 3, 7);
+    PostMessageW(account, WM_CUT, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return ClipboardText() == L"-222"; }, 5s));
+    EXPECT_EQ(ControlText(dialog, IDC_FIELD2), L"111");
+    // The lock ends the dialog and takes the value off the clipboard.
+    PostMessageW(main, WM_TIMER, kLockTimer, 0);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); }));
+    EXPECT_TRUE(WaitFor([&] { return !ClipboardText(); }, 5s));
+}
+
+// The lock may come while a file dialog or a question is open; the command
+// then goes on as the lock now demands, never as if it had not come.
+TEST_F(SecretsInUse, ExportAsksForThePasswordAndAgainWhenTheLockCameDuringSaveAs) {
+    const std::wstring chosen = data.Folder() + L"export";
+    PostMessageW(main, WM_COMMAND, IDM_EXPORT, 0);
+    // Values in clear: the master password first.
+    EnterPassword(kPassword, L"Export writes every protected value in clear.");
+    HWND save = FileDialog(L"Save As");
+    ASSERT_NE(save, nullptr);
+    PostMessageW(main, WM_TIMER, kLockTimer, 0);
+    ASSERT_TRUE(WaitFor([&] { return Masked(); }));
+    ChooseInFileDialog(save, chosen);
+    Answer(L"The data is locked. Encrypted records will not be exported correctly.", IDNO);
+    ASSERT_TRUE(Handled());
+    EXPECT_EQ(GetFileAttributesW((chosen + L".txt").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(SecretsInUse, ImportIsRefusedWhenTheLockCameDuringOpen) {
+    const std::wstring csv = data.Folder() + L"more.csv";
+    std::ofstream(csv.c_str(), std::ios::binary) << "Bank,Second Bank,333\n";
+    const std::vector<char> before = FileBytes(data.DatabasePath());
+    PostMessageW(main, WM_COMMAND, IDM_IMPORT, 0);
+    HWND open = FileDialog(L"Open");
+    ASSERT_NE(open, nullptr);
+    PostMessageW(main, WM_TIMER, kLockTimer, 0);
+    ASSERT_TRUE(WaitFor([&] { return Masked(); }));
+    ChooseInFileDialog(open, csv);
+    Answer(L"Unable to import while the data is locked.", IDOK);
+    ASSERT_TRUE(Handled());
+    EXPECT_EQ(FileBytes(data.DatabasePath()), before);
+}
+
+TEST_F(SecretsInUse, AnEncipheredRecordIsNotDeletedWhenTheLockCameDuringTheQuestion) {
+    const std::vector<char> before = FileBytes(data.DatabasePath());
+    PostMessageW(main, WM_COMMAND, IDM_DELETE_RECORD, 0);
+    HWND question = WaitForDialog(program->Id(), L"Are you sure that you want to delete the:");
+    ASSERT_NE(question, nullptr);
+    PostMessageW(main, WM_TIMER, kLockTimer, 0);
+    ASSERT_TRUE(WaitFor([&] { return Masked(); }));
+    Answer(L"Are you sure that you want to delete the:", IDYES);
+    Answer(L"Unable to delete an encrypted record.", IDOK);
+    ASSERT_TRUE(Handled());
+    EXPECT_EQ(FileBytes(data.DatabasePath()), before);
+    EXPECT_EQ(Rows(), 3);
 }
 
 }  // namespace

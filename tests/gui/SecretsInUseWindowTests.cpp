@@ -270,3 +270,60 @@ TEST_F(SecretsWindowTest, CopyMenusOfferEveryNonEmptyValueByItsLabel) {
 }
 
 }  // namespace
+
+namespace {
+
+// Whether the inactivity timer runs; stops it, so that it is seen anew.
+bool LockTimerRan(HWND main) { return KillTimer(main, kLockTimerId) != FALSE; }
+
+// However the data is unlocked, the inactivity timer starts: a user who
+// unlocks for one edit or copy and walks away is locked out again.
+TEST_F(SecretsWindowTest, EveryWayOfUnlockingStartsTheInactivityTimer) {
+    MakeDatabase(true);
+    OpenWindow();
+    // New records go into the protected category shown.
+    Window().ShowCategory(Window().Database().categories.FindByName(u"Bank")->id);
+    Pump();
+    auto answer = [](HWND prompt) { AnswerPasswordPrompt(prompt, kPassword); };
+    auto pressOk = [](HWND dialog) { SendMessageW(dialog, WM_COMMAND, IDOK, 0); };
+    struct Case {
+        const char* name;
+        std::function<void()> start;
+        std::vector<std::function<void(HWND)>> then;  // on each dialog as it opens
+    };
+    const Case cases[] = {
+        {"the lock command", [&] { SendMessageW(main, WM_COMMAND, IDM_LOCK, 0); }, {answer}},
+        {"Edit Record", [&] { SendMessageW(main, WM_COMMAND, IDM_EDIT_RECORD, 0); }, {answer, pressOk}},
+        {"OK in New Record",
+         [&] { SendMessageW(main, WM_COMMAND, IDM_NEW_RECORD, 0); },
+         {[](HWND record) {
+              SetDlgItemTextW(record, IDC_FIELD1, L"Beta Bank");
+              SendMessageW(record, WM_COMMAND, IDOK, 0);
+          },
+          answer}},
+        {"a copy", [&] { SendMessageW(Window().recordView->values[1], WM_COPY, 0, 0); }, {answer}},
+        {"a protection switch",
+         [&] { SendMessageW(main, WM_COMMAND, IDM_CATEGORIES, 0); },
+         {[](HWND chooser) { SendMessageW(chooser, WM_COMMAND, IDC_EDIT_CATEGORY, 0); },
+          [](HWND edit) {
+              CheckDlgButton(edit, IDC_PROTECT_CATEGORY, BST_UNCHECKED);
+              SendMessageW(edit, WM_COMMAND, IDOK, 0);
+          },
+          answer, [](HWND chooser) { SendMessageW(chooser, WM_COMMAND, IDCANCEL, 0); }}},
+    };
+    for (const Case& c : cases) {
+        if (!theSettings->locked) SendMessageW(main, WM_COMMAND, IDM_LOCK, 0);
+        Pump();
+        ASSERT_EQ(theSettings->locked, 1) << c.name;
+        LockTimerRan(main);
+        {
+            WhenWindowOpens dialogs(L"#32770", c.then);
+            c.start();
+            Pump();
+        }
+        EXPECT_EQ(theSettings->locked, 0) << c.name;
+        EXPECT_TRUE(LockTimerRan(main)) << c.name;
+    }
+}
+
+}  // namespace
