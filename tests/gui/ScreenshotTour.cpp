@@ -176,6 +176,16 @@ void RecordsWithPasswordTour() {
     WaitFor([&] { return !IsWindow(prompt); });
     HWND main = MainWindowOf(program);
     Capture(main, L"main-records-unlocked");
+    // A search as the user types it: the list narrowed, the count in the status bar.
+    HWND search = GetDlgItem(GetDlgItem(main, IDC_TOOLBAR), IDC_SEARCH);
+    HWND list = GetDlgItem(main, IDC_RECORD_LIST);
+    int rows = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    PostMessageW(main, WM_COMMAND, IDM_FIND, 0);
+    for (wchar_t c : std::wstring(L"ali")) PostMessageW(search, WM_CHAR, c, 1);
+    WaitFor([&] { return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)) != rows; });
+    Capture(main, L"main-search");
+    PostMessageW(search, WM_KEYDOWN, VK_ESCAPE, 1);
+    WaitFor([&] { return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)) == rows; });
     HWND change = OpenDialogByCommand(main, program, IDM_PASSWORD, L"Change Password");
     Capture(change, L"change-password");
     Click(change, IDCANCEL);
