@@ -8,6 +8,7 @@
 #include "storage/CxFile.h"
 #include "storage/Settings.h"
 #include "tests/core/TestFiles.h"
+#include "tests/cli/CliRunner.h"
 #include "tools/cli/Cli.h"
 
 #include <gtest/gtest.h>
@@ -29,27 +30,9 @@
 
 namespace {
 
-struct Result {
-    int status;
-    std::string out, err;
-};
+using Result = CliResult;
 
-// Runs a command; typed holds the answers to its password prompts in order
-// (none left: no terminal to ask).
-Result Cli(std::vector<std::string> args, std::deque<std::string> typed = {}) {
-    std::ostringstream out, err;
-    std::vector<std::string> prompts;
-    CliIo io{out, err, [&](const std::string& prompt, std::string& secret) {
-                 prompts.push_back(prompt);
-                 if (typed.empty()) return false;
-                 secret = typed.front();
-                 typed.pop_front();
-                 return true;
-             }};
-    int status = RunCli(args, io);
-    EXPECT_TRUE(typed.empty()) << "unanswered prompts left after " << args[0];
-    return {status, out.str(), err.str()};
-}
+Result Cli(std::vector<std::string> args, std::deque<std::string> typed = {}) { return RunCliWith(args, std::move(typed)); }
 
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 

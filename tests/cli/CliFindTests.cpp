@@ -1,6 +1,7 @@
 // find, driven in-process: its lines, its grep-like exit status and the note
 // when protected values were not searched.
 #include "tests/core/TestFiles.h"
+#include "tests/cli/CliRunner.h"
 #include "tools/cli/Cli.h"
 
 #include <gtest/gtest.h>
@@ -13,23 +14,9 @@
 
 namespace {
 
-struct Result {
-    int status;
-    std::string out, err;
-};
+using Result = CliResult;
 
-// typed holds the answers to password prompts (none left: no terminal).
-Result Cli(std::vector<std::string> args, std::deque<std::string> typed = {}) {
-    std::ostringstream out, err;
-    CliIo io{out, err, [&](const std::string&, std::string& secret) {
-                 if (typed.empty()) return false;
-                 secret = typed.front();
-                 typed.pop_front();
-                 return true;
-             }};
-    int status = RunCli(args, io);
-    return {status, out.str(), err.str()};
-}
+Result Cli(std::vector<std::string> args, std::deque<std::string> typed = {}) { return RunCliWith(args, std::move(typed)); }
 
 constexpr char kLockedNote[] = "quorrel-cli: note: Protected values were not searched: the data is locked.\n";
 constexpr char kBankLine[] = "Bank\tFirst Bank\t******\t******\t\t\t\t******\n";

@@ -132,3 +132,6 @@ std::wstring ProgramFolder();
 // arguments and waits for it: its exit code, or STILL_ACTIVE when it did not
 // end in time.
 DWORD RunToEnd(const wchar_t* exeName, const std::wstring& arguments, std::chrono::milliseconds timeout = 60s);
+
+// The milliseconds between two readings of the performance counter.
+double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to);

@@ -25,16 +25,8 @@ namespace {
 constexpr int kFileTypeBox = cmb1;    // their "Save as type" / "Files of type" combo box
 
 std::string FileText(const std::wstring& path, HANDLE held = nullptr) {
-    if (held) {
-        std::string bytes(GetFileSize(held, nullptr), '\0');
-        DWORD read = 0;
-        SetFilePointer(held, 0, nullptr, FILE_BEGIN);
-        ReadFile(held, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-        bytes.resize(read);
-        return bytes;
-    }
-    std::ifstream in(path.c_str(), std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::vector<char> bytes = FileBytes(path, held);
+    return {bytes.begin(), bytes.end()};
 }
 
 void WriteFileText(const std::wstring& path, const std::string& text) {
