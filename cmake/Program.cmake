@@ -17,6 +17,7 @@ add_library(quorrel_app STATIC
   dialogs/framework/CqrDialog.cpp
   dialogs/framework/Messages.cpp
   dialogs/framework/Drawing.cpp
+  dialogs/framework/Display.cpp
   dialogs/CdlgAbout.cpp
   dialogs/CdlgGetStarted.cpp
   dialogs/CdlgStartUpNotices.cpp
@@ -97,7 +98,7 @@ set_tests_properties(gui_tests PROPERTIES RESOURCE_LOCK gui TIMEOUT 900)
 
 # The main window made inside the test's own process, where its menu can be read.
 add_executable(window_tests tests/gui/WindowTests.cpp tests/gui/SecretsInUseWindowTests.cpp tests/gui/TestDatabase.cpp
-  tests/gui/InProcessWindow.cpp tests/gui/SearchWindowTests.cpp
+  tests/gui/InProcessWindow.cpp tests/gui/SearchWindowTests.cpp tests/gui/KeyboardWindowTests.cpp
   tests/gui/ProgressWindowTests.cpp)
 target_link_libraries(window_tests PRIVATE quorrel_app quorrel_resources ${GTEST_TARGETS})
 add_test(NAME window_tests COMMAND ${CMAKE_SOURCE_DIR}/tools/with-display.sh ${CMAKE_CROSSCOMPILING_EMULATOR}

@@ -1,6 +1,7 @@
 #include "views/CRecList.h"
 
 #include "dialogs/framework/CWindow.h"
+#include "dialogs/framework/Display.h"
 #include "dialogs/framework/Drawing.h"
 #include "dialogs/framework/Gdi.h"
 #include "dialogs/framework/Messages.h"
@@ -24,8 +25,13 @@ namespace {
 
 COLORREF ColourOf(const int32_t rgb[3]) { return RGB(rgb[0] & 0xFF, rgb[1] & 0xFF, rgb[2] & 0xFF); }
 
-COLORREF OddRowColour() { return ColourOf(theSettings->Active().oddRowColour); }
-COLORREF EvenRowColour() { return ColourOf(theSettings->Active().evenRowColour); }
+// The stored row colours; with high contrast on, the system's window colour.
+COLORREF OddRowColour() {
+    return HighContrastOn() ? GetSysColor(COLOR_WINDOW) : ColourOf(theSettings->Active().oddRowColour);
+}
+COLORREF EvenRowColour() {
+    return HighContrastOn() ? GetSysColor(COLOR_WINDOW) : ColourOf(theSettings->Active().evenRowColour);
+}
 
 int SpaceWidth(HDC dc) {
     SIZE size{};
@@ -58,6 +64,17 @@ void CRecList::Create(HWND parentWindow) {
     missingIcon.Reset(LoadBitmapW(resources, MAKEINTRESOURCEW(IDB_MISSING_ICON)));
     hwndHeader = ListView_GetHeader(hwndList);
     SubclassControl(hwndList, &CRecList::ListProc, 0, this);
+    SetDpi(DpiOf(hwndList));
+}
+
+void CRecList::SetDpi(int newDpi) {
+    dpi = newDpi;
+    if (!hwndList) return;
+    // A new font makes the list measure its rows again, and the header with it.
+    font = MakeGuiFont(dpi);
+    if (font) SendMessageW(hwndList, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
+    ApplyColumnWidths();
+    InvalidateRect(hwndList, nullptr, TRUE);
 }
 
 LRESULT CALLBACK CRecList::ListProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
@@ -69,7 +86,12 @@ LRESULT CALLBACK CRecList::ListProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
             // While the header holds the mouse, the user is dragging a divider;
             // a size change then (a scroll bar coming or going) must not put
             // the stored widths back over the one being dragged.
-            if (GetCapture() != self->hwndHeader) self->ApplyColumnWidths();
+            if (GetCapture() != self->hwndHeader) {
+                self->ApplyColumnWidths();
+                // Every resize brings the first rows back into view; a
+                // rebuild keeps the rows where they were.
+                for (int i = 0; i <= self->columnCount; ++i) ListView_EnsureVisible(hwnd, i, FALSE);
+            }
             // The stripes are painted with the background: space the list
             // gains must be erased, even when the move asked for no redraw.
             InvalidateRect(hwnd, nullptr, TRUE);
@@ -104,12 +126,15 @@ LRESULT CALLBACK CRecList::ListProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
 
 bool CRecList::OnMeasureItem(MEASUREITEMSTRUCT& measure) {
     if (measure.CtlType != ODT_LISTVIEW) return false;
-    int height = 14;
-    // While the list view is being created, before hwndList is known, 14 stands.
-    if (hwndList) {
+    // A row holds its text and a category icon (16 pixels at 96 DPI); while
+    // the list view is being created, before hwndList is known, that stands.
+    int height = ScaleForDpi(kIconSize, dpi);
+    if (hwndList && font) {
         WindowDC dc(hwndList);
+        Selection select(dc.Get(), font.Get());
         TEXTMETRICW metrics;
-        if (dc.Get() && GetTextMetricsW(dc.Get(), &metrics)) height = std::max<int>(metrics.tmHeight, 14);
+        if (dc.Get() && GetTextMetricsW(dc.Get(), &metrics))
+            height = std::max<int>(height, metrics.tmHeight + ScaleForDpi(2, dpi));
     }
     rowHeight = height;
     measure.itemHeight = static_cast<UINT>(height);
@@ -133,6 +158,8 @@ void CRecList::OnNotify(const NMHDR& header) {
         host.RunCommand(IDM_EDIT_RECORD);
     } else if (header.code == LVN_KEYDOWN) {
         OnKeyDown(reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey);
+    } else if (header.code == LVN_GETDISPINFOW) {
+        AnswerText(reinterpret_cast<NMLVDISPINFOW&>(const_cast<NMHDR&>(header)).item);
     } else if (header.code == LVN_ITEMCHANGED) {
         const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
         if (change.uChanged & LVIF_STATE) {
@@ -155,7 +182,30 @@ void CRecList::OnKeyDown(WORD key) {
     if (key == VK_INSERT) host.RunCommand(IDM_NEW_RECORD);
 }
 
+// The list keeps no texts, but screen readers and other accessibility
+// clients ask it for each cell's: the category's name for the icon column,
+// the value the cell shows for the others ("******" while locked).
+void CRecList::AnswerText(LVITEMW& item) const {
+    if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return;
+    item.pszText[0] = 0;
+    const CRecord* record = RecordAt(item.iItem);
+    if (!record || item.iSubItem < 0 || item.iSubItem > columnCount) return;
+    CString text;
+    if (item.iSubItem == 0) {
+        if (const CCategory* category = CategoryOf(*record, categories)) text.Assign(category->name);
+    } else {
+        record->GetField(item.iSubItem - 1, text);
+    }
+    lstrcpynW(item.pszText, W(text.c_str()), item.cchTextMax);
+}
+
 void CRecList::Refresh() {
+    // The selection and the keyboard stay where they were: the selected
+    // record, or the row where it was when it is gone (deleted), and the
+    // control that had the keys.
+    int keptRow = SelectedRow();
+    CRecord* kept = RecordAt(keptRow);
+    HWND focus = GetFocus();
     host.OnSelectionChanged(nullptr);
     // Whatever changed, the folded values of the last search may be stale or
     // hold values that must not outlive a lock.
@@ -173,7 +223,7 @@ void CRecList::Refresh() {
     for (CRecord* record : Nodes<CRecord>(records)) {
         if (RowMatches(*record, filter, search)) categoryRows.push_back(record);
     }
-    SortRecords(categoryRows, 1);
+    SortRecords(categoryRows, sortColumn);
     rows.clear();
     ApplySearch(false);
     SetColumnTitles();
@@ -181,11 +231,46 @@ void CRecList::Refresh() {
     InvalidateRect(hwndList, nullptr, TRUE);
 
     if (!rows.empty()) {
-        SetFocus(hwndList);
-        // Selecting row 0 notifies LVN_ITEMCHANGED, so the pane shows its record.
-        Select(0);
+        auto found = std::find(rows.begin(), rows.end(), kept);
+        int row = kept && found != rows.end() ? static_cast<int>(found - rows.begin())
+                  : keptRow >= 0              ? std::min(keptRow, static_cast<int>(rows.size()) - 1)
+                                              : 0;
+        // Selecting notifies LVN_ITEMCHANGED, so the pane shows its record.
+        Select(row);
+    }
+    // Keys that reached nothing (the frame) or the list go to the list; a
+    // pane box that was hidden during the rebuild gets them back.
+    if (!focus || focus == parent || focus == hwndList || !IsWindowVisible(focus)) {
+        if (!rows.empty()) SetFocus(hwndList);
+    } else if (GetFocus() != focus) {
+        SetFocus(focus);
     }
     host.OnListRebuilt();
+}
+
+void CRecList::ShowNewRecord(CRecord* record) {
+    if (!record || !hwndList) return;
+    if (filterCategoryId != -1 && record->categoryId != filterCategoryId) return;
+    // In its place among the rows, without sorting them again.
+    categoryRows.insert(
+        categoryRows.begin() + static_cast<std::ptrdiff_t>(SortedPlace(categoryRows, *record, sortColumn)), record);
+    if (Searching() && !RowMatches(*record, searchFilter, search)) {
+        host.OnRowsChanged();
+        return;
+    }
+    auto place = static_cast<int>(SortedPlace(rows, *record, sortColumn));
+    rows.insert(rows.begin() + place, record);
+    ListView_SetItemCountEx(hwndList, static_cast<int>(rows.size()), LVSICF_NOSCROLL);
+    InvalidateRect(hwndList, nullptr, FALSE);
+    Select(place);
+    host.OnRowsChanged();
+}
+
+bool CRecList::SelectRecord(const CRecord* record) {
+    auto found = std::find(rows.begin(), rows.end(), record);
+    if (!record || found == rows.end()) return false;
+    Select(static_cast<int>(found - rows.begin()));
+    return true;
 }
 
 void CRecList::SetSearchText(const char16_t* text) {
@@ -230,8 +315,20 @@ void CRecList::Select(int row) {
     // A row selected already notifies nothing: the pane must follow its new record all the same.
     bool already = SelectedRow() == row;
     ListView_SetItemState(hwndList, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-    ListView_EnsureVisible(hwndList, row, FALSE);
+    ScrollIntoView(row);
     if (already) host.OnSelectionChanged(RecordAt(row));
+}
+
+// Scrolling costs a repaint of the list (and under Wine a slow one): only
+// for a row out of view, and drawn once.
+void CRecList::ScrollIntoView(int row) {
+    int top = ListView_GetTopIndex(hwndList);
+    int page = std::max(ListView_GetCountPerPage(hwndList), 1);
+    if (row >= top && row < top + page) return;
+    SetRedraw(hwndList, false);
+    ListView_EnsureVisible(hwndList, row, FALSE);
+    SetRedraw(hwndList, true);
+    InvalidateRect(hwndList, nullptr, TRUE);
 }
 
 void CRecList::FocusFirstRow() {
@@ -241,6 +338,14 @@ void CRecList::FocusFirstRow() {
 
 void CRecList::SetFilter(int categoryId) {
     filterCategoryId = categoryId;
+    // Another category's records, from the top and in the first column's order.
+    sortColumn = 1;
+    if (hwndList) {
+        ListView_SetItemState(hwndList, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+        ListView_SetItemCountEx(hwndList, 0, 0);
+    }
+    rows.clear();
+    categoryRows.clear();
     Refresh();
 }
 
@@ -277,7 +382,7 @@ void CRecList::SyncColumns() {
     LVCOLUMNW column{};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
     column.fmt = LVCFMT_LEFT;
-    column.cx = kIconColumnWidth;
+    column.cx = ScaleForDpi(kIconColumnWidth, dpi);
     wchar_t empty[] = L"";
     column.pszText = empty;
     if (columnCount < 0) {
@@ -307,10 +412,10 @@ void CRecList::ApplyColumnWidths() {
     GetClientRect(hwndList, &client);
     CCategory* owner = nullptr;
     int* widths = ColumnWidthArray(&owner);
-    if (FillUnsetColumnWidths(widths, columnCount, client.right - client.left) && owner) owner->isDirty = true;
-    for (int i = 0; i <= columnCount; ++i) ListView_SetColumnWidth(hwndList, i, widths[i]);
-    // Brings the first rows back into view after every resize.
-    for (int i = 0; i <= columnCount; ++i) ListView_EnsureVisible(hwndList, i, FALSE);
+    // The widths are kept at 96 DPI.
+    if (FillUnsetColumnWidths(widths, columnCount, MulDiv(client.right - client.left, kDefaultDpi, dpi)) && owner)
+        owner->isDirty = true;
+    for (int i = 0; i <= columnCount; ++i) ListView_SetColumnWidth(hwndList, i, ScaleForDpi(widths[i], dpi));
 }
 
 void CRecList::StoreColumnWidths() {
@@ -319,7 +424,10 @@ void CRecList::StoreColumnWidths() {
     int* widths = ColumnWidthArray(&owner);
     bool changed = false;
     for (int i = 0; i <= columnCount; ++i) {
-        int width = ListView_GetColumnWidth(hwndList, i);
+        int shown = ListView_GetColumnWidth(hwndList, i);
+        // A width shown as it is stored was not dragged.
+        if (shown == ScaleForDpi(widths[i], dpi)) continue;
+        int width = MulDiv(shown, kDefaultDpi, dpi);
         if (width != widths[i]) {
             widths[i] = width;
             changed = true;
@@ -352,6 +460,7 @@ void CRecList::DrawRow(const DRAWITEMSTRUCT& item) {
     HDC dc = item.hDC;
     int row = static_cast<int>(item.itemID);
     COLORREF rowColour = row % 2 == 0 ? OddRowColour() : EvenRowColour();
+    // High contrast: the system's colours throughout.
     bool selected = (item.itemState & ODS_SELECTED) != 0;
 
     Brush fill(CreateSolidBrush(selected ? GetSysColor(COLOR_HIGHLIGHT) : rowColour));
@@ -392,10 +501,10 @@ void CRecList::DrawIconCell(HDC dc, const CRecord& record, RECT cell) {
             picture = GetIconBitmap(icon, true);  // shared; not ours to delete
     }
     if (picture) {
-        DrawBitmapTransparent(dc, cell, picture);
+        DrawBitmapTransparent(dc, cell, picture, dpi);
         return;
     }
-    if (missingIcon) DrawBitmapTransparent(dc, cell, missingIcon.Get());
+    if (missingIcon) DrawBitmapTransparent(dc, cell, missingIcon.Get(), dpi);
 }
 
 void CRecList::DrawHeaderItem(const DRAWITEMSTRUCT& item) {
@@ -404,8 +513,8 @@ void CRecList::DrawHeaderItem(const DRAWITEMSTRUCT& item) {
     bool pressed = (item.itemState & ODS_SELECTED) != 0;
     RECT rect = item.rcItem;
     if (index == 0) {
-        if (pressed) OffsetRect(&rect, 2, 1);
-        if (headerGlyph) DrawBitmapTransparent(dc, rect, headerGlyph.Get());
+        if (pressed) OffsetRect(&rect, ScaleForDpi(2, dpi), ScaleForDpi(1, dpi));
+        if (headerGlyph) DrawBitmapTransparent(dc, rect, headerGlyph.Get(), dpi);
         return;
     }
     wchar_t text[33] = {};
@@ -417,7 +526,7 @@ void CRecList::DrawHeaderItem(const DRAWITEMSTRUCT& item) {
     int inset = SpaceWidth(dc);
     rect.left += inset;
     rect.right -= inset;
-    if (pressed) OffsetRect(&rect, 1, 1);
+    if (pressed) OffsetRect(&rect, ScaleForDpi(1, dpi), ScaleForDpi(1, dpi));
     int previousMode = SetBkMode(dc, TRANSPARENT);
     COLORREF previousText = SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
     DrawTextEllipsis(dc, text, rect);
@@ -455,6 +564,7 @@ CRecord* CRecList::RecordAt(int row) const {
 
 void CRecList::SortBy(int column) {
     CRecord* selected = RecordAt(SelectedRow());
+    sortColumn = column;
     SortRecords(categoryRows, column);
     ApplySearch(false);
     // The selection stays with its record.
@@ -471,7 +581,15 @@ int CRecList::SelectedRow() const { return hwndList ? ListView_GetNextItem(hwndL
 void CRecList::RemoveRow(int row) {
     CRecord* record = RecordAt(row);
     if (!record) return;
+    search.Forget(*record);
     rows.erase(rows.begin() + row);
     std::erase(categoryRows, record);
-    ListView_SetItemCountEx(hwndList, static_cast<int>(rows.size()), 0);
+    ListView_SetItemCountEx(hwndList, static_cast<int>(rows.size()), LVSICF_NOSCROLL);
+    InvalidateRect(hwndList, nullptr, FALSE);
+    // The row that takes its place is the one a rebuild keeps selected.
+    if (!rows.empty()) {
+        int next = std::min(row, static_cast<int>(rows.size()) - 1);
+        ListView_SetItemState(hwndList, next, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    }
+    host.OnRowsChanged();
 }

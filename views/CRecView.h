@@ -24,7 +24,11 @@ public:
 
     HWND parent = nullptr;
 
-    HFONT normalFont = nullptr;  // stock; never deleted
+    // Its fonts and layout follow the DPI.
+    void SetDpi(int dpi);
+
+    int dpi = 96;
+    Font normalFont;  // the default GUI font at the pane's DPI
     Font boldFont;
     Font linkFont;
     int lineHeight = 18;

@@ -24,12 +24,13 @@ int DrawTextEllipsis(HDC dc, const wchar_t* text, RECT rect) {
     return DrawTextW(dc, shown.c_str(), -1, &rect, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
 }
 
-void DrawBitmapTransparent(HDC dc, RECT rect, HBITMAP bitmap) {
+void DrawBitmapTransparent(HDC dc, RECT rect, HBITMAP bitmap, int dpi) {
     BITMAP info;
     if (!bitmap || !GetObjectW(bitmap, sizeof info, &info)) return;
     int width = info.bmWidth, height = info.bmHeight;
-    int dx = width < rect.right - rect.left ? (rect.right - rect.left - width) / 2 : 0;
-    int dy = height < rect.bottom - rect.top ? (rect.bottom - rect.top - height) / 2 : 0;
+    int shownWidth = MulDiv(width, dpi, 96), shownHeight = MulDiv(height, dpi, 96);
+    int dx = shownWidth < rect.right - rect.left ? (rect.right - rect.left - shownWidth) / 2 : 0;
+    int dy = shownHeight < rect.bottom - rect.top ? (rect.bottom - rect.top - shownHeight) / 2 : 0;
 
     MemoryDC source(dc), image(dc), mask(dc);
     Bitmap imageBitmap(CreateCompatibleBitmap(dc, width, height));
@@ -49,8 +50,11 @@ void DrawBitmapTransparent(HDC dc, RECT rect, HBITMAP bitmap) {
 
     COLORREF previousBack = SetBkColor(dc, RGB(255, 255, 255));
     COLORREF previousText = SetTextColor(dc, RGB(0, 0, 0));
-    BitBlt(dc, rect.left + dx, rect.top + dy, width, height, mask.Get(), 0, 0, SRCAND);
-    BitBlt(dc, rect.left + dx, rect.top + dy, width, height, image.Get(), 0, 0, SRCPAINT);
+    int previousMode = SetStretchBltMode(dc, COLORONCOLOR);
+    int x = rect.left + dx, y = rect.top + dy;
+    StretchBlt(dc, x, y, shownWidth, shownHeight, mask.Get(), 0, 0, width, height, SRCAND);
+    StretchBlt(dc, x, y, shownWidth, shownHeight, image.Get(), 0, 0, width, height, SRCPAINT);
+    SetStretchBltMode(dc, previousMode);
     SetTextColor(dc, previousText);
     SetBkColor(dc, previousBack);
 }
