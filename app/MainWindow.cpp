@@ -81,7 +81,8 @@ HWND MainWindowState::Create(const wchar_t* title, int x, int y, int width, int 
     windowClass.hIconSm =
         static_cast<HICON>(LoadImageW(app.resources, MAKEINTRESOURCEW(IDI_QUORREL), IMAGE_ICON, 16, 16, 0));
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    // What shows behind the toolbar and the status bar: the system's face colour, high contrast or not.
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
     windowClass.lpszMenuName = MAKEINTRESOURCEW(IDM_MAIN);
     windowClass.lpszClassName = kMainWindowClass;
     if (!RegisterWindowClass(windowClass)) return nullptr;

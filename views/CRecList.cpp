@@ -70,6 +70,7 @@ void CRecList::Create(HWND parentWindow) {
 void CRecList::SetDpi(int newDpi) {
     dpi = newDpi;
     if (!hwndList) return;
+    rowIcons.SetDpi(dpi);
     // A new font makes the list measure its rows again, and the header with it.
     font = MakeGuiFont(dpi);
     if (font) SendMessageW(hwndList, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
@@ -107,6 +108,11 @@ LRESULT CALLBACK CRecList::ListProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
             UINT code = header->hdr.code;
             if (code == HDN_ITEMCLICKW || code == HDN_ITEMCLICKA) {
                 self->SortBy(header->iItem);
+            } else if (code == HDN_ITEMCHANGEDW || code == HDN_ITEMCHANGEDA) {
+                // A width dragged (or set): the rows are drawn with it once the list has it.
+                LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+                self->ReadColumnWidths();
+                return result;
             } else if (code == HDN_ENDTRACKW || code == HDN_ENDTRACKA) {
                 // The new width is only in place once the list has handled the drag.
                 PostMessageW(hwnd, UM_SAVECOLUMNWIDTHS, 0, 0);
@@ -260,7 +266,8 @@ void CRecList::ShowNewRecord(CRecord* record) {
     }
     auto place = static_cast<int>(SortedPlace(rows, *record, sortColumn));
     rows.insert(rows.begin() + place, record);
-    ListView_SetItemCountEx(hwndList, static_cast<int>(rows.size()), LVSICF_NOSCROLL);
+    // The rows from the new one on are drawn again below.
+    ListView_SetItemCountEx(hwndList, static_cast<int>(rows.size()), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
     InvalidateRect(hwndList, nullptr, FALSE);
     Select(place);
     host.OnRowsChanged();
@@ -314,21 +321,21 @@ void CRecList::ApplySearch(bool selectFirst) {
 void CRecList::Select(int row) {
     // A row selected already notifies nothing: the pane must follow its new record all the same.
     bool already = SelectedRow() == row;
-    ListView_SetItemState(hwndList, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-    ScrollIntoView(row);
-    if (already) host.OnSelectionChanged(RecordAt(row));
-}
-
-// Scrolling costs a repaint of the list (and under Wine a slow one): only
-// for a row out of view, and drawn once.
-void CRecList::ScrollIntoView(int row) {
+    // A row out of view is brought into it first, with drawing off: the
+    // list then paints once where it ends instead of scrolling there (which
+    // costs far more under some systems).
     int top = ListView_GetTopIndex(hwndList);
-    int page = std::max(ListView_GetCountPerPage(hwndList), 1);
-    if (row >= top && row < top + page) return;
-    SetRedraw(hwndList, false);
-    ListView_EnsureVisible(hwndList, row, FALSE);
-    SetRedraw(hwndList, true);
-    InvalidateRect(hwndList, nullptr, TRUE);
+    bool outOfView = row < top || row >= top + std::max(ListView_GetCountPerPage(hwndList), 1);
+    if (outOfView) {
+        SetRedraw(hwndList, false);
+        ListView_EnsureVisible(hwndList, row, FALSE);
+    }
+    ListView_SetItemState(hwndList, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    if (outOfView) {
+        SetRedraw(hwndList, true);
+        InvalidateRect(hwndList, nullptr, TRUE);
+    }
+    if (already) host.OnSelectionChanged(RecordAt(row));
 }
 
 void CRecList::FocusFirstRow() {
@@ -415,7 +422,26 @@ void CRecList::ApplyColumnWidths() {
     // The widths are kept at 96 DPI.
     if (FillUnsetColumnWidths(widths, columnCount, MulDiv(client.right - client.left, kDefaultDpi, dpi)) && owner)
         owner->isDirty = true;
-    for (int i = 0; i <= columnCount; ++i) ListView_SetColumnWidth(hwndList, i, ScaleForDpi(widths[i], dpi));
+    int shown[7] = {};
+    int total = 0;
+    for (int i = 0; i <= columnCount; ++i) total += shown[i] = ScaleForDpi(widths[i], dpi);
+    // Widths that fill the list exactly may come out a pixel or two wider
+    // once scaled, which would bring up a horizontal scroll bar.
+    int excess = total - (client.right - client.left);
+    if (excess > 0 && excess <= columnCount + 1 && shown[1] > excess) shown[1] -= excess;
+    for (int i = 0; i <= columnCount; ++i) ListView_SetColumnWidth(hwndList, i, shown[i]);
+    ReadColumnWidths();
+}
+
+// Rows are drawn from the widths kept here, read again whenever they change:
+// asking the list for each cell's width costs more than drawing the cell.
+void CRecList::ReadColumnWidths() {
+    for (int i = 0; i < static_cast<int>(std::size(columnWidths)); ++i)
+        columnWidths[i] = i <= columnCount ? ListView_GetColumnWidth(hwndList, i) : 0;
+}
+
+int CRecList::ColumnWidth(int column) const {
+    return column >= 0 && column < static_cast<int>(std::size(columnWidths)) ? columnWidths[column] : 0;
 }
 
 void CRecList::StoreColumnWidths() {
@@ -470,19 +496,19 @@ void CRecList::DrawRow(const DRAWITEMSTRUCT& item) {
 
     if (const CRecord* record = RecordAt(row)) {
         RECT cell = item.rcItem;
-        cell.right = cell.left + ListView_GetColumnWidth(hwndList, 0);
+        cell.right = cell.left + ColumnWidth(0);
         // The icon never shows the selection.
         if (selected) {
             Brush iconFill(CreateSolidBrush(rowColour));
             FillRect(dc, &cell, iconFill.Get());
         }
-        DrawIconCell(dc, *record, cell);
+        DrawIconCell(dc, *record, cell, rowColour);
 
         int inset = SpaceWidth(dc);
         CString text;
         for (int column = 1; column <= columnCount; ++column) {
             cell.left = cell.right;
-            cell.right = cell.left + ListView_GetColumnWidth(hwndList, column);
+            cell.right = cell.left + ColumnWidth(column);
             RECT textRect = {cell.left + inset, cell.top, cell.right - inset, cell.bottom};
             // The text is made for this one drawing: rows hold only the record.
             record->GetField(column - 1, text);
@@ -493,18 +519,14 @@ void CRecList::DrawRow(const DRAWITEMSTRUCT& item) {
     SetTextColor(dc, previousText);
 }
 
-void CRecList::DrawIconCell(HDC dc, const CRecord& record, RECT cell) {
+void CRecList::DrawIconCell(HDC dc, const CRecord& record, RECT cell, COLORREF background) {
     CCategory* category = record.categoryId >= 0 ? categories.FindById(record.categoryId) : nullptr;
     HBITMAP picture = nullptr;
     if (const CIconList* icons = category ? host.Icons() : nullptr) {
         if (CIcon* icon = FindIcon(*icons, W(category->iconName)))
             picture = GetIconBitmap(icon, true);  // shared; not ours to delete
     }
-    if (picture) {
-        DrawBitmapTransparent(dc, cell, picture, dpi);
-        return;
-    }
-    if (missingIcon) DrawBitmapTransparent(dc, cell, missingIcon.Get(), dpi);
+    rowIcons.Draw(dc, cell, picture ? picture : missingIcon.Get(), background);
 }
 
 void CRecList::DrawHeaderItem(const DRAWITEMSTRUCT& item) {
@@ -512,6 +534,13 @@ void CRecList::DrawHeaderItem(const DRAWITEMSTRUCT& item) {
     int index = static_cast<int>(item.itemID);
     bool pressed = (item.itemState & ODS_SELECTED) != 0;
     RECT rect = item.rcItem;
+    // High contrast: the header's own background (a theme's, under some
+    // systems) is covered with the face colour its text is drawn on.
+    if (HighContrastOn()) {
+        RECT face = rect;
+        InflateRect(&face, -ScaleForDpi(1, dpi), -ScaleForDpi(1, dpi));
+        FillRect(dc, &face, GetSysColorBrush(COLOR_BTNFACE));
+    }
     if (index == 0) {
         if (pressed) OffsetRect(&rect, ScaleForDpi(2, dpi), ScaleForDpi(1, dpi));
         if (headerGlyph) DrawBitmapTransparent(dc, rect, headerGlyph.Get(), dpi);

@@ -8,6 +8,7 @@
 #include "model/Category.h"
 #include "model/Record.h"
 #include "model/Search.h"
+#include "views/RowIcons.h"
 
 #include <windows.h>
 
@@ -87,6 +88,8 @@ public:
     int rowHeight = 16;
     int dpi = 96;
     Font font;  // the default GUI font at the list's DPI
+    RowIcons rowIcons;
+    int columnWidths[7] = {};  // as the list has them, for drawing the rows
     Bitmap headerGlyph;
     Bitmap missingIcon;
     std::vector<CRecord*> rows;  // the records shown, in row order
@@ -105,9 +108,11 @@ private:
     int* ColumnWidthArray(CCategory** owner);
     void PaintStripes(HDC dc);
     void DrawRow(const DRAWITEMSTRUCT& item);
-    void DrawIconCell(HDC dc, const CRecord& record, RECT cell);
+    void DrawIconCell(HDC dc, const CRecord& record, RECT cell, COLORREF background);
     void DrawHeaderItem(const DRAWITEMSTRUCT& item);
     void AnswerText(LVITEMW& item) const;
+    void ReadColumnWidths();
+    int ColumnWidth(int column) const;
     // The copy menu of the row under a screen point, or of the selected row
     // for the keyboard's (-1, -1); false when there is no row to offer.
     bool ShowRowMenu(LPARAM screenPoint);
@@ -116,7 +121,6 @@ private:
     // the first of them selected.
     void ApplySearch(bool selectFirst);
     void Select(int row);
-    void ScrollIntoView(int row);
 
     std::vector<CRecord*> categoryRows;  // the category's records, in row order
     RecordFilter searchFilter;           // the search text and the lock state it was run under

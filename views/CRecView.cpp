@@ -206,8 +206,10 @@ void CRecView::SetDpi(int newDpi) {
     for (HWND label : labels) {
         if (label) SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(labelFont), FALSE);
     }
-    for (HWND box : values) {
-        if (box) SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(normalFont.Get()), FALSE);
+    for (int i = 0; i < kRows; ++i) {
+        if (values[i]) SendMessageW(values[i], WM_SETFONT, reinterpret_cast<WPARAM>(normalFont.Get()), FALSE);
+        if (values[i]) SetProperty(values[i], kLinkProperty, false);
+        isLink[i] = false;
     }
     Layout();
 }
@@ -236,7 +238,6 @@ void CRecView::Layout() {
     CString value;
     // All fourteen boxes move and show at once: one repaint, no flicker.
     HDWP moves = BeginDeferWindowPos(2 * kRows);
-    constexpr UINT kPlace = SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW;
     for (int i = 0; i < kRows; ++i) {
         std::wstring label;
         if (i == kNoteRow) {
@@ -246,24 +247,41 @@ void CRecView::Layout() {
         } else {
             label = std::wstring(fieldWord.Text()) + L" " + std::to_wstring(i + 1);
         }
-        SetWindowTextW(labels[i], label.c_str());
-        if (moves) moves = DeferWindowPos(moves, labels[i], nullptr, marginUnit, y, 9 * marginUnit, lineHeight, kPlace);
+        // What is as it was stays untouched: every change of a window costs a
+        // round trip to the system, and the next record mostly has the same labels.
+        if (BoxText(labels[i]) != label) SetWindowTextW(labels[i], label.c_str());
+        moves = PlaceIfMoved(moves, labels[i], {marginUnit, y, 10 * marginUnit, y + lineHeight});
 
         record->GetField(i, value);
         const wchar_t* text = W(value.c_str());
         bool link = i != kNoteRow && links && IsWebAddress(text);
         SetBoxText(values[i], text);
-        SendMessageW(values[i], WM_SETFONT,
-                     reinterpret_cast<WPARAM>(link && linkFont ? linkFont.Get() : normalFont.Get()), FALSE);
-        SetProperty(values[i], kLinkProperty, link);
+        if (link != isLink[i]) {
+            SendMessageW(values[i], WM_SETFONT,
+                         reinterpret_cast<WPARAM>(link && linkFont ? linkFont.Get() : normalFont.Get()), FALSE);
+            SetProperty(values[i], kLinkProperty, link);
+            isLink[i] = link;
+        }
         int left = 11 * marginUnit + ScaleForDpi(2, dpi);
         int height = i == kNoteRow ? 5 * lineHeight : lineHeight;
-        if (moves) moves = DeferWindowPos(moves, values[i], nullptr, left, y, right - left, height, kPlace);
+        moves = PlaceIfMoved(moves, values[i], {left, y, right, y + height});
 
         y += lineHeight + rowGap;
     }
     if (moves) EndDeferWindowPos(moves);
     RepaintBoxes();  // a font change alone does not repaint a box
+}
+
+// Moves and shows a child within a deferred placement, unless it is shown
+// already where it should be.
+HDWP CRecView::PlaceIfMoved(HDWP moves, HWND child, RECT place) const {
+    if (!moves || !child) return moves;
+    RECT now;
+    GetWindowRect(child, &now);
+    MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&now), 2);
+    if (IsWindowVisible(child) && EqualRect(&now, &place)) return moves;
+    return DeferWindowPos(moves, child, nullptr, place.left, place.top, place.right - place.left,
+                          place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 
 void CRecView::RepaintBoxes() {

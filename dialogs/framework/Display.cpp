@@ -18,13 +18,6 @@ int ScreenDpi() {
     return screen.Get() ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : kDefaultDpi;
 }
 
-// The DPI the system's own metrics and stock fonts are made for.
-int SystemDpi() {
-    static const auto getDpiForSystem = User32Function<GetDpiForSystemFunction>("GetDpiForSystem");
-    int dpi = getDpiForSystem ? static_cast<int>(getDpiForSystem()) : ScreenDpi();
-    return dpi > 0 ? dpi : kDefaultDpi;
-}
-
 int highContrastOverride = -1;
 int highContrast = -1;  // not read yet
 
@@ -36,6 +29,12 @@ bool SystemHighContrast() {
 }
 
 }  // namespace
+
+int SystemDpi() {
+    static const auto getDpiForSystem = User32Function<GetDpiForSystemFunction>("GetDpiForSystem");
+    int dpi = getDpiForSystem ? static_cast<int>(getDpiForSystem()) : ScreenDpi();
+    return dpi > 0 ? dpi : kDefaultDpi;
+}
 
 int DpiOf(HWND window) {
     static const auto getDpiForWindow = User32Function<GetDpiForWindowFunction>("GetDpiForWindow");

@@ -18,6 +18,9 @@ inline constexpr int kDefaultDpi = 96;
 int DpiOf(HWND window);
 // A size in pixels at 96 DPI, at this DPI.
 inline int ScaleForDpi(int pixels, int dpi) { return MulDiv(pixels, dpi, kDefaultDpi); }
+// The DPI of the primary display, which the system's own metrics and stock
+// fonts are made for.
+int SystemDpi();
 // A system metric (SM_CXVSCROLL ...) at this DPI.
 int SystemMetricForDpi(int index, int dpi);
 // The default GUI font ("MS Shell Dlg", the dialogs' font) at this DPI, with

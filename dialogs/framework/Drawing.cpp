@@ -50,11 +50,17 @@ void DrawBitmapTransparent(HDC dc, RECT rect, HBITMAP bitmap, int dpi) {
 
     COLORREF previousBack = SetBkColor(dc, RGB(255, 255, 255));
     COLORREF previousText = SetTextColor(dc, RGB(0, 0, 0));
-    int previousMode = SetStretchBltMode(dc, COLORONCOLOR);
     int x = rect.left + dx, y = rect.top + dy;
-    StretchBlt(dc, x, y, shownWidth, shownHeight, mask.Get(), 0, 0, width, height, SRCAND);
-    StretchBlt(dc, x, y, shownWidth, shownHeight, image.Get(), 0, 0, width, height, SRCPAINT);
-    SetStretchBltMode(dc, previousMode);
+    if (shownWidth == width && shownHeight == height) {
+        // Unscaled, a plain copy: stretching costs far more under some systems.
+        BitBlt(dc, x, y, width, height, mask.Get(), 0, 0, SRCAND);
+        BitBlt(dc, x, y, width, height, image.Get(), 0, 0, SRCPAINT);
+    } else {
+        int previousMode = SetStretchBltMode(dc, COLORONCOLOR);
+        StretchBlt(dc, x, y, shownWidth, shownHeight, mask.Get(), 0, 0, width, height, SRCAND);
+        StretchBlt(dc, x, y, shownWidth, shownHeight, image.Get(), 0, 0, width, height, SRCPAINT);
+        SetStretchBltMode(dc, previousMode);
+    }
     SetTextColor(dc, previousText);
     SetBkColor(dc, previousBack);
 }

@@ -391,3 +391,7 @@ void PressKey(HWND window, WPARAM key) {
     PostMessageW(window, WM_KEYDOWN, key, 1);
     PostMessageW(window, WM_KEYUP, key, 1u | 0xC0000000u);
 }
+
+void TypeText(HWND window, const wchar_t* text) {
+    for (const wchar_t* c = text; *c; ++c) PressKey(window, static_cast<WPARAM>(LOBYTE(VkKeyScanW(*c))));
+}
