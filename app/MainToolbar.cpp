@@ -3,7 +3,9 @@
 #include "app/Commands.h"
 #include "dialogs/framework/Display.h"
 #include "dialogs/framework/Layout.h"
+#include "dialogs/framework/Messages.h"
 #include "model/Category.h"
+#include "model/base/StringTable.h"
 #include "platform/Wide.h"
 #include "res/resource.h"
 
@@ -87,6 +89,17 @@ void MainToolbar::Create(HWND parent, HINSTANCE resourceModule, int windowDpi) {
     HWND filter = CreateWindowExW(0, WC_COMBOBOXW, nullptr,
                                   WS_CHILD | WS_VSCROLL | WS_BORDER | WS_TABSTOP | CBS_DROPDOWNLIST | CBS_HASSTRINGS, 0,
                                   0, 0, 0, hwnd, reinterpret_cast<HMENU>(IDC_FILTER), resources, nullptr);
+    // The toolbar's tool tips name the box as they name the buttons.
+    if (HWND tips = reinterpret_cast<HWND>(SendMessageW(hwnd, TB_GETTOOLTIPS, 0, 0)); tips && filter) {
+        CResString tip(IDS_TIP_FILTER);
+        TOOLINFOW tool = {};
+        tool.cbSize = sizeof tool;
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.hwnd = hwnd;
+        tool.uId = reinterpret_cast<UINT_PTR>(filter);
+        tool.lpszText = const_cast<wchar_t*>(tip.Text());
+        SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
     SetDpi(windowDpi);
     ShowWindow(hwnd, SW_SHOW);
     ShowWindow(filter, SW_SHOW);
@@ -164,6 +177,7 @@ void MainToolbar::Enable(int command, bool enable) {
 }
 
 HWND MainToolbar::FilterBox() const { return hwnd ? GetDlgItem(hwnd, IDC_FILTER) : nullptr; }
+
 void MainToolbar::FillFilter(const CCategories& categories) {
     HWND filter = FilterBox();
     if (!filter) return;

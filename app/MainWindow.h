@@ -88,8 +88,6 @@ public:
     std::unique_ptr<CRecView> recordView;
     std::unique_ptr<CSplitter> splitter;
     CRecord* selectedRecord = nullptr;
-    // The window's DPI, which every part's sizes follow.
-    int Dpi() const { return dpi; }
 
 private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -118,7 +116,7 @@ private:
     HWND focusBeforeDeactivate = nullptr;
     bool paneFollowsLater = false;  // during a search: the pane is told after it
     int splitterX = 0;              // pixels at the window's DPI
-    int dpi = 96;
+    int dpi = 96;                   // the window's, which every part's sizes follow
     Font statusFont;
     RECT lastWindowRect = {};
     bool isMoving = false;

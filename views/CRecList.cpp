@@ -266,7 +266,8 @@ void CRecList::ShowNewRecord(CRecord* record) {
     }
     auto place = static_cast<int>(SortedPlace(rows, *record, sortColumn));
     rows.insert(rows.begin() + place, record);
-    // The rows from the new one on are drawn again below.
+    // Every row after the new one moves and changes its colour: the whole
+    // list is drawn again, once, after the selection below.
     ListView_SetItemCountEx(hwndList, static_cast<int>(rows.size()), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
     InvalidateRect(hwndList, nullptr, FALSE);
     Select(place);
@@ -486,7 +487,6 @@ void CRecList::DrawRow(const DRAWITEMSTRUCT& item) {
     HDC dc = item.hDC;
     int row = static_cast<int>(item.itemID);
     COLORREF rowColour = row % 2 == 0 ? OddRowColour() : EvenRowColour();
-    // High contrast: the system's colours throughout.
     bool selected = (item.itemState & ODS_SELECTED) != 0;
 
     Brush fill(CreateSolidBrush(selected ? GetSysColor(COLOR_HIGHLIGHT) : rowColour));

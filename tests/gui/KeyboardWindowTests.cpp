@@ -386,4 +386,36 @@ TEST_F(KeyboardTest, TheListGivesEveryCellsTextToAccessibilityClients) {
     EXPECT_EQ(cell(2, 6), L"");
 }
 
+// Every toolbar button and both boxes have a name, which their tool tips give.
+TEST_F(KeyboardTest, ToolbarButtonsAndBoxesHaveNames) {
+    Open();
+    HWND toolbar = Window().toolbar.hwnd;
+    auto buttons = static_cast<int>(SendMessageW(toolbar, TB_BUTTONCOUNT, 0, 0));
+    int named = 0;
+    for (int i = 0; i < buttons; ++i) {
+        TBBUTTON button = {};
+        SendMessageW(toolbar, TB_GETBUTTON, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&button));
+        if (button.fsStyle & BTNS_SEP) continue;
+        NMTTDISPINFOW request = {};
+        request.hdr.hwndFrom = reinterpret_cast<HWND>(SendMessageW(toolbar, TB_GETTOOLTIPS, 0, 0));
+        request.hdr.idFrom = static_cast<UINT_PTR>(button.idCommand);
+        request.hdr.code = TTN_GETDISPINFOW;
+        SendMessageW(main, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&request));
+        EXPECT_TRUE(request.lpszText && request.lpszText[0]) << button.idCommand;
+        ++named;
+    }
+    EXPECT_EQ(named, 5);
+    HWND tips = reinterpret_cast<HWND>(SendMessageW(toolbar, TB_GETTOOLTIPS, 0, 0));
+    for (HWND box : {Window().toolbar.FilterBox(), Window().searchBox.hwnd}) {
+        wchar_t text[256] = {};
+        TOOLINFOW tool = {};
+        tool.cbSize = sizeof tool;
+        tool.hwnd = toolbar;
+        tool.uId = reinterpret_cast<UINT_PTR>(box);
+        tool.lpszText = text;
+        SendMessageW(tips, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&tool));
+        EXPECT_NE(std::wstring(text), L"") << GetDlgCtrlID(box);
+    }
+}
+
 }  // namespace
