@@ -19,7 +19,6 @@ cmake --preset windows
 cmake --build --preset windows -j2 --target Quorrel screenshot_tour contrast_screenshot
 [ $# -gt 0 ] || set -- 96
 out="$PWD/build/screenshots"
-rm -rf "$out"
 mkdir -p "$out"
 for what in "$@"; do
     if [ "$what" = contrast ]; then
@@ -32,6 +31,7 @@ for what in "$@"; do
     folder="$out"
     [ $# -eq 1 ] || folder="$out/$what"
     mkdir -p "$folder"
+    rm -f "$folder"/*.png "$folder"/*.bmp
     QUORREL_DPI=$dpi
     export QUORREL_DPI
     . tools/wine-prefix.sh
