@@ -1,8 +1,11 @@
 #include "app/MainToolbar.h"
 
 #include "app/Commands.h"
+#include "dialogs/framework/Display.h"
 #include "dialogs/framework/Layout.h"
+#include "dialogs/framework/Messages.h"
 #include "model/Category.h"
+#include "model/base/StringTable.h"
 #include "platform/Wide.h"
 #include "res/resource.h"
 
@@ -10,10 +13,10 @@
 
 namespace {
 
-constexpr int kFilterTop = 8;
 constexpr int kFilterIndex = 5;  // the toolbar separator that holds the filter box
 constexpr int kSearchIndex = 6;  // and the one that holds the search box
 constexpr LPARAM kAllCategories = 1000;
+constexpr int kBoxInset = 8;  // from a box's separator's left end to the box, at 96 DPI
 
 // The toolbar from left to right: commands (their pictures come from the
 // command table), separators (0) and the separator that holds the filter box.
@@ -31,10 +34,22 @@ constexpr int kToolbarLayout[] = {
     IDM_DELETE_RECORD,
 };
 
-HIMAGELIST LoadToolbarImages(HINSTANCE resources, int bitmapId) {
+// The pictures drawn for a DPI: 100 %, 150 % or 200 %, the largest that is
+// not larger than the DPI asks for, so pictures are never blurred by scaling.
+struct ToolbarPictures {
+    int normal, disabled, width, height;
+};
+
+ToolbarPictures PicturesFor(int dpi) {
+    if (dpi >= 192) return {IDB_TOOLBAR_200, IDB_TOOLBAR_DISABLED_200, 56, 58};
+    if (dpi >= 144) return {IDB_TOOLBAR_150, IDB_TOOLBAR_DISABLED_150, 42, 44};
+    return {IDB_TOOLBAR, IDB_TOOLBAR_DISABLED, 28, 29};
+}
+
+HIMAGELIST LoadToolbarImages(HINSTANCE resources, int bitmapId, int width, int height) {
     Bitmap strip(static_cast<HBITMAP>(LoadImageW(resources, MAKEINTRESOURCEW(bitmapId), IMAGE_BITMAP, 0, 0,
                                                  LR_CREATEDIBSECTION | LR_LOADTRANSPARENT | LR_LOADMAP3DCOLORS)));
-    HIMAGELIST list = ImageList_Create(28, 29, ILC_COLOR8, 5, 0);
+    HIMAGELIST list = ImageList_Create(width, height, ILC_COLOR8, 5, 0);
     if (list && strip) ImageList_Add(list, strip.Get(), nullptr);
     return list;
 }
@@ -47,24 +62,20 @@ void SetSeparatorWidth(HWND toolbar, int separator, int width) {
     SendMessageW(toolbar, TB_SETBUTTONINFOW, static_cast<WPARAM>(separator), reinterpret_cast<LPARAM>(&info));
 }
 
-// The right end of a toolbar item, before any separator is widened.
-int ItemRight(HWND toolbar, int index) {
+RECT ItemRect(HWND toolbar, int index) {
     RECT item = {};
     SendMessageW(toolbar, TB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
-    return item.right;
+    return item;
 }
 
 }  // namespace
 
-void MainToolbar::Create(HWND parent, HINSTANCE resources) {
+void MainToolbar::Create(HWND parent, HINSTANCE resourceModule, int windowDpi) {
+    resources = resourceModule;
     hwnd = CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr, WS_CHILD | WS_BORDER | TBSTYLE_TOOLTIPS, 0, 0, 0, 0, parent,
                            reinterpret_cast<HMENU>(IDC_TOOLBAR), resources, nullptr);
     if (!hwnd) return;
     SendMessageW(hwnd, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    images.Reset(LoadToolbarImages(resources, IDB_TOOLBAR));
-    disabledImages.Reset(LoadToolbarImages(resources, IDB_TOOLBAR_DISABLED));
-    SendMessageW(hwnd, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images.Get()));
-    SendMessageW(hwnd, TB_SETDISABLEDIMAGELIST, 0, reinterpret_cast<LPARAM>(disabledImages.Get()));
     for (int id : kToolbarLayout) {
         const CommandRow* command = FindCommand(id);
         bool isButton = command && command->image >= 0;
@@ -75,36 +86,71 @@ void MainToolbar::Create(HWND parent, HINSTANCE resources) {
         button.fsStyle = isButton ? BTNS_BUTTON : BTNS_SEP;
         SendMessageW(hwnd, TB_ADDBUTTONSW, 1, reinterpret_cast<LPARAM>(&button));
     }
+    HWND filter = CreateWindowExW(0, WC_COMBOBOXW, nullptr,
+                                  WS_CHILD | WS_VSCROLL | WS_BORDER | WS_TABSTOP | CBS_DROPDOWNLIST | CBS_HASSTRINGS, 0,
+                                  0, 0, 0, hwnd, reinterpret_cast<HMENU>(IDC_FILTER), resources, nullptr);
+    // The toolbar's tool tips name the box as they name the buttons.
+    if (HWND tips = reinterpret_cast<HWND>(SendMessageW(hwnd, TB_GETTOOLTIPS, 0, 0)); tips && filter) {
+        CResString tip(IDS_TIP_FILTER);
+        TOOLINFOW tool = {};
+        tool.cbSize = sizeof tool;
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.hwnd = hwnd;
+        tool.uId = reinterpret_cast<UINT_PTR>(filter);
+        tool.lpszText = const_cast<wchar_t*>(tip.Text());
+        SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    SetDpi(windowDpi);
+    ShowWindow(hwnd, SW_SHOW);
+    ShowWindow(filter, SW_SHOW);
+}
 
-    comboLeft = ItemRight(hwnd, kFilterIndex);
+void MainToolbar::SetDpi(int windowDpi) {
+    dpi = windowDpi;
+    if (!hwnd) return;
+    // The pictures for this DPI; the toolbar sizes its buttons to them.
+    ToolbarPictures pictures = PicturesFor(dpi);
+    images.Reset(LoadToolbarImages(resources, pictures.normal, pictures.width, pictures.height));
+    disabledImages.Reset(LoadToolbarImages(resources, pictures.disabled, pictures.width, pictures.height));
+    SendMessageW(hwnd, TB_SETBITMAPSIZE, 0, MAKELPARAM(pictures.width, pictures.height));
+    SendMessageW(hwnd, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images.Get()));
+    SendMessageW(hwnd, TB_SETDISABLEDIMAGELIST, 0, reinterpret_cast<LPARAM>(disabledImages.Get()));
+    int padding = ScaleForDpi(7, dpi);
+    SendMessageW(hwnd, TB_SETBUTTONSIZE, 0, MAKELPARAM(pictures.width + padding, pictures.height + padding));
 
-    int width = 176, dropHeight = 160;
-    if (WindowDC dc(hwnd); dc.Get()) {
-        Selection font(dc.Get(), GetStockObject(DEFAULT_GUI_FONT));
+    // The boxes: as wide as 22 average characters of their font, the filter's
+    // drop-down 10 lines high, each box in its separator, centred on the buttons.
+    font = MakeGuiFont(dpi);
+    HWND filter = FilterBox();
+    SendMessageW(filter, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
+    int width = ScaleForDpi(176, dpi), dropHeight = ScaleForDpi(160, dpi);
+    if (WindowDC dc(hwnd); dc.Get() && font) {
+        Selection select(dc.Get(), font.Get());
         TEXTMETRICW metrics;
         if (GetTextMetricsW(dc.Get(), &metrics)) {
             width = 22 * metrics.tmAveCharWidth;
             dropHeight = 10 * metrics.tmHeight;
         }
     }
-    comboWidth = width + GetSystemMetrics(SM_CXVSCROLL);
-    SetSeparatorWidth(hwnd, IDM_FILTER_PLACEHOLDER, comboWidth);
-
-    HWND filter = CreateWindowExW(
-        0, WC_COMBOBOXW, nullptr, WS_CHILD | WS_VSCROLL | WS_BORDER | WS_TABSTOP | CBS_DROPDOWNLIST | CBS_HASSTRINGS,
-        comboLeft, kFilterTop, width, dropHeight, hwnd, reinterpret_cast<HMENU>(IDC_FILTER), resources, nullptr);
-    SendMessageW(filter, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
-
-    // The search box as tall as the filter box's field, a little narrower.
+    int scrollBar = SystemMetricForDpi(SM_CXVSCROLL, dpi);
+    int gap = ScaleForDpi(kBoxInset, dpi);
+    SetSeparatorWidth(hwnd, IDM_FILTER_PLACEHOLDER, width + scrollBar);
+    SetSeparatorWidth(hwnd, IDM_SEARCH_PLACEHOLDER, width * 4 / 5 + scrollBar);
+    RECT filterItem = ItemRect(hwnd, kFilterIndex);
+    RECT searchItem = ItemRect(hwnd, kSearchIndex);
+    RECT button = ItemRect(hwnd, 1);
+    int boxTop = button.top;
+    SetWindowPos(filter, nullptr, filterItem.left + gap, boxTop, width, dropHeight, SWP_NOZORDER | SWP_NOACTIVATE);
     RECT field = {};
     GetWindowRect(filter, &field);
-    searchLeft = ItemRight(hwnd, kSearchIndex);
-    searchWidth = width * 4 / 5 + GetSystemMetrics(SM_CXVSCROLL);
-    SetSeparatorWidth(hwnd, IDM_SEARCH_PLACEHOLDER, searchWidth);
-    searchPlace = {searchLeft, kFilterTop, searchLeft + width * 4 / 5, kFilterTop + field.bottom - field.top};
+    int fieldHeight = field.bottom - field.top;
+    boxTop = button.top + (button.bottom - button.top - fieldHeight) / 2;
+    SetWindowPos(filter, nullptr, filterItem.left + gap, boxTop, width, dropHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+
+    searchLeft = searchItem.left + gap;
+    searchWidth = width * 4 / 5 + scrollBar;
+    searchPlace = {searchLeft, boxTop, searchLeft + width * 4 / 5, boxTop + fieldHeight};
     SendMessageW(hwnd, TB_AUTOSIZE, 0, 0);
-    ShowWindow(hwnd, SW_SHOW);
-    ShowWindow(filter, SW_SHOW);
 }
 
 int MainToolbar::Height() const {
@@ -117,8 +163,9 @@ int MainToolbar::Height() const {
 void MainToolbar::FollowSplitter(int splitterX) {
     // The search box's separator takes the slack, so both boxes stay together.
     if (hwnd)
-        SetSeparatorWidth(hwnd, IDM_SEARCH_PLACEHOLDER,
-                          FilterSeparatorWidth(searchLeft, searchWidth, splitterX, GetSystemMetrics(SM_CXVSCROLL)));
+        SetSeparatorWidth(
+            hwnd, IDM_SEARCH_PLACEHOLDER,
+            FilterSeparatorWidth(searchLeft, searchWidth, splitterX, SystemMetricForDpi(SM_CXVSCROLL, dpi)));
 }
 
 void MainToolbar::ShowLocked(bool locked) {

@@ -13,7 +13,10 @@ class CCategories;
 class MainToolbar {
 public:
     // Creates the toolbar (control id 1001) with its filter box (1002).
-    void Create(HWND parent, HINSTANCE resources);
+    void Create(HWND parent, HINSTANCE resources, int dpi);
+    // The pictures, the buttons and the boxes for a DPI (and after the
+    // system's colours changed, which the pictures' background follows).
+    void SetDpi(int dpi);
     // The toolbar's height once it has fitted itself to the parent's width.
     int Height() const;
     // Where the search box goes (toolbar client coordinates).
@@ -36,10 +39,11 @@ public:
     HWND hwnd = nullptr;
 
 private:
+    HINSTANCE resources = nullptr;
+    int dpi = 96;
     ImageList images;  // the toolbar does not free its image lists
     ImageList disabledImages;
-    int comboLeft = 0;
-    int comboWidth = 0;
+    Font font;  // the boxes' font at the DPI
     int searchLeft = 0;
     int searchWidth = 0;
     RECT searchPlace = {};

@@ -9,6 +9,7 @@
 #include "app/WindowPlacement.h"
 #include "dialogs/CdlgGetStarted.h"
 #include "dialogs/framework/CqrDialog.h"
+#include "dialogs/framework/Display.h"
 #include "dialogs/framework/Layout.h"
 #include "dialogs/framework/Messages.h"
 #include "model/Database.h"
@@ -24,6 +25,10 @@
 #include "views/CSplitter.h"
 
 #include <commctrl.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -45,12 +50,16 @@ private:
     HWND list;
 };
 
+// A new text for a menu item; the key it shows after a tab stays.
 void SetMenuText(HMENU menu, int command, int textId) {
-    CResString text(static_cast<UINT>(textId));
+    wchar_t current[128] = {};
+    GetMenuStringW(menu, static_cast<UINT>(command), current, 128, MF_BYCOMMAND);
+    const wchar_t* key = wcschr(current, L'\t');
+    std::wstring text = std::wstring(CResString(static_cast<UINT>(textId)).Text()) + (key ? key : L"");
     MENUITEMINFOW item = {};
     item.cbSize = sizeof item;
     item.fMask = MIIM_STRING;
-    item.dwTypeData = const_cast<wchar_t*>(text.Text());
+    item.dwTypeData = text.data();
     SetMenuItemInfoW(menu, static_cast<UINT>(command), FALSE, &item);
 }
 
@@ -72,7 +81,8 @@ HWND MainWindowState::Create(const wchar_t* title, int x, int y, int width, int 
     windowClass.hIconSm =
         static_cast<HICON>(LoadImageW(app.resources, MAKEINTRESOURCEW(IDI_QUORREL), IMAGE_ICON, 16, 16, 0));
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    // What shows behind the toolbar and the status bar: the system's face colour, high contrast or not.
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
     windowClass.lpszMenuName = MAKEINTRESOURCEW(IDM_MAIN);
     windowClass.lpszClassName = kMainWindowClass;
     if (!RegisterWindowClass(windowClass)) return nullptr;
@@ -236,40 +246,44 @@ bool MainWindowState::TranslateKeys(MSG& message) {
     if (!hwnd || (message.hwnd != hwnd && !IsChild(hwnd, message.hwnd))) return false;
     bool plain = GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0;
     if (message.message == WM_KEYDOWN && plain && (message.wParam == VK_TAB || message.wParam == VK_F6)) {
-        MoveFocusBetweenPanes(GetKeyState(VK_SHIFT) < 0);
+        MoveFocusBetweenPanes(GetKeyState(VK_SHIFT) < 0, message.wParam == VK_F6);
         return true;
     }
     return accelerators && TranslateAcceleratorW(hwnd, accelerators, &message);
 }
 
-// The pane takes the focus in its first box, when it shows a record.
-HWND MainWindowState::PaneFocusTarget() const {
-    if (!recordView) return nullptr;
-    for (HWND box : recordView->values) {
-        if (box && IsWindowVisible(box)) return box;
+// Tab goes round the filter box, the search box, the list and each value
+// the pane shows; F6 goes round the same areas, the pane as one (its first
+// value). Shift goes the other way.
+std::vector<HWND> MainWindowState::FocusStops(bool panesOnly) const {
+    std::vector<HWND> stops = {toolbar.FilterBox(), searchBox.hwnd, recordList ? recordList->hwndList : nullptr};
+    if (recordView) {
+        for (HWND box : recordView->values) {
+            if (!box || !IsWindowVisible(box)) continue;
+            stops.push_back(box);
+            if (panesOnly) break;
+        }
     }
-    return nullptr;
+    std::erase_if(stops, [](HWND stop) { return !stop || !IsWindowVisible(stop) || !IsWindowEnabled(stop); });
+    return stops;
 }
 
-void MainWindowState::MoveFocusBetweenPanes(bool backwards) {
+void MainWindowState::MoveFocusBetweenPanes(bool backwards, bool panesOnly) {
+    std::vector<HWND> stops = FocusStops(panesOnly);
+    if (stops.empty()) return;
+    HWND focus = GetFocus();
     HWND list = recordList ? recordList->hwndList : nullptr;
     HWND pane = recordView ? recordView->hwnd : nullptr;
-    HWND areas[] = {toolbar.FilterBox(), searchBox.hwnd, list, pane};
-    constexpr int kAreas = 4;
-    constexpr int kList = 2, kPane = 3;
-    HWND focus = GetFocus();
-    int current = kList;  // from anywhere else, as if from the list
-    for (int i = 0; i < kAreas; ++i) {
-        if (areas[i] && (focus == areas[i] || IsChild(areas[i], focus))) current = i;
-    }
-    for (int step = 1; step < kAreas; ++step) {
-        int next = (current + (backwards ? kAreas - step : step)) % kAreas;
-        HWND target = next == kPane ? PaneFocusTarget() : areas[next];
-        if (!target || !IsWindowVisible(target) || !IsWindowEnabled(target)) continue;
-        SetFocus(target);
-        if (next == kPane || areas[next] == searchBox.hwnd) SendMessageW(target, EM_SETSEL, 0, -1);
-        return;
-    }
+    // From anywhere else, as if from the list; from inside the pane, as if from its first value.
+    auto current = std::find(stops.begin(), stops.end(), focus);
+    if (current == stops.end() && panesOnly && pane && IsChild(pane, focus))
+        current = std::find_if(stops.begin(), stops.end(), [pane](HWND stop) { return IsChild(pane, stop); });
+    if (current == stops.end()) current = std::find(stops.begin(), stops.end(), list);
+    auto count = static_cast<std::ptrdiff_t>(stops.size());
+    std::ptrdiff_t at = current == stops.end() ? 0 : current - stops.begin();
+    HWND target = stops[static_cast<size_t>((at + (backwards ? count - 1 : 1)) % count)];
+    SetFocus(target);
+    if (target != list && target != toolbar.FilterBox()) SendMessageW(target, EM_SETSEL, 0, -1);
 }
 
 // The focus comes back to where it was (the list at first) when the window is
@@ -302,10 +316,13 @@ int MainWindowState::StatusHeight() const {
 LRESULT MainWindowState::OnCreate() {
     CurrentHelpTopic = nullptr;
     accelerators = LoadAcceleratorsW(app.resources, MAKEINTRESOURCEW(IDA_MAIN));
-    toolbar.Create(hwnd, app.resources);
+    dpi = DpiOf(hwnd);
+    toolbar.Create(hwnd, app.resources, dpi);
     searchBox.Create(toolbar.hwnd, app.resources, toolbar.SearchPlace());
     hwndStatus = CreateWindowExW(0, STATUSCLASSNAMEW, nullptr, WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, hwnd,
                                  reinterpret_cast<HMENU>(IDC_STATUS), app.resources, nullptr);
+    statusFont = MakeGuiFont(dpi);
+    if (hwndStatus) SendMessageW(hwndStatus, WM_SETFONT, reinterpret_cast<WPARAM>(statusFont.Get()), FALSE);
     int toolbarHeight = toolbar.Height();
     RECT client;
     GetClientRect(hwnd, &client);
@@ -318,10 +335,12 @@ LRESULT MainWindowState::OnCreate() {
     splitter = std::make_unique<CSplitter>(app.resources, *this);
     splitter->Create(hwnd);
 
-    splitterX = theSettings->desktop.splitterPosition;
+    splitter->SetDpi(dpi);
+    // The stored place is in pixels at 96 DPI.
+    splitterX = ScaleForDpi(theSettings->desktop.splitterPosition, dpi);
     GetWindowRect(hwnd, &lastWindowRect);
     if (splitter->hwnd) {
-        SetWindowPos(splitter->hwnd, nullptr, splitterX, toolbarHeight - 1, kSplitterWidth, paneHeight + 1,
+        SetWindowPos(splitter->hwnd, nullptr, splitterX, toolbarHeight - 1, splitter->width, paneHeight + 1,
                      SWP_NOZORDER | SWP_SHOWWINDOW);
     }
     isMoving = false;
@@ -368,12 +387,14 @@ void MainWindowState::OnSize() {
 
     RECT window;
     GetWindowRect(hwnd, &window);
-    int x = kDefaultSplitterX;
+    int x = ScaleForDpi(kDefaultSplitterX, dpi);
+    int splitterWidth = splitter ? splitter->width : ScaleForDpi(kSplitterWidth, dpi);
     if (splitter && splitter->hwnd) {
-        x = SplitterX(lastWindowRect.left, window.left, splitterX, splitter->dragOffset, clientWidth);
-        SetWindowPos(splitter->hwnd, nullptr, x, toolbarHeight - 1, kSplitterWidth, paneHeight + 1, SWP_NOZORDER);
+        x = SplitterX(lastWindowRect.left, window.left, splitterX, splitter->dragOffset, clientWidth, splitter->width,
+                      splitter->margin);
+        SetWindowPos(splitter->hwnd, nullptr, x, toolbarHeight - 1, splitter->width, paneHeight + 1, SWP_NOZORDER);
         splitterX = x;
-        theSettings->desktop.splitterPosition = x;
+        theSettings->desktop.splitterPosition = MulDiv(x, kDefaultDpi, dpi);
     }
     lastWindowRect = window;
 
@@ -382,11 +403,49 @@ void MainWindowState::OnSize() {
         InvalidateRect(recordList->hwndList, nullptr, FALSE);
     }
     if (recordView && recordView->hwnd) {
-        MoveWindow(recordView->hwnd, x + kSplitterWidth, toolbarHeight - 1, clientWidth - x - kSplitterWidth,
+        MoveWindow(recordView->hwnd, x + splitterWidth, toolbarHeight - 1, clientWidth - x - splitterWidth,
                    paneHeight + 1, FALSE);
         InvalidateRect(recordView->hwnd, nullptr, FALSE);
     }
     toolbar.FollowSplitter(x);
+}
+
+// Another DPI (the window moved to another monitor, or the user changed the
+// scale): every part takes its sizes and fonts for it, then the window takes
+// the place Windows suggests and lays out again, the splitter where it was in
+// proportion.
+void MainWindowState::OnDpiChanged(int newDpi, const RECT& suggested) {
+    if (newDpi <= 0) return;
+    splitterX = MulDiv(splitterX, newDpi, dpi);
+    dpi = newDpi;
+    toolbar.SetDpi(dpi);
+    searchBox.SetDpi(dpi, toolbar.SearchPlace());
+    statusFont = MakeGuiFont(dpi);
+    if (hwndStatus) SendMessageW(hwndStatus, WM_SETFONT, reinterpret_cast<WPARAM>(statusFont.Get()), TRUE);
+    if (splitter) splitter->SetDpi(dpi);
+    if (recordList) recordList->SetDpi(dpi);
+    if (recordView) recordView->SetDpi(dpi);
+    // The move is not the user's: the splitter keeps its place in the client area.
+    lastWindowRect = suggested;
+    SetWindowPos(hwnd, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    OnSize();
+    RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+}
+
+// High contrast on or off, or other system colours: the views draw in the
+// colours that now apply, the common controls and the toolbar's pictures
+// (whose background is the button face) follow.
+void MainWindowState::OnColoursChanged(bool coloursChanged) {
+    bool wasHighContrast = HighContrastOn();
+    UpdateHighContrast();
+    if (!coloursChanged && wasHighContrast == HighContrastOn()) return;
+    for (HWND child : {toolbar.hwnd, hwndStatus, recordList ? recordList->hwndList : nullptr}) {
+        if (child) SendMessageW(child, WM_SYSCOLORCHANGE, 0, 0);
+    }
+    toolbar.SetDpi(dpi);
+    UpdateLockState();  // the padlock's picture again
+    RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 void MainWindowState::OnMove() {
@@ -396,9 +455,21 @@ void MainWindowState::OnMove() {
     SaveWindowPlacement(*theSettings, hwnd, false);
 }
 
-void MainWindowState::OnFilterChanged() {
-    int chosen = toolbar.ChosenFilter();
-    if (chosen != MainToolbar::kNoChoice) recordList->SetFilter(chosen);
+// The filter applies when a category is chosen: in the open drop-down only
+// once it closes with a choice (Enter or a click), so that the arrow keys
+// can look through the categories first; Esc puts back the category shown.
+// In the closed box the arrow keys choose at once, as in any such box.
+void MainWindowState::OnFilterNotification(int code) {
+    HWND box = toolbar.FilterBox();
+    bool dropped = box && SendMessageW(box, CB_GETDROPPEDSTATE, 0, 0);
+    if (code == CBN_SELENDCANCEL) {
+        toolbar.SelectFilter(recordList->filterCategoryId);
+        return;
+    }
+    if (code == CBN_SELENDOK || (code == CBN_SELCHANGE && !dropped)) {
+        int chosen = toolbar.ChosenFilter();
+        if (chosen != MainToolbar::kNoChoice && chosen != recordList->filterCategoryId) recordList->SetFilter(chosen);
+    }
 }
 
 void MainWindowState::OnMenuSelect(WPARAM wParam, LPARAM lParam) {
@@ -452,10 +523,15 @@ LRESULT MainWindowState::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
         case WM_SIZE: OnSize(); return 0;
         case WM_MOVING: isMoving = true; return 0;
         case WM_MOVE: OnMove(); return 0;
-        case WM_GETMINMAXINFO: reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {167, 180}; return 0;
+        case WM_GETMINMAXINFO:
+            reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {ScaleForDpi(167, dpi), ScaleForDpi(180, dpi)};
+            return 0;
+        case WM_DPICHANGED: OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam)); return 0;
+        case WM_SYSCOLORCHANGE: OnColoursChanged(true); return 0;
+        case WM_SETTINGCHANGE: OnColoursChanged(false); break;
         case WM_COMMAND:
             if (LOWORD(wParam) == IDC_FILTER) {
-                if (HIWORD(wParam) == CBN_SELCHANGE) OnFilterChanged();
+                OnFilterNotification(HIWORD(wParam));
                 return 0;
             }
             if (LOWORD(wParam) == IDC_SEARCH) {

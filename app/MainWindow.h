@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <vector>
 
 struct Application;
 class ActivityLock;
@@ -37,8 +38,9 @@ public:
     // Creates the main window at the given place; null when it cannot be made.
     HWND Create(const wchar_t* title, int x, int y, int width, int height);
     // The window's keys before they are dispatched: its shortcuts (Ctrl+N,
-    // Ctrl+L), and Tab or F6 (Shift reverses) moving the focus between the
-    // filter box, the record list and the record view pane. True when used.
+    // Ctrl+L, Ctrl+F), Tab (Shift reverses) moving the focus round the filter
+    // box, the search box, the record list and every value of the pane, and
+    // F6 round the same areas with the pane as one. True when used.
     bool TranslateKeys(MSG& message);
 
     CDatabase& Database();
@@ -93,7 +95,9 @@ private:
     void OnPostCreate();
     void OnSize();
     void OnMove();
-    void OnFilterChanged();
+    void OnFilterNotification(int code);
+    void OnDpiChanged(int dpi, const RECT& suggested);
+    void OnColoursChanged(bool coloursChanged);
     bool OnActivate(WPARAM wParam);
     void OnMenuSelect(WPARAM wParam, LPARAM lParam);
     LRESULT OnNotify(WPARAM wParam, LPARAM lParam);
@@ -102,8 +106,8 @@ private:
     void UpdateRecordCount();
     void ShowStatusText(const wchar_t* text);
     void ShowUnlocked();
-    void MoveFocusBetweenPanes(bool backwards);
-    HWND PaneFocusTarget() const;
+    void MoveFocusBetweenPanes(bool backwards, bool panesOnly);
+    std::vector<HWND> FocusStops(bool panesOnly) const;
     int StatusHeight() const;
 
     std::unique_ptr<ActivityLock> activityLock;
@@ -111,7 +115,9 @@ private:
     HACCEL accelerators = nullptr;  // from the resources; the system frees it
     HWND focusBeforeDeactivate = nullptr;
     bool paneFollowsLater = false;  // during a search: the pane is told after it
-    int splitterX = 0;
+    int splitterX = 0;              // pixels at the window's DPI
+    int dpi = 96;                   // the window's, which every part's sizes follow
+    Font statusFont;
     RECT lastWindowRect = {};
     bool isMoving = false;
 };

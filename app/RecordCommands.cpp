@@ -13,9 +13,14 @@ void NewRecord(MainWindowState& window) {
     CRecList& list = window.List();
     CDlgRecEdit dialog(window.Database(), window, list.filterCategoryId, nullptr);
     if (dialog.Run(window.hwnd) != IDOK || !dialog.record) return;
-    // A list that shows one category moves to the new record's.
-    if (list.filterCategoryId != -1) window.ShowCategory(dialog.record->categoryId);
-    window.RebuildList();
+    // A list that shows another category moves to the new record's; else
+    // the record takes its place among the rows shown, without a rebuild.
+    if (list.filterCategoryId != -1 && list.filterCategoryId != dialog.record->categoryId) {
+        window.ShowCategory(dialog.record->categoryId);
+        list.SelectRecord(dialog.record);
+    } else {
+        list.ShowNewRecord(dialog.record);
+    }
 }
 
 void EditRecord(MainWindowState& window) {

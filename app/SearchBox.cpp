@@ -2,6 +2,7 @@
 
 #include "app/MainWindow.h"
 #include "dialogs/framework/CWindow.h"
+#include "dialogs/framework/Display.h"
 #include "dialogs/framework/Messages.h"
 #include "model/base/StringTable.h"
 #include "platform/Platform.h"
@@ -28,7 +29,7 @@ void SearchBox::Create(HWND toolbar, HINSTANCE resources, RECT place) {
                            place.left, place.top, place.right - place.left, place.bottom - place.top, toolbar,
                            reinterpret_cast<HMENU>(IDC_SEARCH), resources, nullptr);
     if (!hwnd) return;
-    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+    SetDpi(DpiOf(hwnd), place);
     SendMessageW(hwnd, EM_LIMITTEXT, kMaxSearchLength, 0);
     CResString cue(IDS_SEARCH_CUE);
     SendMessageW(hwnd, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(cue.Text()));
@@ -44,6 +45,14 @@ void SearchBox::Create(HWND toolbar, HINSTANCE resources, RECT place) {
         SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     }
     SubclassControl(hwnd, &SearchBox::Proc, 0, this);
+}
+
+void SearchBox::SetDpi(int dpi, RECT place) {
+    if (!hwnd) return;
+    font = MakeGuiFont(dpi);
+    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
+    SetWindowPos(hwnd, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void SearchBox::Focus() {

@@ -4,6 +4,8 @@
 // selected. Its text is never stored anywhere.
 #pragma once
 
+#include "dialogs/framework/Gdi.h"
+
 #include <windows.h>
 
 #include <string>
@@ -16,6 +18,8 @@ public:
 
     // Creates the edit (control id 1007) in the toolbar at a place in it.
     void Create(HWND toolbar, HINSTANCE resources, RECT place);
+    // Its font for a DPI, and its place in the toolbar laid out for it.
+    void SetDpi(int dpi, RECT place);
     // Ctrl+F: the focus into the box, its text selected.
     void Focus();
     // The text changed (typed, pasted, set): the list follows after a pause.
@@ -31,4 +35,5 @@ private:
     void Apply(bool focusList);
 
     MainWindowState& window;
+    Font font;
 };

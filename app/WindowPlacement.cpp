@@ -1,12 +1,23 @@
 #include "app/WindowPlacement.h"
 
 #include "dialogs/framework/CqrDialog.h"
+#include "dialogs/framework/Display.h"
 #include "storage/Settings.h"
+
+namespace {
+
+// The placement is stored in pixels at 96 DPI, as a program that knew no
+// other DPI stored it, and scaled by the display's DPI.
+int Shown(int32_t stored) { return ScaleForDpi(stored, SystemDpi()); }
+int32_t Stored(LONG shown) { return MulDiv(shown, kDefaultDpi, SystemDpi()); }
+
+}  // namespace
 
 WindowRectangle ComputeInitialWindowRect(const CSettings& settings) {
     RECT work = WorkArea();
     const DesktopProfileBlock& d = settings.desktop;
-    return InitialWindowRect(d.windowLeft, d.windowTop, d.windowWidth, d.windowHeight, work.right, work.bottom);
+    return InitialWindowRect(Shown(d.windowLeft), Shown(d.windowTop), Shown(d.windowWidth), Shown(d.windowHeight),
+                             work.right, work.bottom);
 }
 
 void SaveWindowPlacement(CSettings& settings, HWND window, bool save) {
@@ -19,10 +30,10 @@ void SaveWindowPlacement(CSettings& settings, HWND window, bool save) {
         RECT r = placement.rcNormalPosition;
         // A maximised window opens next time with its maximised size, not maximised.
         if (IsZoomed(window)) GetWindowRect(window, &r);
-        d.windowLeft = r.left;
-        d.windowTop = r.top;
-        d.windowWidth = r.right - r.left;
-        d.windowHeight = r.bottom - r.top;
+        d.windowLeft = Stored(r.left);
+        d.windowTop = Stored(r.top);
+        d.windowWidth = Stored(r.right - r.left);
+        d.windowHeight = Stored(r.bottom - r.top);
     }
     if (save) settings.SaveSettings();
 }

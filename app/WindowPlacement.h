@@ -1,5 +1,6 @@
 // The main window's placement in the settings: read at start-up, recorded on
-// every move and size, written to the file at exit.
+// every move and size, written to the file at exit. It is kept in pixels at
+// 96 DPI and shown at the display's DPI.
 #pragma once
 
 #include "dialogs/framework/Layout.h"

@@ -17,6 +17,7 @@ add_library(quorrel_app STATIC
   dialogs/framework/CqrDialog.cpp
   dialogs/framework/Messages.cpp
   dialogs/framework/Drawing.cpp
+  dialogs/framework/Display.cpp
   dialogs/CdlgAbout.cpp
   dialogs/CdlgGetStarted.cpp
   dialogs/CdlgStartUpNotices.cpp
@@ -36,6 +37,7 @@ add_library(quorrel_app STATIC
   security/dialogs/SecretText.cpp
   views/CRecList.cpp
   views/CRecView.cpp
+  views/RowIcons.cpp
   views/CopyMenu.cpp
   views/CSplitter.cpp
   dialogs/framework/CWindow.cpp
@@ -97,16 +99,26 @@ set_tests_properties(gui_tests PROPERTIES RESOURCE_LOCK gui TIMEOUT 900)
 
 # The main window made inside the test's own process, where its menu can be read.
 add_executable(window_tests tests/gui/WindowTests.cpp tests/gui/SecretsInUseWindowTests.cpp tests/gui/TestDatabase.cpp
-  tests/gui/InProcessWindow.cpp tests/gui/SearchWindowTests.cpp
+  tests/gui/InProcessWindow.cpp tests/gui/SearchWindowTests.cpp tests/gui/KeyboardWindowTests.cpp
+  tests/gui/DisplayWindowTests.cpp
   tests/gui/ProgressWindowTests.cpp)
 target_link_libraries(window_tests PRIVATE quorrel_app quorrel_resources ${GTEST_TARGETS})
 add_test(NAME window_tests COMMAND ${CMAKE_SOURCE_DIR}/tools/with-display.sh ${CMAKE_CROSSCOMPILING_EMULATOR}
          $<TARGET_FILE:window_tests>)
 set_tests_properties(window_tests PROPERTIES RESOURCE_LOCK gui TIMEOUT 300)
+# The display tests again at 150 % and 200 % (Wine prefixes of their own, see
+# tools/wine-prefix.sh).
+foreach(dpi 144 192)
+  add_test(NAME window_tests_${dpi} COMMAND ${CMAKE_COMMAND} -E env QUORREL_DPI=${dpi}
+           ${CMAKE_SOURCE_DIR}/tools/with-display.sh ${CMAKE_SOURCE_DIR}/tools/wine-run.sh
+           ${CMAKE_BINARY_DIR}/wineprefix-${dpi} $<TARGET_FILE:window_tests> --gtest_filter=DisplayTest.*)
+  set_tests_properties(window_tests_${dpi} PROPERTIES RESOURCE_LOCK gui TIMEOUT 300)
+endforeach()
 
 # Tools run by hand: pictures of every window, and the benchmarks of start-up,
 # import and export, the protection switch and a new record among 10,000.
-add_executable(screenshot_tour tests/gui/ScreenshotTour.cpp tests/gui/Driver.cpp tests/gui/TestDatabase.cpp)
+add_executable(screenshot_tour tests/gui/ScreenshotTour.cpp tests/gui/ScreenPicture.cpp tests/gui/Driver.cpp
+  tests/gui/TestDatabase.cpp)
 add_executable(startup_bench tests/gui/StartupBench.cpp tests/gui/Driver.cpp tests/gui/TestDatabase.cpp)
 add_executable(exchange_bench tests/gui/ExchangeBench.cpp tests/gui/Driver.cpp tests/gui/TestDatabase.cpp)
 add_executable(protection_bench tests/gui/ProtectionSwitchBench.cpp tests/gui/Driver.cpp tests/gui/TestDatabase.cpp)
@@ -118,3 +130,9 @@ foreach(tool screenshot_tour startup_bench exchange_bench protection_bench new_r
   target_link_options(${tool} PRIVATE -municode)
   add_dependencies(${tool} Quorrel)
 endforeach()
+# The main window with high contrast on, made in the tool's own process
+# (Wine cannot report high contrast to the program itself).
+add_executable(contrast_screenshot tests/gui/ContrastScreenshot.cpp tests/gui/ScreenPicture.cpp
+  tests/gui/InProcessWindow.cpp tests/gui/TestDatabase.cpp)
+target_link_libraries(contrast_screenshot PRIVATE quorrel_app quorrel_resources)
+target_link_options(contrast_screenshot PRIVATE -municode)

@@ -28,3 +28,13 @@ find_program(QUORREL_PYTHON3 python3)
 if(QUORREL_PYTHON3)
   add_test(NAME pictures_match_script COMMAND ${QUORREL_PYTHON3} ${CMAKE_SOURCE_DIR}/tools/make_pictures.py --check)
 endif()
+
+# The same checks at 150 % and 200 %: in Wine prefixes of their own whose
+# display resolution is set (QUORREL_DPI, tools/wine-prefix.sh), every
+# template's texts must fit as well.
+foreach(dpi 144 192)
+  add_test(NAME resource_tests_${dpi} COMMAND ${CMAKE_COMMAND} -E env QUORREL_DPI=${dpi}
+           ${CMAKE_SOURCE_DIR}/tools/with-display.sh ${CMAKE_SOURCE_DIR}/tools/wine-run.sh
+           ${CMAKE_BINARY_DIR}/wineprefix-${dpi} $<TARGET_FILE:resource_tests>)
+  set_tests_properties(resource_tests_${dpi} PROPERTIES RESOURCE_LOCK gui)
+endforeach()

@@ -1,5 +1,6 @@
 #include "dialogs/CDlgCatEdit.h"
 
+#include "dialogs/framework/Display.h"
 #include "dialogs/framework/Drawing.h"
 #include "dialogs/framework/Messages.h"
 #include "model/Category.h"
@@ -60,8 +61,10 @@ void CDlgCatEdit::FillIcons() {
     HWND combo = GetDlgItem(hwnd, IDC_CATEGORY_ICON);
     SendMessageW(combo, CB_RESETCONTENT, 0, 0);
     if (!icons) return;
-    // The items were measured before this object could answer; the icons set the height.
-    int height = kMinItemHeight;
+    // The items were measured before this object could answer; the icons,
+    // drawn at the dialog's DPI, set the height.
+    int dpi = DpiOf(hwnd);
+    int height = ScaleForDpi(kMinItemHeight, dpi);
     WPARAM selection = 0;
     for (CIcon* icon : Nodes<CIcon>(*icons)) {
         LRESULT item = SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(icon));
@@ -69,7 +72,7 @@ void CDlgCatEdit::FillIcons() {
         if (selectedIcon && lstrcmpiW(icon->name, selectedIcon->name) == 0) selection = static_cast<WPARAM>(item);
         BITMAP picture;
         if (icon->bitmap && GetObjectW(icon->bitmap, sizeof picture, &picture))
-            height = std::max<int>(height, picture.bmHeight + 2);
+            height = std::max<int>(height, ScaleForDpi(picture.bmHeight + 2, dpi));
     }
     SendMessageW(combo, CB_SETITEMHEIGHT, 0, height);
     SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), height);
@@ -78,7 +81,7 @@ void CDlgCatEdit::FillIcons() {
 
 bool CDlgCatEdit::OnMeasureItem(int id, MEASUREITEMSTRUCT& item) {
     if (id != IDC_CATEGORY_ICON) return false;
-    item.itemHeight = kMinItemHeight;
+    item.itemHeight = static_cast<UINT>(ScaleForDpi(kMinItemHeight, DpiOf(hwnd)));
     return true;
 }
 
@@ -88,7 +91,7 @@ bool CDlgCatEdit::OnDrawItem(int id, const DRAWITEMSTRUCT& item) {
     FillRect(item.hDC, &item.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
     auto* icon = item.itemID == static_cast<UINT>(-1) ? nullptr : reinterpret_cast<CIcon*>(item.itemData);
     if (HBITMAP picture = icon ? GetIconBitmap(icon, false) : nullptr)
-        DrawBitmapTransparent(item.hDC, item.rcItem, picture);
+        DrawBitmapTransparent(item.hDC, item.rcItem, picture, DpiOf(hwnd));
     if (item.itemState & ODS_FOCUS) DrawFocusRect(item.hDC, &item.rcItem);
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include "dialogs/framework/CWindow.h"
 #include "dialogs/framework/Messages.h"
+#include "dialogs/framework/Mnemonic.h"
 #include "model/Category.h"
 #include "model/Database.h"
 #include "model/Record.h"
@@ -100,7 +101,11 @@ bool CDlgRecEdit::OnInitDialog() {
     // The category of an existing record is not changed here.
     FillCategoryCombo(record == nullptr);
     EnableWindow(GetDlgItem(hwnd, IDC_GENERATE), FALSE);
-    return true;
+    // Typing starts in the first field, for a new record and an edited one
+    // (whose title it then replaces, as when tabbing into a field).
+    SetFocus(GetDlgItem(hwnd, IDC_FIELD1));
+    SendDlgItemMessageW(hwnd, IDC_FIELD1, EM_SETSEL, 0, -1);
+    return false;
 }
 
 void CDlgRecEdit::FillCategoryCombo(bool enable) {
@@ -139,10 +144,17 @@ CCategory* CDlgRecEdit::SelectedCategory() const {
 void CDlgRecEdit::UpdateFieldLabels() {
     CCategory* category = SelectedCategory();
     if (!category) return;
+    // Each label's mnemonic reaches its edit; the template's own keys stay theirs.
+    std::wstring taken;
+    for (int id : {IDC_CATEGORY_LABEL, IDC_NOTE_LABEL, IDC_GENERATE}) {
+        wchar_t text[64] = {};
+        GetDlgItemTextW(hwnd, id, text, 64);
+        if (wchar_t key = MnemonicOf(text)) taken += key;
+    }
     for (int i = 0; i < 6; ++i) {
         std::wstring label = W(category->fieldLabel[i]);
         // An empty label stays empty rather than showing a lone colon.
-        if (!label.empty()) label += L":";
+        if (!label.empty()) label = WithMnemonic(label + L":", taken);
         SetDlgItemTextW(hwnd, kLabels[i], label.c_str());
     }
 }

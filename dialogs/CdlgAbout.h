@@ -14,4 +14,5 @@ protected:
 
 private:
     Brush backgroundBrush;
+    Bitmap picture150or200;  // the larger picture, while the dialog shows it
 };

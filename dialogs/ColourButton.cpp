@@ -1,5 +1,6 @@
 #include "dialogs/ColourButton.h"
 
+#include "dialogs/framework/Display.h"
 #include "dialogs/framework/Gdi.h"
 
 #include <algorithm>
@@ -10,9 +11,11 @@ void ColourButton::Attach(HWND dialogWindow, int id, COLORREF start) {
     colour = start;
     button = GetDlgItem(dialog, id);
     if (!button) return;
-    edgeWidth = GetSystemMetrics(SM_CXEDGE);
-    edgeHeight = GetSystemMetrics(SM_CYEDGE);
-    int arrow = std::max({GetSystemMetrics(SM_CXHTHUMB), GetSystemMetrics(SM_CYVTHUMB), 5 * edgeWidth, 5 * edgeHeight});
+    int dpi = DpiOf(dialog);
+    edgeWidth = SystemMetricForDpi(SM_CXEDGE, dpi);
+    edgeHeight = SystemMetricForDpi(SM_CYEDGE, dpi);
+    int arrow = std::max(
+        {SystemMetricForDpi(SM_CXHTHUMB, dpi), SystemMetricForDpi(SM_CYVTHUMB, dpi), 5 * edgeWidth, 5 * edgeHeight});
     RECT r;
     GetWindowRect(button, &r);
     int width = std::max<int>(r.right - r.left, 2 * (arrow + edgeWidth));

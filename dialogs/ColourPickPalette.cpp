@@ -2,6 +2,7 @@
 
 #include "dialogs/CdlgColourPickCustom.h"
 #include "dialogs/framework/CWindow.h"
+#include "dialogs/framework/Display.h"
 #include "dialogs/framework/Gdi.h"
 #include "res/resource.h"
 
@@ -13,18 +14,8 @@ const COLORREF PaletteColours[15] = {
     RGB(255, 243, 255), RGB(255, 229, 254), RGB(238, 221, 255), RGB(189, 154, 224), RGB(255, 255, 255),
 };
 
-namespace {
-
-constexpr int kCellSize = 24;
-
-}  // namespace
-
 ColourPickPalette::ColourPickPalette(COLORREF current, int anchorLeft, int anchorTop)
-    : CqrDialog(IDD_COLOUR_PALETTE, L"Preferences.html"),
-      anchorX(anchorLeft),
-      anchorY(anchorTop),
-      edgeWidth(GetSystemMetrics(SM_CXEDGE)),
-      edgeHeight(GetSystemMetrics(SM_CYEDGE)) {
+    : CqrDialog(IDD_COLOUR_PALETTE, L"Preferences.html"), anchorX(anchorLeft), anchorY(anchorTop) {
     selectedIndex = cellCount - 1;
     for (int i = 0; i < cellCount - 1; ++i) {
         if (PaletteColours[i] == current) {
@@ -40,9 +31,9 @@ COLORREF ColourPickPalette::SelectedColour() const {
 }
 
 RECT ColourPickPalette::CellSquare(int index) const {
-    int left = edgeWidth + kCellSize * (index % columns);
-    int top = edgeHeight + kCellSize * (index / columns);
-    return {left, top, left + kCellSize, top + kCellSize};
+    int left = edgeWidth + cellSize * (index % columns);
+    int top = edgeHeight + cellSize * (index / columns);
+    return {left, top, left + cellSize, top + cellSize};
 }
 
 void ColourPickPalette::LayOutButtons(int& totalHeight) {
@@ -50,7 +41,7 @@ void ColourPickPalette::LayOutButtons(int& totalHeight) {
     HWND ok = GetDlgItem(hwnd, IDOK);
     HWND cancel = GetDlgItem(hwnd, IDCANCEL);
     if (!custom || !ok || !cancel) return;
-    int gridWidth = 2 * (edgeWidth + 48);
+    int gridWidth = 2 * edgeWidth + columns * cellSize;
     RECT customRect;
     GetWindowRect(custom, &customRect);
     int h = customRect.bottom - customRect.top;
@@ -63,8 +54,13 @@ void ColourPickPalette::LayOutButtons(int& totalHeight) {
 }
 
 bool ColourPickPalette::OnInitDialog() {
-    int gridWidth = 2 * (edgeWidth + 48);
-    int gridHeight = 2 * (edgeHeight + 48);
+    // The cells (24 pixels at 96 DPI) and edges at the popup's DPI.
+    int dpi = DpiOf(hwnd);
+    cellSize = ScaleForDpi(24, dpi);
+    edgeWidth = SystemMetricForDpi(SM_CXEDGE, dpi);
+    edgeHeight = SystemMetricForDpi(SM_CYEDGE, dpi);
+    int gridWidth = 2 * edgeWidth + columns * cellSize;
+    int gridHeight = 2 * edgeHeight + rows * cellSize;
     customRowTop = gridHeight + 2 * edgeHeight;
     int totalHeight = gridHeight;
     LayOutButtons(totalHeight);

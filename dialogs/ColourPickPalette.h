@@ -29,8 +29,9 @@ private:
     int anchorX;
     int anchorY;
     int customRowTop = 0;
-    int edgeWidth;
-    int edgeHeight;
+    int edgeWidth = 2;
+    int edgeHeight = 2;
+    int cellSize = 24;  // at the popup's DPI
     int columns = 4;
     int rows = 4;
     COLORREF customColour = RGB(255, 255, 255);

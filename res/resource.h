@@ -9,6 +9,12 @@
 #define IDB_ABOUT 203             // About box picture
 #define IDB_TOOLBAR 204           // six 28 x 29 toolbar pictures
 #define IDB_TOOLBAR_DISABLED 205  // the same, greyed
+#define IDB_TOOLBAR_150 206       // the toolbar pictures at 150 % (42 x 44) and 200 % (56 x 58)
+#define IDB_TOOLBAR_DISABLED_150 207
+#define IDB_TOOLBAR_200 208
+#define IDB_TOOLBAR_DISABLED_200 209
+#define IDB_ABOUT_150 210  // the About picture at 150 % (144 x 66) and 200 % (192 x 88)
+#define IDB_ABOUT_200 211
 
 // ---- menu and commands --------------------------------------------------------
 #define IDM_MAIN 400
@@ -77,6 +83,7 @@
 // About
 #define IDC_ABOUT_TITLE 2401
 #define IDC_ABOUT_EDITION 2402
+#define IDC_ABOUT_PICTURE 2403  // its picture, drawn larger at 150 % and 200 %
 // Record edit (the category combo box and field labels are shared with the category edit dialog)
 #define IDC_CATEGORY_LABEL 2501
 #define IDC_FIELD1_LABEL 2502

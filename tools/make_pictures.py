@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Draws every picture of the program from the shapes below and writes them
 into res/ and res/icons/: the program icon, the list header glyph, the
-missing-icon question mark, the About picture, the two toolbar strips and the
-twelve category icons.
+missing-icon question mark, the About picture and the toolbar strips (normal
+and greyed), each at 100 %, 150 % and 200 %, and the twelve category icons.
 
     tools/make_pictures.py            write the pictures
     tools/make_pictures.py --check    fail when a written picture differs
@@ -207,13 +207,14 @@ class Canvas:
     def set(self, i, j, colour):
         self.px[j][i] = [colour[0], colour[1], colour[2], 1.0]
 
-    def fill(self, shape, colour, outline=OUTLINE):
+    def fill(self, shape, colour, outline=OUTLINE, outline_width=1):
         """Crisp fill; with an outline colour, the shape's border pixels (those
-        with a side neighbour outside the shape) take that colour."""
+        with a side neighbour outside the shape, up to outline_width pixels
+        away) take that colour."""
         m = self.mask(shape)
+        steps = [(d * sx, d * sy) for d in range(1, outline_width + 1) for sx, sy in ((1, 0), (-1, 0), (0, 1), (0, -1))]
         for i, j in m:
-            edge = outline is not None and any(
-                (i + di, j + dj) not in m for di, dj in ((1, 0), (-1, 0), (0, 1), (0, -1)))
+            edge = outline is not None and any((i + di, j + dj) not in m for di, dj in steps)
             self.set(i, j, outline if edge else colour)
         return m
 
@@ -394,15 +395,16 @@ def wordmark():
     return shape, x
 
 
-def make_about():
+def make_about(factor=1):
+    """The About picture, 96 x 44 pixels at 100 %, drawn afresh for larger sizes."""
     width, height = 96, 44
-    cv = Canvas(width, height, WHITE)
+    cv = Canvas(int(width * factor), int(height * factor), WHITE)
     mark = 30
-    product_mark(cv, 3, (height - mark) // 2, mark)
+    product_mark(cv, 3 * factor, (height - mark) // 2 * factor, mark * factor)
     text, text_width = wordmark()
     scale = 0.84
     left = 3 + mark + 3 + (width - 3 - mark - 3 - 3 - text_width * scale) / 2
-    cv.paint(text.scaled(scale).moved(left, height / 2 + 7 * scale), SLATE)
+    cv.paint(text.scaled(scale).moved(left, height / 2 + 7 * scale).scaled(factor), SLATE)
     rows = cv.rgb()
     assert rows[0][0] == WHITE
     return bmp_bytes(rows, force_bits=24)
@@ -465,7 +467,11 @@ def padlock(cv, ox, oy, open_):
     cv.fill(shackle, STEEL_LIGHT)
     cv.fill(rrect(ox + 6, oy + 14, ox + 22, oy + 26, 2.0), GOLD)
     cv.fill(rect(ox + 7, oy + 15, ox + 21, oy + 17), (255, 213, 79), outline=None)
-    cv.pixels(ox + 12, oy + 18, [".##.", "####", "####", ".##.", ".##.", ".##."], {'#': OUTLINE})
+    if isinstance(cv, ScaledCanvas):
+        # Larger sizes draw the keyhole from its shape, which squares of 1.5 pixels would not keep round.
+        cv.fill(circle(ox + 14, oy + 19.6, 1.9) | rect(ox + 13, oy + 19.5, ox + 15, oy + 24), OUTLINE, outline=None)
+    else:
+        cv.pixels(ox + 12, oy + 18, [".##.", "####", "####", ".##.", ".##.", ".##."], {'#': OUTLINE})
 
 
 def page(cv, x0, y0, x1, y1, fold=5):
@@ -540,12 +546,45 @@ def toolbar_synchronise(cv):
 TOOLBAR = [toolbar_new, toolbar_unlocked, toolbar_locked, toolbar_edit, toolbar_delete, toolbar_synchronise]
 
 
-def make_toolbar():
-    strip = Canvas(28 * len(TOOLBAR), 29, BUTTON_FACE)
+class ScaledCanvas:
+    """A canvas for a picture drawn in the coordinates of its 100 % size and
+    made larger: shapes are scaled before they are rasterised (so edges stay
+    crisp at any size), single pixels and pixel maps become squares, and
+    outlines grow with the whole pixels of the factor."""
+
+    def __init__(self, canvas, factor):
+        self.cv, self.k = canvas, factor
+        self.width, self.height = int(round(canvas.width / factor)), int(round(canvas.height / factor))
+        self.outline_width = max(1, int(factor))
+
+    def fill(self, shape, colour, outline=OUTLINE):
+        return self.cv.fill(shape.scaled(self.k), colour, outline, self.outline_width)
+
+    def paint(self, shape, colour, sub=8, opacity=1.0, within=None):
+        self.cv.paint(shape.scaled(self.k), colour, sub, opacity, within)
+
+    def set(self, i, j, colour):
+        self.cv.fill(rect(i, j, i + 1, j + 1).scaled(self.k), colour, outline=None)
+
+    def pixels(self, x, y, rows, colours):
+        for dj, row in enumerate(rows):
+            for di, ch in enumerate(row):
+                if ch != '.':
+                    self.set(x + di, y + dj, colours[ch])
+
+
+# The sizes of the toolbar strips and the About picture: 100 %, 150 % and
+# 200 %, each drawn for its size rather than scaled from another.
+SCALES = [(1, ""), (1.5, "150"), (2, "200")]
+
+
+def make_toolbar(factor=1):
+    width, height = int(math.ceil(28 * factor)), int(math.ceil(29 * factor))
+    strip = Canvas(width * len(TOOLBAR), height, BUTTON_FACE)
     for n, draw in enumerate(TOOLBAR):
-        cell = Canvas(28, 29, BUTTON_FACE)
-        draw(cell)
-        strip.blit(cell, 28 * n, 0)
+        cell = Canvas(width, height, BUTTON_FACE)
+        draw(cell if factor == 1 else ScaledCanvas(cell, factor))
+        strip.blit(cell, width * n, 0)
     return strip.rgb()
 
 
@@ -703,14 +742,16 @@ def pictures():
     check_corners(rows, KEY, "question mark")
     out.append(("res/MissingIcon.bmp", bmp_bytes(rows)))
 
-    out.append(("res/About.bmp", make_about()))
+    for factor, suffix in SCALES:
+        out.append(("res/About%s.bmp" % suffix, make_about(factor)))
 
-    rows = make_toolbar()
-    check_corners(rows, BUTTON_FACE, "toolbar")
-    out.append(("res/Toolbar.bmp", bmp_bytes(rows, force_bits=8)))
-    disabled = greyed(rows)
-    check_corners(disabled, BUTTON_FACE, "disabled toolbar")
-    out.append(("res/ToolbarDisabled.bmp", bmp_bytes(disabled, force_bits=8)))
+    for factor, suffix in SCALES:
+        rows = make_toolbar(factor)
+        check_corners(rows, BUTTON_FACE, "toolbar" + suffix)
+        out.append(("res/Toolbar%s.bmp" % suffix, bmp_bytes(rows, force_bits=8)))
+        disabled = greyed(rows)
+        check_corners(disabled, BUTTON_FACE, "disabled toolbar" + suffix)
+        out.append(("res/ToolbarDisabled%s.bmp" % suffix, bmp_bytes(disabled, force_bits=8)))
 
     for name, draw in CATEGORY_ICONS:
         cv = key_canvas(16, 16)

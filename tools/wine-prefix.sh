@@ -15,4 +15,12 @@ mkdir -p "$WINEPREFIX"
         cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
         touch "$WINEPREFIX/.made"
     fi
+    # QUORREL_DPI (96, 144, 192 ...) sets the prefix's display resolution,
+    # Wine's LogPixels, as the Display settings of Windows do.
+    if [ -n "$QUORREL_DPI" ] && [ ! -f "$WINEPREFIX/.dpi-$QUORREL_DPI" ]; then
+        wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$QUORREL_DPI" /f >/dev/null 2>&1
+        wineserver -w
+        rm -f "$WINEPREFIX"/.dpi-*
+        touch "$WINEPREFIX/.dpi-$QUORREL_DPI"
+    fi
 ) 9>"$WINEPREFIX.lock"

@@ -1,6 +1,7 @@
 #include "views/CRecList.h"
 
 #include "dialogs/framework/CWindow.h"
+#include "dialogs/framework/Display.h"
 #include "dialogs/framework/Drawing.h"
 #include "dialogs/framework/Gdi.h"
 #include "dialogs/framework/Messages.h"
@@ -24,8 +25,13 @@ namespace {
 
 COLORREF ColourOf(const int32_t rgb[3]) { return RGB(rgb[0] & 0xFF, rgb[1] & 0xFF, rgb[2] & 0xFF); }
 
-COLORREF OddRowColour() { return ColourOf(theSettings->Active().oddRowColour); }
-COLORREF EvenRowColour() { return ColourOf(theSettings->Active().evenRowColour); }
+// The stored row colours; with high contrast on, the system's window colour.
+COLORREF OddRowColour() {
+    return HighContrastOn() ? GetSysColor(COLOR_WINDOW) : ColourOf(theSettings->Active().oddRowColour);
+}
+COLORREF EvenRowColour() {
+    return HighContrastOn() ? GetSysColor(COLOR_WINDOW) : ColourOf(theSettings->Active().evenRowColour);
+}
 
 int SpaceWidth(HDC dc) {
     SIZE size{};
@@ -58,6 +64,18 @@ void CRecList::Create(HWND parentWindow) {
     missingIcon.Reset(LoadBitmapW(resources, MAKEINTRESOURCEW(IDB_MISSING_ICON)));
     hwndHeader = ListView_GetHeader(hwndList);
     SubclassControl(hwndList, &CRecList::ListProc, 0, this);
+    SetDpi(DpiOf(hwndList));
+}
+
+void CRecList::SetDpi(int newDpi) {
+    dpi = newDpi;
+    if (!hwndList) return;
+    rowIcons.SetDpi(dpi);
+    // A new font makes the list measure its rows again, and the header with it.
+    font = MakeGuiFont(dpi);
+    if (font) SendMessageW(hwndList, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
+    ApplyColumnWidths();
+    InvalidateRect(hwndList, nullptr, TRUE);
 }
 
 LRESULT CALLBACK CRecList::ListProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
@@ -69,7 +87,12 @@ LRESULT CALLBACK CRecList::ListProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
             // While the header holds the mouse, the user is dragging a divider;
             // a size change then (a scroll bar coming or going) must not put
             // the stored widths back over the one being dragged.
-            if (GetCapture() != self->hwndHeader) self->ApplyColumnWidths();
+            if (GetCapture() != self->hwndHeader) {
+                self->ApplyColumnWidths();
+                // Every resize brings the first rows back into view; a
+                // rebuild keeps the rows where they were.
+                for (int i = 0; i <= self->columnCount; ++i) ListView_EnsureVisible(hwnd, i, FALSE);
+            }
             // The stripes are painted with the background: space the list
             // gains must be erased, even when the move asked for no redraw.
             InvalidateRect(hwnd, nullptr, TRUE);
@@ -85,6 +108,11 @@ LRESULT CALLBACK CRecList::ListProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
             UINT code = header->hdr.code;
             if (code == HDN_ITEMCLICKW || code == HDN_ITEMCLICKA) {
                 self->SortBy(header->iItem);
+            } else if (code == HDN_ITEMCHANGEDW || code == HDN_ITEMCHANGEDA) {
+                // A width dragged (or set): the rows are drawn with it once the list has it.
+                LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+                self->ReadColumnWidths();
+                return result;
             } else if (code == HDN_ENDTRACKW || code == HDN_ENDTRACKA) {
                 // The new width is only in place once the list has handled the drag.
                 PostMessageW(hwnd, UM_SAVECOLUMNWIDTHS, 0, 0);
@@ -104,12 +132,15 @@ LRESULT CALLBACK CRecList::ListProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
 
 bool CRecList::OnMeasureItem(MEASUREITEMSTRUCT& measure) {
     if (measure.CtlType != ODT_LISTVIEW) return false;
-    int height = 14;
-    // While the list view is being created, before hwndList is known, 14 stands.
-    if (hwndList) {
+    // A row holds its text and a category icon (16 pixels at 96 DPI); while
+    // the list view is being created, before hwndList is known, that stands.
+    int height = ScaleForDpi(kIconSize, dpi);
+    if (hwndList && font) {
         WindowDC dc(hwndList);
+        Selection select(dc.Get(), font.Get());
         TEXTMETRICW metrics;
-        if (dc.Get() && GetTextMetricsW(dc.Get(), &metrics)) height = std::max<int>(metrics.tmHeight, 14);
+        if (dc.Get() && GetTextMetricsW(dc.Get(), &metrics))
+            height = std::max<int>(height, metrics.tmHeight + ScaleForDpi(2, dpi));
     }
     rowHeight = height;
     measure.itemHeight = static_cast<UINT>(height);
@@ -133,6 +164,8 @@ void CRecList::OnNotify(const NMHDR& header) {
         host.RunCommand(IDM_EDIT_RECORD);
     } else if (header.code == LVN_KEYDOWN) {
         OnKeyDown(reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey);
+    } else if (header.code == LVN_GETDISPINFOW) {
+        AnswerText(reinterpret_cast<NMLVDISPINFOW&>(const_cast<NMHDR&>(header)).item);
     } else if (header.code == LVN_ITEMCHANGED) {
         const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
         if (change.uChanged & LVIF_STATE) {
@@ -155,7 +188,30 @@ void CRecList::OnKeyDown(WORD key) {
     if (key == VK_INSERT) host.RunCommand(IDM_NEW_RECORD);
 }
 
+// The list keeps no texts, but screen readers and other accessibility
+// clients ask it for each cell's: the category's name for the icon column,
+// the value the cell shows for the others ("******" while locked).
+void CRecList::AnswerText(LVITEMW& item) const {
+    if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return;
+    item.pszText[0] = 0;
+    const CRecord* record = RecordAt(item.iItem);
+    if (!record || item.iSubItem < 0 || item.iSubItem > columnCount) return;
+    CString text;
+    if (item.iSubItem == 0) {
+        if (const CCategory* category = CategoryOf(*record, categories)) text.Assign(category->name);
+    } else {
+        record->GetField(item.iSubItem - 1, text);
+    }
+    lstrcpynW(item.pszText, W(text.c_str()), item.cchTextMax);
+}
+
 void CRecList::Refresh() {
+    // The selection and the keyboard stay where they were: the selected
+    // record, or the row where it was when it is gone (deleted), and the
+    // control that had the keys.
+    int keptRow = SelectedRow();
+    CRecord* kept = RecordAt(keptRow);
+    HWND focus = GetFocus();
     host.OnSelectionChanged(nullptr);
     // Whatever changed, the folded values of the last search may be stale or
     // hold values that must not outlive a lock.
@@ -173,7 +229,7 @@ void CRecList::Refresh() {
     for (CRecord* record : Nodes<CRecord>(records)) {
         if (RowMatches(*record, filter, search)) categoryRows.push_back(record);
     }
-    SortRecords(categoryRows, 1);
+    SortRecords(categoryRows, sortColumn);
     rows.clear();
     ApplySearch(false);
     SetColumnTitles();
@@ -181,11 +237,48 @@ void CRecList::Refresh() {
     InvalidateRect(hwndList, nullptr, TRUE);
 
     if (!rows.empty()) {
-        SetFocus(hwndList);
-        // Selecting row 0 notifies LVN_ITEMCHANGED, so the pane shows its record.
-        Select(0);
+        auto found = std::find(rows.begin(), rows.end(), kept);
+        int row = kept && found != rows.end() ? static_cast<int>(found - rows.begin())
+                  : keptRow >= 0              ? std::min(keptRow, static_cast<int>(rows.size()) - 1)
+                                              : 0;
+        // Selecting notifies LVN_ITEMCHANGED, so the pane shows its record.
+        Select(row);
+    }
+    // Keys that reached nothing (the frame) or the list go to the list; a
+    // pane box that was hidden during the rebuild gets them back.
+    if (!focus || focus == parent || focus == hwndList || !IsWindowVisible(focus)) {
+        if (!rows.empty()) SetFocus(hwndList);
+    } else if (GetFocus() != focus) {
+        SetFocus(focus);
     }
     host.OnListRebuilt();
+}
+
+void CRecList::ShowNewRecord(CRecord* record) {
+    if (!record || !hwndList) return;
+    if (filterCategoryId != -1 && record->categoryId != filterCategoryId) return;
+    // In its place among the rows, without sorting them again.
+    categoryRows.insert(
+        categoryRows.begin() + static_cast<std::ptrdiff_t>(SortedPlace(categoryRows, *record, sortColumn)), record);
+    if (Searching() && !RowMatches(*record, searchFilter, search)) {
+        host.OnRowsChanged();
+        return;
+    }
+    auto place = static_cast<int>(SortedPlace(rows, *record, sortColumn));
+    rows.insert(rows.begin() + place, record);
+    // Every row after the new one moves and changes its colour: the whole
+    // list is drawn again, once, after the selection below.
+    ListView_SetItemCountEx(hwndList, static_cast<int>(rows.size()), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+    InvalidateRect(hwndList, nullptr, FALSE);
+    Select(place);
+    host.OnRowsChanged();
+}
+
+bool CRecList::SelectRecord(const CRecord* record) {
+    auto found = std::find(rows.begin(), rows.end(), record);
+    if (!record || found == rows.end()) return false;
+    Select(static_cast<int>(found - rows.begin()));
+    return true;
 }
 
 void CRecList::SetSearchText(const char16_t* text) {
@@ -229,8 +322,20 @@ void CRecList::ApplySearch(bool selectFirst) {
 void CRecList::Select(int row) {
     // A row selected already notifies nothing: the pane must follow its new record all the same.
     bool already = SelectedRow() == row;
+    // A row out of view is brought into it first, with drawing off: the
+    // list then paints once where it ends instead of scrolling there (which
+    // costs far more under some systems).
+    int top = ListView_GetTopIndex(hwndList);
+    bool outOfView = row < top || row >= top + std::max(ListView_GetCountPerPage(hwndList), 1);
+    if (outOfView) {
+        SetRedraw(hwndList, false);
+        ListView_EnsureVisible(hwndList, row, FALSE);
+    }
     ListView_SetItemState(hwndList, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-    ListView_EnsureVisible(hwndList, row, FALSE);
+    if (outOfView) {
+        SetRedraw(hwndList, true);
+        InvalidateRect(hwndList, nullptr, TRUE);
+    }
     if (already) host.OnSelectionChanged(RecordAt(row));
 }
 
@@ -241,6 +346,14 @@ void CRecList::FocusFirstRow() {
 
 void CRecList::SetFilter(int categoryId) {
     filterCategoryId = categoryId;
+    // Another category's records, from the top and in the first column's order.
+    sortColumn = 1;
+    if (hwndList) {
+        ListView_SetItemState(hwndList, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+        ListView_SetItemCountEx(hwndList, 0, 0);
+    }
+    rows.clear();
+    categoryRows.clear();
     Refresh();
 }
 
@@ -277,7 +390,7 @@ void CRecList::SyncColumns() {
     LVCOLUMNW column{};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
     column.fmt = LVCFMT_LEFT;
-    column.cx = kIconColumnWidth;
+    column.cx = ScaleForDpi(kIconColumnWidth, dpi);
     wchar_t empty[] = L"";
     column.pszText = empty;
     if (columnCount < 0) {
@@ -307,10 +420,29 @@ void CRecList::ApplyColumnWidths() {
     GetClientRect(hwndList, &client);
     CCategory* owner = nullptr;
     int* widths = ColumnWidthArray(&owner);
-    if (FillUnsetColumnWidths(widths, columnCount, client.right - client.left) && owner) owner->isDirty = true;
-    for (int i = 0; i <= columnCount; ++i) ListView_SetColumnWidth(hwndList, i, widths[i]);
-    // Brings the first rows back into view after every resize.
-    for (int i = 0; i <= columnCount; ++i) ListView_EnsureVisible(hwndList, i, FALSE);
+    // The widths are kept at 96 DPI.
+    if (FillUnsetColumnWidths(widths, columnCount, MulDiv(client.right - client.left, kDefaultDpi, dpi)) && owner)
+        owner->isDirty = true;
+    int shown[7] = {};
+    int total = 0;
+    for (int i = 0; i <= columnCount; ++i) total += shown[i] = ScaleForDpi(widths[i], dpi);
+    // Widths that fill the list exactly may come out a pixel or two wider
+    // once scaled, which would bring up a horizontal scroll bar.
+    int excess = total - (client.right - client.left);
+    if (excess > 0 && excess <= columnCount + 1 && shown[1] > excess) shown[1] -= excess;
+    for (int i = 0; i <= columnCount; ++i) ListView_SetColumnWidth(hwndList, i, shown[i]);
+    ReadColumnWidths();
+}
+
+// Rows are drawn from the widths kept here, read again whenever they change:
+// asking the list for each cell's width costs more than drawing the cell.
+void CRecList::ReadColumnWidths() {
+    for (int i = 0; i < static_cast<int>(std::size(columnWidths)); ++i)
+        columnWidths[i] = i <= columnCount ? ListView_GetColumnWidth(hwndList, i) : 0;
+}
+
+int CRecList::ColumnWidth(int column) const {
+    return column >= 0 && column < static_cast<int>(std::size(columnWidths)) ? columnWidths[column] : 0;
 }
 
 void CRecList::StoreColumnWidths() {
@@ -319,7 +451,10 @@ void CRecList::StoreColumnWidths() {
     int* widths = ColumnWidthArray(&owner);
     bool changed = false;
     for (int i = 0; i <= columnCount; ++i) {
-        int width = ListView_GetColumnWidth(hwndList, i);
+        int shown = ListView_GetColumnWidth(hwndList, i);
+        // A width shown as it is stored was not dragged.
+        if (shown == ScaleForDpi(widths[i], dpi)) continue;
+        int width = MulDiv(shown, kDefaultDpi, dpi);
         if (width != widths[i]) {
             widths[i] = width;
             changed = true;
@@ -361,19 +496,19 @@ void CRecList::DrawRow(const DRAWITEMSTRUCT& item) {
 
     if (const CRecord* record = RecordAt(row)) {
         RECT cell = item.rcItem;
-        cell.right = cell.left + ListView_GetColumnWidth(hwndList, 0);
+        cell.right = cell.left + ColumnWidth(0);
         // The icon never shows the selection.
         if (selected) {
             Brush iconFill(CreateSolidBrush(rowColour));
             FillRect(dc, &cell, iconFill.Get());
         }
-        DrawIconCell(dc, *record, cell);
+        DrawIconCell(dc, *record, cell, rowColour);
 
         int inset = SpaceWidth(dc);
         CString text;
         for (int column = 1; column <= columnCount; ++column) {
             cell.left = cell.right;
-            cell.right = cell.left + ListView_GetColumnWidth(hwndList, column);
+            cell.right = cell.left + ColumnWidth(column);
             RECT textRect = {cell.left + inset, cell.top, cell.right - inset, cell.bottom};
             // The text is made for this one drawing: rows hold only the record.
             record->GetField(column - 1, text);
@@ -384,18 +519,14 @@ void CRecList::DrawRow(const DRAWITEMSTRUCT& item) {
     SetTextColor(dc, previousText);
 }
 
-void CRecList::DrawIconCell(HDC dc, const CRecord& record, RECT cell) {
+void CRecList::DrawIconCell(HDC dc, const CRecord& record, RECT cell, COLORREF background) {
     CCategory* category = record.categoryId >= 0 ? categories.FindById(record.categoryId) : nullptr;
     HBITMAP picture = nullptr;
     if (const CIconList* icons = category ? host.Icons() : nullptr) {
         if (CIcon* icon = FindIcon(*icons, W(category->iconName)))
             picture = GetIconBitmap(icon, true);  // shared; not ours to delete
     }
-    if (picture) {
-        DrawBitmapTransparent(dc, cell, picture);
-        return;
-    }
-    if (missingIcon) DrawBitmapTransparent(dc, cell, missingIcon.Get());
+    rowIcons.Draw(dc, cell, picture ? picture : missingIcon.Get(), background);
 }
 
 void CRecList::DrawHeaderItem(const DRAWITEMSTRUCT& item) {
@@ -403,9 +534,16 @@ void CRecList::DrawHeaderItem(const DRAWITEMSTRUCT& item) {
     int index = static_cast<int>(item.itemID);
     bool pressed = (item.itemState & ODS_SELECTED) != 0;
     RECT rect = item.rcItem;
+    // High contrast: the header's own background (a theme's, under some
+    // systems) is covered with the face colour its text is drawn on.
+    if (HighContrastOn()) {
+        RECT face = rect;
+        InflateRect(&face, -ScaleForDpi(1, dpi), -ScaleForDpi(1, dpi));
+        FillRect(dc, &face, GetSysColorBrush(COLOR_BTNFACE));
+    }
     if (index == 0) {
-        if (pressed) OffsetRect(&rect, 2, 1);
-        if (headerGlyph) DrawBitmapTransparent(dc, rect, headerGlyph.Get());
+        if (pressed) OffsetRect(&rect, ScaleForDpi(2, dpi), ScaleForDpi(1, dpi));
+        if (headerGlyph) DrawBitmapTransparent(dc, rect, headerGlyph.Get(), dpi);
         return;
     }
     wchar_t text[33] = {};
@@ -417,7 +555,7 @@ void CRecList::DrawHeaderItem(const DRAWITEMSTRUCT& item) {
     int inset = SpaceWidth(dc);
     rect.left += inset;
     rect.right -= inset;
-    if (pressed) OffsetRect(&rect, 1, 1);
+    if (pressed) OffsetRect(&rect, ScaleForDpi(1, dpi), ScaleForDpi(1, dpi));
     int previousMode = SetBkMode(dc, TRANSPARENT);
     COLORREF previousText = SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
     DrawTextEllipsis(dc, text, rect);
@@ -455,6 +593,7 @@ CRecord* CRecList::RecordAt(int row) const {
 
 void CRecList::SortBy(int column) {
     CRecord* selected = RecordAt(SelectedRow());
+    sortColumn = column;
     SortRecords(categoryRows, column);
     ApplySearch(false);
     // The selection stays with its record.
@@ -476,7 +615,15 @@ int CRecList::SelectedRow() const { return hwndList ? ListView_GetNextItem(hwndL
 void CRecList::RemoveRow(int row) {
     CRecord* record = RecordAt(row);
     if (!record) return;
+    search.Forget(*record);
     rows.erase(rows.begin() + row);
     std::erase(categoryRows, record);
-    ListView_SetItemCountEx(hwndList, static_cast<int>(rows.size()), 0);
+    ListView_SetItemCountEx(hwndList, static_cast<int>(rows.size()), LVSICF_NOSCROLL);
+    InvalidateRect(hwndList, nullptr, FALSE);
+    // The row that takes its place is the one a rebuild keeps selected.
+    if (!rows.empty()) {
+        int next = std::min(row, static_cast<int>(rows.size()) - 1);
+        ListView_SetItemState(hwndList, next, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    }
+    host.OnRowsChanged();
 }

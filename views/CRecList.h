@@ -8,6 +8,7 @@
 #include "model/Category.h"
 #include "model/Record.h"
 #include "model/Search.h"
+#include "views/RowIcons.h"
 
 #include <windows.h>
 
@@ -28,6 +29,8 @@ public:
 
     // Creates the list view (control id 1004) as a child of the main window.
     void Create(HWND parentWindow);
+    // Its font, row height, column widths and icons follow the DPI.
+    void SetDpi(int dpi);
 
     // The parent's WM_MEASUREITEM, WM_DRAWITEM and WM_NOTIFY for control 1004
     // (the list's own notifications): true when handled.
@@ -35,10 +38,18 @@ public:
     bool OnDrawItem(const DRAWITEMSTRUCT& item);
     void OnNotify(const NMHDR& header);
 
-    // Rebuilds columns and rows and selects the first row.
+    // Rebuilds columns and rows. The selected record stays selected (when it
+    // is gone, the row that took its place), the rows where they were on
+    // screen; the first row is selected when none was.
     void Refresh();
-    // -1 shows every category.
+    // Shows one category (-1: every category) from its first row.
     void SetFilter(int categoryId);
+    // A record just added to the list's category (or to any, while all are
+    // shown): put in its place among the rows without a rebuild, selected
+    // and scrolled into view when it matches the search.
+    void ShowNewRecord(CRecord* record);
+    // Selects the record's row (in view); false when no row shows it.
+    bool SelectRecord(const CRecord* record);
     // Narrows the rows of the category to those with a value that contains
     // the text (empty: every row) and selects the first match, the list at
     // its top. Never rebuilds the rows of the category, so a keystroke costs
@@ -61,7 +72,8 @@ public:
     // The row that shows a record, or -1.
     int RowOf(const CRecord* record) const;
     // Takes a record's row out of the list before the record itself goes,
-    // so that nothing draws or selects it any more.
+    // so that nothing draws or selects it any more; the row that takes its
+    // place is selected (the pane is told once the record is gone).
     void RemoveRow(int row);
 
     CxFile& file;
@@ -73,8 +85,13 @@ public:
     HWND hwndList = nullptr;
     HWND hwndHeader = nullptr;
     int filterCategoryId = -1;
+    int sortColumn = 1;  // the column the rows are ordered by (a header click)
     int columnCount = -1;
-    int rowHeight = 14;
+    int rowHeight = 16;
+    int dpi = 96;
+    Font font;  // the default GUI font at the list's DPI
+    RowIcons rowIcons;
+    int columnWidths[7] = {};  // as the list has them, for drawing the rows
     Bitmap headerGlyph;
     Bitmap missingIcon;
     std::vector<CRecord*> rows;  // the records shown, in row order
@@ -93,8 +110,11 @@ private:
     int* ColumnWidthArray(CCategory** owner);
     void PaintStripes(HDC dc);
     void DrawRow(const DRAWITEMSTRUCT& item);
-    void DrawIconCell(HDC dc, const CRecord& record, RECT cell);
+    void DrawIconCell(HDC dc, const CRecord& record, RECT cell, COLORREF background);
     void DrawHeaderItem(const DRAWITEMSTRUCT& item);
+    void AnswerText(LVITEMW& item) const;
+    void ReadColumnWidths();
+    int ColumnWidth(int column) const;
     // The copy menu of the row under a screen point, or of the selected row
     // for the keyboard's (-1, -1); false when there is no row to offer.
     bool ShowRowMenu(LPARAM screenPoint);

@@ -1,5 +1,6 @@
 #include "views/CRecView.h"
 
+#include "dialogs/framework/Display.h"
 #include "dialogs/framework/Gdi.h"
 #include "dialogs/framework/Messages.h"
 #include "model/Category.h"
@@ -96,6 +97,18 @@ bool PointerOverText(HWND box) {
     return GetCursorPos(&pointer) && PtInRect(&hot, pointer);
 }
 
+// The pane's colours: white, blue links turning red under the pointer, grey
+// frames; with high contrast on, the system's colours.
+COLORREF Background() { return HighContrastOn() ? GetSysColor(COLOR_WINDOW) : RGB(255, 255, 255); }
+HBRUSH BackgroundBrush() {
+    return HighContrastOn() ? GetSysColorBrush(COLOR_WINDOW) : static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+}
+COLORREF LinkColour(bool highlighted) {
+    if (HighContrastOn()) return GetSysColor(highlighted ? COLOR_HIGHLIGHT : COLOR_HOTLIGHT);
+    return highlighted ? RGB(255, 0, 0) : RGB(0, 0, 255);
+}
+COLORREF FrameColour() { return HighContrastOn() ? GetSysColor(COLOR_WINDOWTEXT) : RGB(192, 192, 192); }
+
 }  // namespace
 
 bool IsWebAddress(const wchar_t* text) { return StartsWithWebAddress(U(text)); }
@@ -138,14 +151,20 @@ LRESULT CRecView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             EndPaint(hwnd, &paint);
             return 0;
         }
+        case WM_ERASEBKGND: {
+            RECT client;
+            GetClientRect(hwnd, &client);
+            FillRect(reinterpret_cast<HDC>(wParam), &client, BackgroundBrush());
+            return 1;
+        }
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLOREDIT: {
             auto dc = reinterpret_cast<HDC>(wParam);
             auto child = reinterpret_cast<HWND>(lParam);
-            if (HasProperty(child, kLinkProperty))
-                SetTextColor(dc, HasProperty(child, kHighlightProperty) ? RGB(255, 0, 0) : RGB(0, 0, 255));
-            SetBkColor(dc, RGB(255, 255, 255));
-            return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
+            bool link = HasProperty(child, kLinkProperty);
+            SetTextColor(dc, link ? LinkColour(HasProperty(child, kHighlightProperty)) : GetSysColor(COLOR_WINDOWTEXT));
+            SetBkColor(dc, Background());
+            return reinterpret_cast<LRESULT>(BackgroundBrush());
         }
         default: break;
     }
@@ -153,21 +172,28 @@ LRESULT CRecView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void CRecView::OnCreate() {
-    normalFont = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    LOGFONTW description;
-    if (GetObjectW(normalFont, sizeof description, &description)) {
-        LOGFONTW bold = description;
-        bold.lfWeight = FW_BOLD;
-        boldFont.Reset(CreateFontIndirectW(&bold));
-        LOGFONTW underlined = description;
-        underlined.lfUnderline = TRUE;
-        linkFont.Reset(CreateFontIndirectW(&underlined));
+    for (int i = 0; i < kRows; ++i) {
+        labels[i] = CreateWindowExW(0, L"Static", L"", WS_CHILD, 0, 0, 0, 0, hwnd, nullptr, resources, nullptr);
+        // Each value is a stop of the keyboard: read, scrolled and copied there.
+        DWORD style = WS_CHILD | WS_TABSTOP | ES_READONLY |
+                      (i == kNoteRow ? ES_MULTILINE | WS_VSCROLL | ES_AUTOVSCROLL : ES_AUTOHSCROLL);
+        values[i] = CreateWindowExW(0, L"Edit", L"", style, 0, 0, 0, 0, hwnd, nullptr, resources, nullptr);
+        if (!values[i]) continue;
+        SubclassControl(values[i], &CRecView::LinkProc, 0, this);
     }
+    SetDpi(DpiOf(hwnd));
+}
 
-    int height = 14;
-    rowGap = 10;
-    marginUnit = 10;
-    HFONT labelFont = boldFont ? boldFont.Get() : normalFont;
+void CRecView::SetDpi(int newDpi) {
+    dpi = newDpi;
+    normalFont = MakeGuiFont(dpi);
+    boldFont = MakeGuiFont(dpi, FW_BOLD);
+    linkFont = MakeGuiFont(dpi, FW_NORMAL, true);
+
+    int height = ScaleForDpi(14, dpi);
+    rowGap = ScaleForDpi(10, dpi);
+    marginUnit = ScaleForDpi(10, dpi);
+    HFONT labelFont = boldFont ? boldFont.Get() : normalFont.Get();
     {
         WindowDC dc(hwnd);
         TEXTMETRICW metrics;
@@ -180,18 +206,16 @@ void CRecView::OnCreate() {
             }
         }
     }
-    lineHeight = height + 4;
-
-    for (int i = 0; i < kRows; ++i) {
-        labels[i] = CreateWindowExW(0, L"Static", L"", WS_CHILD, 0, 0, 0, 0, hwnd, nullptr, resources, nullptr);
-        SendMessageW(labels[i], WM_SETFONT, reinterpret_cast<WPARAM>(labelFont), FALSE);
-        DWORD style =
-            WS_CHILD | ES_READONLY | (i == kNoteRow ? ES_MULTILINE | WS_VSCROLL | ES_AUTOVSCROLL : ES_AUTOHSCROLL);
-        values[i] = CreateWindowExW(0, L"Edit", L"", style, 0, 0, 0, 0, hwnd, nullptr, resources, nullptr);
-        if (!values[i]) continue;
-        SendMessageW(values[i], WM_SETFONT, reinterpret_cast<WPARAM>(normalFont), FALSE);
-        SubclassControl(values[i], &CRecView::LinkProc, 0, this);
+    lineHeight = height + ScaleForDpi(4, dpi);
+    for (HWND label : labels) {
+        if (label) SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(labelFont), FALSE);
     }
+    for (int i = 0; i < kRows; ++i) {
+        if (values[i]) SendMessageW(values[i], WM_SETFONT, reinterpret_cast<WPARAM>(normalFont.Get()), FALSE);
+        if (values[i]) SetProperty(values[i], kLinkProperty, false);
+        isLink[i] = false;
+    }
+    Layout();
 }
 
 void CRecView::Layout() {
@@ -218,7 +242,6 @@ void CRecView::Layout() {
     CString value;
     // All fourteen boxes move and show at once: one repaint, no flicker.
     HDWP moves = BeginDeferWindowPos(2 * kRows);
-    constexpr UINT kPlace = SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW;
     for (int i = 0; i < kRows; ++i) {
         std::wstring label;
         if (i == kNoteRow) {
@@ -228,19 +251,24 @@ void CRecView::Layout() {
         } else {
             label = std::wstring(fieldWord.Text()) + L" " + std::to_wstring(i + 1);
         }
-        SetWindowTextW(labels[i], label.c_str());
-        if (moves) moves = DeferWindowPos(moves, labels[i], nullptr, marginUnit, y, 9 * marginUnit, lineHeight, kPlace);
+        // What is as it was stays untouched: every change of a window costs a
+        // round trip to the system, and the next record mostly has the same labels.
+        if (W(BoxText(labels[i]).c_str()) != label) SetWindowTextW(labels[i], label.c_str());
+        moves = PlaceIfMoved(moves, labels[i], {marginUnit, y, 10 * marginUnit, y + lineHeight});
 
         record->GetField(i, value);
         const wchar_t* text = W(value.c_str());
         bool link = i != kNoteRow && links && IsWebAddress(text);
         SetBoxText(values[i], text);
-        SendMessageW(values[i], WM_SETFONT, reinterpret_cast<WPARAM>(link && linkFont ? linkFont.Get() : normalFont),
-                     FALSE);
-        SetProperty(values[i], kLinkProperty, link);
-        int left = 11 * marginUnit + 2;
+        if (link != isLink[i]) {
+            SendMessageW(values[i], WM_SETFONT,
+                         reinterpret_cast<WPARAM>(link && linkFont ? linkFont.Get() : normalFont.Get()), FALSE);
+            SetProperty(values[i], kLinkProperty, link);
+            isLink[i] = link;
+        }
+        int left = 11 * marginUnit + ScaleForDpi(2, dpi);
         int height = i == kNoteRow ? 5 * lineHeight : lineHeight;
-        if (moves) moves = DeferWindowPos(moves, values[i], nullptr, left, y, right - left, height, kPlace);
+        moves = PlaceIfMoved(moves, values[i], {left, y, right, y + height});
 
         y += lineHeight + rowGap;
     }
@@ -248,20 +276,34 @@ void CRecView::Layout() {
     RepaintBoxes();  // a font change alone does not repaint a box
 }
 
+// Moves and shows a child within a deferred placement, unless it is shown
+// already where it should be.
+HDWP CRecView::PlaceIfMoved(HDWP moves, HWND child, RECT place) const {
+    if (!moves || !child) return moves;
+    RECT now;
+    GetWindowRect(child, &now);
+    MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&now), 2);
+    if (IsWindowVisible(child) && EqualRect(&now, &place)) return moves;
+    return DeferWindowPos(moves, child, nullptr, place.left, place.top, place.right - place.left,
+                          place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+}
+
 void CRecView::RepaintBoxes() {
     RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 void CRecView::Paint(HDC dc) {
-    COLORREF colour = shown ? RGB(192, 192, 192) : GetBkColor(dc);
+    COLORREF colour = shown ? FrameColour() : Background();
     Pen pen(CreatePen(PS_SOLID, 1, colour));
     Selection selectPen(dc, pen.Get());
     Selection selectBrush(dc, GetStockObject(NULL_BRUSH));
+    // The frame stands a little off the box's text on every side.
+    int left = ScaleForDpi(3, dpi), top = ScaleForDpi(4, dpi), rest = ScaleForDpi(1, dpi);
     for (HWND box : values) {
         RECT frame;
         if (!box || !GetWindowRect(box, &frame)) continue;
         MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&frame), 2);
-        Rectangle(dc, frame.left - 3, frame.top - 4, frame.right + 1, frame.bottom + 1);
+        Rectangle(dc, frame.left - left, frame.top - top, frame.right + rest, frame.bottom + rest);
     }
 }
 

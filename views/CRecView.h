@@ -24,7 +24,11 @@ public:
 
     HWND parent = nullptr;
 
-    HFONT normalFont = nullptr;  // stock; never deleted
+    // Its fonts and layout follow the DPI.
+    void SetDpi(int dpi);
+
+    int dpi = 96;
+    Font normalFont;  // the default GUI font at the pane's DPI
     Font boldFont;
     Font linkFont;
     int lineHeight = 18;
@@ -33,6 +37,7 @@ public:
     HWND labels[7] = {};
     HWND values[7] = {};
     bool linkPressed = false;
+    bool isLink[7] = {};  // each box shows a hyperlink (its font and property set)
 
 private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -41,6 +46,7 @@ private:
     void Layout();
     // The pane, its frames and every box with its own frame and scroll bar.
     void RepaintBoxes();
+    HDWP PlaceIfMoved(HDWP moves, HWND child, RECT place) const;
     void Paint(HDC dc);
     int RowOf(HWND box) const;
 

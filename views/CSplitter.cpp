@@ -1,5 +1,6 @@
 #include "views/CSplitter.h"
 
+#include "dialogs/framework/Display.h"
 #include "dialogs/framework/Gdi.h"
 #include "res/resource.h"
 #include "views/ViewHost.h"
@@ -44,6 +45,11 @@ void CSplitter::Create(HWND parentWindow) {
     parent = parentWindow;
     CreateWindowAs(0, kClassName, L"", WS_CHILD, 0, 0, 0, 0, parent,
                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_SPLITTER)), resources);
+}
+
+void CSplitter::SetDpi(int dpi) {
+    width = ScaleForDpi(kSplitterWidth, dpi);
+    margin = ScaleForDpi(kSplitterMargin, dpi);
 }
 
 LRESULT CSplitter::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -93,7 +99,7 @@ void CSplitter::DrawDragBar(int offset) {
     GetClientRect(hwnd, &bar);
     MapWindowPoints(hwnd, parent, reinterpret_cast<POINT*>(&bar), 2);
     Selection select(dc, patternBrush.Get());
-    PatBlt(dc, bar.left + offset, bar.top, kSplitterWidth, bar.bottom - bar.top, PATINVERT);
+    PatBlt(dc, bar.left + offset, bar.top, width, bar.bottom - bar.top, PATINVERT);
 }
 
 void CSplitter::OnButtonDown(LPARAM position) {
@@ -117,7 +123,7 @@ void CSplitter::OnMouseMove(LPARAM position) {
     POINT parentRight = {parentClient.right, 0};
     ClientToScreen(parent, &parentLeft);
     ClientToScreen(parent, &parentRight);
-    newOffset = LimitDragOffset(newOffset, bar.x, parentLeft.x, parentRight.x);
+    newOffset = LimitDragOffset(newOffset, bar.x, parentLeft.x, parentRight.x, width, margin);
 
     lastMouseX = x;
     if (newOffset != dragOffset) {

@@ -15,8 +15,12 @@
 #include <string>
 #include <vector>
 
-// The record list's icon column; also what the data columns share less.
+// The record list's icon column at 96 DPI; also what the data columns share
+// less. Stored column widths are pixels at 96 DPI too (as a program that knew
+// no other DPI stored them), scaled to the window's DPI when shown.
 inline constexpr int kIconColumnWidth = 20;
+// A category icon's side at 96 DPI, which a row's height is at least.
+inline constexpr int kIconSize = 16;
 
 struct ColumnShares {
     int share;  // each data column after the first
@@ -60,11 +64,12 @@ inline const CCategory* CategoryOf(const CRecord& record, const CCategories& cat
 }
 
 // The drag offset corrected so that the bar, whose screen x the uncorrected
-// offset puts at barX, stays inside the parent's client area less the margins.
-inline int LimitDragOffset(int offset, int barX, int parentLeft, int parentRight) {
-    if (barX < parentLeft + kSplitterMargin) offset += parentLeft + kSplitterMargin - barX;
-    if (barX > parentRight - kSplitterMargin - kSplitterWidth)
-        offset += parentRight - kSplitterMargin - kSplitterWidth - barX;
+// offset puts at barX, stays inside the parent's client area less the margins
+// (width and margin in pixels at the window's DPI).
+inline int LimitDragOffset(int offset, int barX, int parentLeft, int parentRight, int width = kSplitterWidth,
+                           int margin = kSplitterMargin) {
+    if (barX < parentLeft + margin) offset += parentLeft + margin - barX;
+    if (barX > parentRight - margin - width) offset += parentRight - margin - width - barX;
     return offset;
 }
 
@@ -82,26 +87,48 @@ inline bool StartsWithWebAddress(const char16_t* text) {
     return startsWith(u"http://") || startsWith(u"https://");
 }
 
-// Sorts the list's rows by a column, always ascending. Column 0 (the icons)
-// groups the rows by category id, each group ordered by the first field; data
-// column c orders by value c - 1 as the list shows it (so "******" for
-// protected values while locked); other columns leave the order as it is.
+// What the list's rows are ordered by in a column: column 0 (the icons)
+// groups the rows by category id, each group ordered by the first field;
+// data column c orders by value c - 1 as the list shows it (so "******" for
+// protected values while locked).
+struct RowSortKey {
+    int32_t group;
+    std::string text;
+    bool operator<(const RowSortKey& other) const {
+        return group != other.group ? group < other.group : text < other.text;
+    }
+};
+
+inline RowSortKey SortKeyOf(const CRecord& record, int column) {
+    CString text;
+    record.GetField(column == 0 ? 0 : column - 1, text);
+    return {column == 0 ? record.categoryId : 0, platform::SortKey(text.c_str())};
+}
+
+// Sorts the list's rows by a column (0 to 6), always ascending; records with
+// equal keys keep their order. Other columns leave the order as it is.
 inline void SortRecords(std::vector<CRecord*>& rows, int column) {
     if (column < 0 || column > 6) return;
     struct Keyed {
-        int32_t group;
-        std::string key;
+        RowSortKey key;
         CRecord* record;
     };
     std::vector<Keyed> keyed;
     keyed.reserve(rows.size());
-    CString text;
-    for (CRecord* record : rows) {
-        record->GetField(column == 0 ? 0 : column - 1, text);
-        keyed.push_back({column == 0 ? record->categoryId : 0, platform::SortKey(text.c_str()), record});
-    }
-    std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
-        return a.group != b.group ? a.group < b.group : a.key < b.key;
-    });
+    for (CRecord* record : rows) keyed.push_back({SortKeyOf(*record, column), record});
+    std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) { return a.key < b.key; });
     for (size_t i = 0; i < rows.size(); ++i) rows[i] = keyed[i].record;
+}
+
+// Where a record goes among rows sorted by the column, as SortRecords would
+// have put it had it been the last of them: after every row with an equal
+// key. Looks at the keys of a few rows only, so a new record takes its
+// place among many without a sort.
+inline size_t SortedPlace(const std::vector<CRecord*>& rows, const CRecord& record, int column) {
+    if (column < 0 || column > 6) return rows.size();
+    RowSortKey key = SortKeyOf(record, column);
+    auto place = std::upper_bound(rows.begin(), rows.end(), key, [column](const RowSortKey& k, const CRecord* row) {
+        return k < SortKeyOf(*row, column);
+    });
+    return static_cast<size_t>(place - rows.begin());
 }

@@ -26,12 +26,13 @@ int DrawTextEllipsis(HDC dc, const wchar_t* text, RECT rect) {
     return height;
 }
 
-void DrawBitmapTransparent(HDC dc, RECT rect, HBITMAP bitmap) {
+void DrawBitmapTransparent(HDC dc, RECT rect, HBITMAP bitmap, int dpi) {
     BITMAP info;
     if (!bitmap || !GetObjectW(bitmap, sizeof info, &info)) return;
     int width = info.bmWidth, height = info.bmHeight;
-    int dx = width < rect.right - rect.left ? (rect.right - rect.left - width) / 2 : 0;
-    int dy = height < rect.bottom - rect.top ? (rect.bottom - rect.top - height) / 2 : 0;
+    int shownWidth = MulDiv(width, dpi, 96), shownHeight = MulDiv(height, dpi, 96);
+    int dx = shownWidth < rect.right - rect.left ? (rect.right - rect.left - shownWidth) / 2 : 0;
+    int dy = shownHeight < rect.bottom - rect.top ? (rect.bottom - rect.top - shownHeight) / 2 : 0;
 
     MemoryDC source(dc), image(dc), mask(dc);
     Bitmap imageBitmap(CreateCompatibleBitmap(dc, width, height));
@@ -51,8 +52,17 @@ void DrawBitmapTransparent(HDC dc, RECT rect, HBITMAP bitmap) {
 
     COLORREF previousBack = SetBkColor(dc, RGB(255, 255, 255));
     COLORREF previousText = SetTextColor(dc, RGB(0, 0, 0));
-    BitBlt(dc, rect.left + dx, rect.top + dy, width, height, mask.Get(), 0, 0, SRCAND);
-    BitBlt(dc, rect.left + dx, rect.top + dy, width, height, image.Get(), 0, 0, SRCPAINT);
+    int x = rect.left + dx, y = rect.top + dy;
+    if (shownWidth == width && shownHeight == height) {
+        // Unscaled, a plain copy: stretching costs far more under some systems.
+        BitBlt(dc, x, y, width, height, mask.Get(), 0, 0, SRCAND);
+        BitBlt(dc, x, y, width, height, image.Get(), 0, 0, SRCPAINT);
+    } else {
+        int previousMode = SetStretchBltMode(dc, COLORONCOLOR);
+        StretchBlt(dc, x, y, shownWidth, shownHeight, mask.Get(), 0, 0, width, height, SRCAND);
+        StretchBlt(dc, x, y, shownWidth, shownHeight, image.Get(), 0, 0, width, height, SRCPAINT);
+        SetStretchBltMode(dc, previousMode);
+    }
     SetTextColor(dc, previousText);
     SetBkColor(dc, previousBack);
 }

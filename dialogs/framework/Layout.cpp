@@ -1,10 +1,11 @@
 #include "dialogs/framework/Layout.h"
 
 #include <algorithm>
-int SplitterX(int lastWindowLeft, int windowLeft, int splitterX, int dragOffset, int clientWidth) {
+int SplitterX(int lastWindowLeft, int windowLeft, int splitterX, int dragOffset, int clientWidth, int width,
+              int margin) {
     int wanted = lastWindowLeft - windowLeft + splitterX + dragOffset;
-    int x = std::max(wanted, kSplitterMargin);
-    if (wanted + kSplitterWidth > clientWidth - kSplitterMargin) x = clientWidth - kSplitterMargin - kSplitterWidth;
+    int x = std::max(wanted, margin);
+    if (wanted + width > clientWidth - margin) x = clientWidth - margin - width;
     return x;
 }
 

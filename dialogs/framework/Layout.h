@@ -9,8 +9,10 @@ inline constexpr int kDefaultSplitterX = 80;
 
 // The splitter's new x in the client area. It keeps its place on the screen
 // when the window's left edge moves (lastWindowLeft is where that edge was),
-// follows a finished drag (dragOffset), and stays 40 pixels from each edge.
-int SplitterX(int lastWindowLeft, int windowLeft, int splitterX, int dragOffset, int clientWidth);
+// follows a finished drag (dragOffset), and stays a margin (40 pixels at 96
+// DPI) from each edge. width and margin are in pixels at the window's DPI.
+int SplitterX(int lastWindowLeft, int windowLeft, int splitterX, int dragOffset, int clientWidth,
+              int width = kSplitterWidth, int margin = kSplitterMargin);
 
 // Width of the toolbar separator that holds the filter box: the box's own
 // width until the list is wider, then up to the splitter, so that the

@@ -23,6 +23,11 @@ POINT TopLeftInDialog(HWND dialog, int id) {
     return p;
 }
 
+// The focus into the edit that holds what is wrong, its text selected.
+void FocusEdit(HWND dialog, int id) {
+    SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, id)), TRUE);
+}
+
 void MoveUp(HWND dialog, int id, int distance) {
     POINT p = TopLeftInDialog(dialog, id);
     SetWindowPos(GetDlgItem(dialog, id), nullptr, p.x, p.y - distance, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOREDRAW);
@@ -77,6 +82,7 @@ bool CdlgChgPassword::Accept() {
     WipeText(oldPassword);
     if (!oldRight) {
         ShowMessage(hwnd, IDS_PASSWORD_INCORRECT, IDS_OLD_PASSWORD_WRONG, kErrorBox);
+        FocusEdit(hwnd, IDC_OLD_PASSWORD);
         return false;
     }
     std::wstring typed = ReadSecret(hwnd, IDC_NEW_PASSWORD, kMaxPasswordLength);
@@ -97,6 +103,7 @@ bool CdlgChgPassword::Accept() {
     }
     if (!accepted) {
         WipeText(typed);
+        FocusEdit(hwnd, check == NewPasswordCheck::Mismatch ? IDC_CONFIRM_PASSWORD : IDC_NEW_PASSWORD);
         return false;
     }
     action = ActionFor(isChange, typed.empty());

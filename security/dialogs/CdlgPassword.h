@@ -3,11 +3,13 @@
 #pragma once
 
 #include "dialogs/framework/CqrDialog.h"
+#include "security/Cipher.h"
 
 #include <string>
 
-// Password edits take 32 characters; only the first 31 count (kMaxPasswordLength).
-inline constexpr int kPasswordEditLimit = 32;
+// Password edits stop taking characters where a password ends, so that
+// nothing typed is dropped without the user seeing it.
+inline constexpr int kPasswordEditLimit = kMaxPasswordLength;
 
 class CdlgPassword : public CqrDialog {
 public:

@@ -1,4 +1,5 @@
 #include "dialogs/framework/Layout.h"
+#include "dialogs/framework/Mnemonic.h"
 
 #include <gtest/gtest.h>
 
@@ -66,6 +67,36 @@ TEST(Placement, PopupsMoveBackIntoTheWorkArea) {
     r = KeptInWorkArea(work, {-30, -10, 70, 90});
     EXPECT_EQ(r.left, 0);
     EXPECT_EQ(r.top, 0);
+}
+
+// Labels written at run time get a mnemonic each: a word's first letter
+// when it is free, else any free letter or digit, else none; "&" shows as itself.
+TEST(Mnemonics, EachLabelTakesAFreeKey) {
+    struct Case {
+        const wchar_t* label;
+        const wchar_t* shown;
+    };
+    const Case cases[] = {
+        {L"Bank:", L"&Bank:"},            // B is free
+        {L"Account #:", L"&Account #:"},  // A is free
+        {L"Branch:", L"B&ranch:"},        // B is taken now: the next free letter
+        {L"Card Number:", L"Card &Number:"},
+        {L"N & C:", L"N && C:"},  // every letter taken: no mnemonic, "&" doubled
+        {L"PIN 2:", L"&PIN 2:"},
+        {L"PIN 3:", L"PIN &3:"},
+        {L"", L""},
+    };
+    std::wstring taken = L"CG";  // the dialog's own keys
+    for (const Case& c : cases) EXPECT_EQ(WithMnemonic(c.label, taken), c.shown) << c.label;
+    EXPECT_EQ(taken, L"CGBARNP3");
+}
+
+TEST(Mnemonics, TheKeyOfATemplateText) {
+    EXPECT_EQ(MnemonicOf(L"&Category:"), L'C');
+    EXPECT_EQ(MnemonicOf(L"&generate\nPassword ..."), L'G');
+    EXPECT_EQ(MnemonicOf(L"Salt && &pepper"), L'P');
+    EXPECT_EQ(MnemonicOf(L"Salt && pepper"), 0);
+    EXPECT_EQ(MnemonicOf(L"Trailing &"), 0);
 }
 
 }  // namespace

@@ -146,4 +146,31 @@ TEST(RecordOrder, ColumnsSortByTheirValueAndTheIconColumnGroupsByCategory) {
     for (const Case& c : cases) EXPECT_EQ(Sorted(records, c.column), c.expected) << "column " << c.column;
 }
 
+// A new record put in its place among sorted rows lands where sorting all
+// the rows again (the new one last in load order) would put it.
+TEST(RecordOrder, ANewRecordTakesThePlaceASortWouldGiveIt) {
+    std::vector<std::unique_ptr<CRecord>> records;
+    records.push_back(MakeRecord(5, u"Delta", u"Bravo"));
+    records.push_back(MakeRecord(2, u"Charlie", u"Alpha"));
+    records.push_back(MakeRecord(5, u"Alpha", u"Delta"));
+    records.push_back(MakeRecord(2, u"Echo", u"Charlie"));
+    records.push_back(MakeRecord(9, u"Bravo", u"Echo"));
+    const std::pair<const char16_t*, const char16_t*> added[] = {
+        {u"Aardvark", u"Zulu"}, {u"Charlie", u"Bravo"}, {u"Zulu", u""}, {u"", u"Alpha"}, {u"Delta", u"Delta"}};
+    for (int column : {0, 1, 2, 4, 7}) {
+        for (const auto& [first, second] : added) {
+            std::vector<CRecord*> rows;
+            for (const auto& r : records) rows.push_back(r.get());
+            SortRecords(rows, column);
+            auto record = MakeRecord(5, first, second);
+            rows.insert(rows.begin() + static_cast<std::ptrdiff_t>(SortedPlace(rows, *record, column)), record.get());
+            std::vector<CRecord*> sorted;
+            for (const auto& r : records) sorted.push_back(r.get());
+            sorted.push_back(record.get());
+            SortRecords(sorted, column);
+            EXPECT_EQ(rows, sorted) << "column " << column << ", first field size " << std::u16string(first).size();
+        }
+    }
+}
+
 }  // namespace

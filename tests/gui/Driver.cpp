@@ -397,3 +397,7 @@ double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to) {
     QueryPerformanceFrequency(&frequency);
     return 1000.0 * double(to.QuadPart - from.QuadPart) / double(frequency.QuadPart);
 }
+
+void TypeText(HWND window, const wchar_t* text) {
+    for (const wchar_t* c = text; *c; ++c) PressKey(window, static_cast<WPARAM>(LOBYTE(VkKeyScanW(*c))));
+}

@@ -102,6 +102,10 @@ bool FocusControl(HWND control);
 HWND FocusedWindow(HWND anyWindowOfThread);
 // Posts a key press and release to a window.
 void PressKey(HWND window, WPARAM key);
+// Presses the key of each character (lower-case letters, digits and spaces:
+// no Shift) at a window; the program's message loop makes the characters,
+// as it does for typed keys.
+void TypeText(HWND window, const wchar_t* text);
 
 // ---- waiting for the program's own thread --------------------------------------
 // Messages posted to one thread are handled in the order they were posted. A

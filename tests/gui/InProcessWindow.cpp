@@ -16,8 +16,18 @@ std::unique_ptr<Application> application;
 void PumpMessages() {
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        // As the program's own loop: the main window's keys first.
+        if (application && application->mainWindow.hwnd && application->mainWindow.TranslateKeys(message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
+    }
+}
+
+void PressKeys(HWND window, std::initializer_list<WPARAM> keys) {
+    for (WPARAM key : keys) {
+        PostMessageW(window, WM_KEYDOWN, key, 1);
+        PostMessageW(window, WM_KEYUP, key, 0xC0000001);
+        PumpMessages();
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -18,8 +19,12 @@ HWND OpenMainWindowInProcess(const std::filesystem::path& folder, const std::wst
 void CloseMainWindowInProcess(HWND main);
 // The main window object of the open window.
 MainWindowState& Window();
-// Dispatches every message waiting for this thread.
+// Dispatches every message waiting for this thread, the main window's keys
+// first, as the program's message loop does.
 void PumpMessages();
+// Presses and releases each key in turn at a window (the one with the focus,
+// as the keyboard would), each handled before the next.
+void PressKeys(HWND window, std::initializer_list<WPARAM> keys);
 
 // Runs each action in turn on the next visible dialog or menu window of this
 // thread as it opens: modal loops keep dispatching thread timers.

@@ -19,9 +19,14 @@ const int kFieldEdits[] = {IDC_FIELD1, IDC_FIELD2, IDC_FIELD3, IDC_FIELD4, IDC_F
 const int kFieldLabels[] = {IDC_FIELD1_LABEL, IDC_FIELD2_LABEL, IDC_FIELD3_LABEL,
                             IDC_FIELD4_LABEL, IDC_FIELD5_LABEL, IDC_FIELD6_LABEL};
 
+// The field labels as they read, without the "&" of their mnemonics.
 std::vector<std::wstring> Labels(HWND dialog) {
     std::vector<std::wstring> labels;
-    for (int id : kFieldLabels) labels.push_back(ControlText(dialog, id));
+    for (int id : kFieldLabels) {
+        std::wstring label = ControlText(dialog, id);
+        std::erase(label, L'&');
+        labels.push_back(label);
+    }
     return labels;
 }
 
@@ -79,7 +84,8 @@ TEST_F(RecordCommands, NewRecordInAChosenCategoryIsStored) {
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(WindowText(dialog), L"New Record");
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_CATEGORY)));
-    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_GENERATE)));
+    // The first field has the focus, so Generate can insert there.
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_GENERATE)));
     // The list shows every category: the first one is offered.
     EXPECT_EQ(ControlText(dialog, IDC_CATEGORY), L"Bank");
 
@@ -106,6 +112,48 @@ TEST_F(RecordCommands, NewRecordInAChosenCategoryIsStored) {
     EXPECT_EQ(stored.Values(*record), (std::vector<std::u16string>{u"Home mail", u"alice", u"pa55", u"pop.example",
                                                                     u"smtp.example", u"", u"line one\r\nline two"}));
     EXPECT_EQ(CheckDatabase(U(data.DatabasePath().c_str())), "");
+}
+
+// The record dialog opens with the keyboard in the first field, for a new
+// record and an edited one, so that what is typed straight away lands there:
+// a space does not press OK (and a "y" then answer the empty-record question).
+TEST_F(RecordCommands, TypingStraightAfterNewOrEditGoesIntoTheFirstField) {
+    Start();
+    HWND dialog = Command(IDM_NEW_RECORD, L"New Record");
+    ASSERT_NE(dialog, nullptr);
+    HWND first = GetDlgItem(dialog, IDC_FIELD1);
+    EXPECT_TRUE(WaitFor([&] { return FocusedWindow(dialog) == first; }, 5s));
+    // Each label reaches its field with a mnemonic.
+    for (int id : kFieldLabels) {
+        std::wstring label = ControlText(dialog, id);
+        if (!label.empty()) {
+            EXPECT_NE(label.find(L'&'), std::wstring::npos) << id;
+        }
+    }
+    // The characters of typed keys are made as the keys are handled: they
+    // are all in place before Enter.
+    TypeText(FocusedWindow(dialog), L"my yacht");
+    ASSERT_TRUE(Handled());
+    PressKey(FocusedWindow(dialog), VK_RETURN);
+    ASSERT_TRUE(Gone(dialog));
+    ASSERT_TRUE(WaitFor([&] { return Rows() == 4; }));
+
+    // Editing: the title is selected, so typing replaces it.
+    ASSERT_TRUE(WaitFor([&] { return PaneValues().front() == L"my yacht"; }));
+    dialog = Command(IDM_EDIT_RECORD, L"Edit Record");
+    ASSERT_NE(dialog, nullptr);
+    first = GetDlgItem(dialog, IDC_FIELD1);
+    EXPECT_TRUE(WaitFor([&] { return FocusedWindow(dialog) == first; }, 5s));
+    TypeText(FocusedWindow(dialog), L"my boat");
+    ASSERT_TRUE(Handled());
+    PressKey(FocusedWindow(dialog), VK_RETURN);
+    ASSERT_TRUE(Gone(dialog));
+    Close();
+
+    StoredRecords stored(data.DatabasePath());
+    EXPECT_EQ(stored.Count(), 4);
+    EXPECT_NE(stored.Find(u"my boat"), nullptr);
+    EXPECT_EQ(stored.Find(u""), nullptr);  // no empty record
 }
 
 TEST_F(RecordCommands, OverlongTextIsCutToTheLimitsAndCancelStoresNothing) {
@@ -459,12 +507,16 @@ TEST_F(RecordCommands, EnterDeleteAndInsertInTheList) {
         // The keyboard is back in the list, not on the frame.
         EXPECT_TRUE(WaitFor([&] { return FocusedWindow(main) == list; }, 5s)) << c.key;
     }
-    // Tab and F6 go round the filter box, the list and the pane.
+    // Tab goes round the filter box, the search box, the list and every
+    // value of the pane; F6 round the same areas, the pane as one.
     HWND filter = GetDlgItem(GetDlgItem(main, IDC_TOOLBAR), IDC_FILTER);
-    HWND firstBox = PaneBoxes().front();
+    std::vector<HWND> boxes = PaneBoxes();
+    ASSERT_EQ(boxes.size(), 7u);
     HWND search = GetDlgItem(GetDlgItem(main, IDC_TOOLBAR), IDC_SEARCH);
-    const std::pair<WPARAM, HWND> moves[] = {{VK_TAB, firstBox}, {VK_TAB, filter}, {VK_TAB, search}, {VK_TAB, list},
-                                             {VK_F6, firstBox}, {VK_F6, filter}, {VK_F6, search}, {VK_F6, list}};
+    std::vector<std::pair<WPARAM, HWND>> moves;
+    for (HWND box : boxes) moves.push_back({VK_TAB, box});
+    moves.insert(moves.end(), {{VK_TAB, filter}, {VK_TAB, search}, {VK_TAB, list}, {VK_F6, boxes.front()},
+                               {VK_F6, filter}, {VK_F6, search}, {VK_F6, list}});
     for (const auto& [key, expected] : moves) {
         PressKey(FocusedWindow(main), key);
         EXPECT_TRUE(WaitFor([&, expected = expected] { return FocusedWindow(main) == expected; }, 5s)) << key;

@@ -56,6 +56,16 @@ std::wstring ClassName(HWND hwnd) {
     return std::wstring(buffer, n > 0 ? n : 0);
 }
 
+// The key of a text's "&" mnemonic (upper case), or 0.
+wchar_t MnemonicKey(const std::wstring& text) {
+    for (size_t i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != L'&') continue;
+        if (text[i + 1] != L'&') return static_cast<wchar_t>(towupper(text[i + 1]));
+        ++i;
+    }
+    return 0;
+}
+
 // The ids of the dialog's children in creation (tab) order, leaving out the
 // statics that have no id of their own.
 std::vector<int> ChildIds(HWND dialog) {
@@ -66,6 +76,8 @@ std::vector<int> ChildIds(HWND dialog) {
     }
     return ids;
 }
+
+std::wstring LoadResourceString(UINT id);
 
 const std::wstring kNoticeCaption = L"" PRODUCT_NAME " " PRODUCT_COPYRIGHT;
 
@@ -81,32 +93,33 @@ const DialogCase kDialogs[] = {
     {IDD_FIRST_RUN, 234, 82, kNoticeCaption.c_str(), false, {IDOK}},
     {IDD_EARLIER_VERSION, 344, 88, kNoticeCaption.c_str(), false, {IDC_DATABASE_PATH, IDOK}},
     {IDD_GET_STARTED, 200, 100, L"Getting Started", true, {IDC_GET_STARTED_ICON, IDOK, IDCANCEL}},
-    {IDD_ABOUT, 209, 156, L"About Quorrel", true, {IDC_ABOUT_TITLE, IDC_ABOUT_EDITION, IDOK}},
+    {IDD_ABOUT, 209, 156, L"About Quorrel", true, {IDC_ABOUT_TITLE, IDC_ABOUT_EDITION, IDOK, IDC_ABOUT_PICTURE}},
+    // Every label right before its control, for its mnemonic and for screen readers.
     {IDD_RECORD_EDIT, 306, 194, L"Edit Record", true,
-     {IDOK, IDCANCEL, IDC_GENERATE, IDC_CATEGORY, IDC_CATEGORY_LABEL, IDC_FIELD1_LABEL, IDC_NOTE_LABEL,
-      IDC_FIELD2_LABEL, IDC_FIELD3_LABEL, IDC_FIELD4_LABEL, IDC_FIELD5_LABEL, IDC_FIELD6_LABEL, IDC_FIELD1,
-      IDC_FIELD2, IDC_FIELD3, IDC_FIELD4, IDC_FIELD5, IDC_FIELD6, IDC_NOTE}},
+     {IDC_CATEGORY_LABEL, IDC_CATEGORY, IDC_FIELD1_LABEL, IDC_FIELD1, IDC_FIELD2_LABEL, IDC_FIELD2, IDC_FIELD3_LABEL,
+      IDC_FIELD3, IDC_FIELD4_LABEL, IDC_FIELD4, IDC_FIELD5_LABEL, IDC_FIELD5, IDC_FIELD6_LABEL, IDC_FIELD6,
+      IDC_NOTE_LABEL, IDC_NOTE, IDOK, IDCANCEL, IDC_GENERATE}},
     {IDD_PREFERENCES, 313, 136, L"Preferences", true,
      {IDC_ODD_COLOUR, IDC_EVEN_COLOUR, IDC_VISIBLE_COLUMNS, IDC_VISIBLE_COLUMNS_SPIN, IDC_URLS_AS_LINKS,
       IDC_PER_CATEGORY_WIDTHS, IDC_CLEARTEXT_PASSWORDS, IDC_PROMPT_ON_OPEN, IDC_NO_PASSWORD_WARNING,
-      IDC_LOCKOUT_ENABLE, IDC_LOCKOUT_MINUTES, IDC_LOCKOUT_MINUTES_SPIN, IDC_LOCKOUT_MINUTES_LABEL, IDOK, IDCANCEL}},
+      IDC_LOCKOUT_ENABLE, IDC_LOCKOUT_MINUTES_LABEL, IDC_LOCKOUT_MINUTES, IDC_LOCKOUT_MINUTES_SPIN, IDOK, IDCANCEL}},
     {IDD_COLOUR_PALETTE, 186, 104, L"", false, {IDC_CUSTOM_COLOUR, IDOK, IDCANCEL}},
     {IDD_COLOUR_CUSTOM, 116, 94, L"", false,
      {IDOK, IDCANCEL, IDC_RED_SLIDER, IDC_GREEN_SLIDER, IDC_BLUE_SLIDER, IDC_RED_VALUE, IDC_GREEN_VALUE,
       IDC_BLUE_VALUE, IDC_COLOUR_PREVIEW}},
     {IDD_PASSWORD, 186, 68, L"Enter Password", true,
-     {IDC_PASSWORD, IDOK, IDCANCEL, IDC_PASSWORD_LABEL, IDC_PASSWORD_PROMPT}},
+     {IDC_PASSWORD_LABEL, IDC_PASSWORD, IDOK, IDCANCEL, IDC_PASSWORD_PROMPT}},
     {IDD_CHANGE_PASSWORD, 178, 103, L"Change Password", true,
-     {IDC_OLD_PASSWORD, IDC_NEW_PASSWORD, IDC_CONFIRM_PASSWORD, IDOK, IDCANCEL, IDC_OLD_PASSWORD_LABEL,
-      IDC_NEW_PASSWORD_LABEL, IDC_CONFIRM_PASSWORD_LABEL}},
+     {IDC_OLD_PASSWORD_LABEL, IDC_OLD_PASSWORD, IDC_NEW_PASSWORD_LABEL, IDC_NEW_PASSWORD, IDC_CONFIRM_PASSWORD_LABEL,
+      IDC_CONFIRM_PASSWORD, IDOK, IDCANCEL}},
     {IDD_NO_PASSWORD, 198, 80, L"No Password", true, {IDC_WARNING_ICON, IDC_SHOW_WARNING, IDOK}},
     {IDD_CATEGORY_SELECT, 120, 106, L"Category", true,
      {IDC_CATEGORY, IDC_EDIT_CATEGORY, IDC_DELETE_CATEGORY, IDC_NEW_CATEGORY, IDCANCEL}},
     {IDD_CATEGORY_EDIT, 225, 149, L"Edit Category", true,
-     {IDC_CATEGORY_NAME, IDC_FIELD1, IDC_PROTECT_CATEGORY, IDC_FIELD2, IDC_FIELD3, IDC_FIELD4, IDC_FIELD5,
-      IDC_FIELD6, IDC_CATEGORY_ICON, IDOK, IDCANCEL, IDC_CATEGORY_NAME_LABEL, IDC_FIELD1_LABEL, IDC_FIELD2_LABEL,
-      IDC_FIELD3_LABEL, IDC_FIELD4_LABEL, IDC_FIELD5_LABEL, IDC_FIELD6_LABEL}},
-    {IDD_GENERATE_PASSWORD, 270, 172, L"Generate Password", true,
+     {IDC_CATEGORY_NAME_LABEL, IDC_CATEGORY_NAME, IDC_FIELD1_LABEL, IDC_FIELD1, IDC_PROTECT_CATEGORY, IDC_FIELD2_LABEL,
+      IDC_FIELD2, IDC_FIELD3_LABEL, IDC_FIELD3, IDC_FIELD4_LABEL, IDC_FIELD4, IDC_FIELD5_LABEL, IDC_FIELD5,
+      IDC_FIELD6_LABEL, IDC_FIELD6, IDC_CATEGORY_ICON, IDOK, IDCANCEL}},
+    {IDD_GENERATE_PASSWORD, 290, 172, L"Generate Password", true,
      {IDC_GENERATED_LENGTH, IDC_GENERATED_LENGTH_SPIN, IDC_INCLUDE_UPPER, IDC_INCLUDE_LOWER, IDC_INCLUDE_DIGITS,
       IDC_INCLUDE_PUNCTUATION, IDC_GENERATE_NOW, IDC_GENERATED_PASSWORD, IDOK, IDCANCEL}},
 };
@@ -129,6 +142,106 @@ TEST_F(ResourceTest, EveryDialogTemplateCreatesItsControlsInTabOrder) {
         GetClientRect(dialog.get(), &client);
         EXPECT_EQ(client.right, expected.right);
         EXPECT_EQ(client.bottom, expected.bottom);
+    }
+}
+
+// Each edit has its label right before it (the control a label's mnemonic
+// reaches, and the name screen readers give the edit), and within a dialog no
+// two controls share a mnemonic. Labels left empty are written by the code.
+TEST_F(ResourceTest, EveryEditHasAMnemonicLabelRightBeforeIt) {
+    for (const DialogCase& c : kDialogs) {
+        SCOPED_TRACE(c.templateId);
+        Dialog dialog(c.templateId);
+        ASSERT_NE(dialog.get(), nullptr);
+        std::set<wchar_t> keys;
+        HWND previous = nullptr;
+        for (HWND child = GetWindow(dialog.get(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            std::wstring className = ClassName(child);
+            DWORD style = static_cast<DWORD>(GetWindowLongW(child, GWL_STYLE));
+            bool mayHaveKey = _wcsicmp(className.c_str(), L"Static") == 0 ? !(style & SS_NOPREFIX)
+                                                                         : _wcsicmp(className.c_str(), L"Button") == 0;
+            if (wchar_t key = mayHaveKey ? MnemonicKey(WindowText(child)) : 0) {
+                EXPECT_TRUE(keys.insert(key).second) << "twice: " << static_cast<char>(key);
+            }
+            if (_wcsicmp(className.c_str(), L"Edit") == 0) {
+                SCOPED_TRACE(GetDlgCtrlID(child));
+                ASSERT_NE(previous, nullptr);
+                EXPECT_EQ(_wcsicmp(ClassName(previous).c_str(), L"Static"), 0);
+                std::wstring label = WindowText(previous);
+                if (!label.empty()) {
+                    EXPECT_NE(MnemonicKey(label), 0) << "no mnemonic";
+                }
+            }
+            previous = child;
+        }
+    }
+}
+
+// Every text fits its control at this display's DPI, templates and the texts
+// the code writes into them: a word cut off or a label running under the
+// next control would be lost to the user.
+TEST_F(ResourceTest, NoControlTextIsWiderThanItsControl) {
+    struct RunTimeText {
+        int templateId, controlId;
+        UINT stringId;           // 0: the text below
+        const wchar_t* text;
+    };
+    const RunTimeText runTime[] = {
+        {IDD_RECORD_EDIT, IDC_FIELD1_LABEL, 0, L"&Description:"},
+        {IDD_RECORD_EDIT, IDC_FIELD2_LABEL, 0, L"&Application:"},
+        {IDD_PASSWORD, IDC_PASSWORD_PROMPT, 41115, nullptr},
+        {IDD_PASSWORD, IDC_PASSWORD_PROMPT, 40015, nullptr},
+        {IDD_PASSWORD, IDC_PASSWORD_PROMPT, 40031, nullptr},
+        {IDD_PASSWORD, IDC_PASSWORD_PROMPT, 40032, nullptr},
+    };
+    auto fits = [](HWND control, const std::wstring& text) -> std::wstring {
+        if (text.empty()) return L"";
+        DWORD style = static_cast<DWORD>(GetWindowLongW(control, GWL_STYLE));
+        std::wstring className = ClassName(control);
+        bool isButton = _wcsicmp(className.c_str(), L"Button") == 0;
+        bool isStatic = _wcsicmp(className.c_str(), L"Static") == 0;
+        if (!isButton && !isStatic) return L"";
+        if (isButton && (style & 0x0F) == BS_OWNERDRAW) return L"";  // draws no text
+        if (isStatic && (style & SS_TYPEMASK) > SS_RIGHT && (style & SS_TYPEMASK) != SS_LEFTNOWORDWRAP) return L"";
+        RECT client;
+        GetClientRect(control, &client);
+        HDC dc = GetDC(control);
+        HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+        int dpi = GetDeviceCaps(dc, LOGPIXELSX);
+        auto scaled = [dpi](int pixels) { return MulDiv(pixels, dpi, 96); };
+        UINT flags = DT_CALCRECT | ((style & SS_NOPREFIX) && isStatic ? DT_NOPREFIX : 0);
+        int room = client.right;
+        DWORD kind = style & 0x0F;
+        if (isButton && (kind == BS_AUTOCHECKBOX || kind == BS_CHECKBOX || kind == BS_AUTORADIOBUTTON))
+            room -= scaled(13 + 4);  // the box and the gap before the text
+        else if (isButton && kind == BS_GROUPBOX)
+            room -= scaled(10);
+        else if (isButton)
+            room -= scaled(6);  // the button's edges
+        bool wraps = (isStatic && (style & SS_TYPEMASK) != SS_LEFTNOWORDWRAP) || (isButton && (style & BS_MULTILINE));
+        RECT need = {0, 0, room, 0};
+        DrawTextW(dc, text.c_str(), -1, &need, flags | (wraps ? DT_WORDBREAK : DT_SINGLELINE));
+        SelectObject(dc, previous);
+        ReleaseDC(control, dc);
+        bool tooTall = wraps && kind != BS_GROUPBOX && need.bottom > client.bottom;
+        if (need.right <= room && !tooTall) return L"";
+        return text + L": needs " + std::to_wstring(need.right) + L"x" + std::to_wstring(need.bottom) + L", has " +
+               std::to_wstring(room) + L"x" + std::to_wstring(client.bottom);
+    };
+    for (const DialogCase& c : kDialogs) {
+        SCOPED_TRACE(c.templateId);
+        Dialog dialog(c.templateId);
+        ASSERT_NE(dialog.get(), nullptr);
+        for (HWND child = GetWindow(dialog.get(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            std::wstring problem = fits(child, WindowText(child));
+            EXPECT_EQ(problem, L"") << GetDlgCtrlID(child);
+        }
+        for (const RunTimeText& t : runTime) {
+            if (t.templateId != c.templateId) continue;
+            std::wstring text = t.text ? t.text : LoadResourceString(t.stringId);
+            std::wstring problem = fits(GetDlgItem(dialog.get(), t.controlId), text);
+            EXPECT_EQ(problem, L"") << t.controlId;
+        }
     }
 }
 
@@ -180,7 +293,7 @@ TEST_F(ResourceTest, ControlsHaveTheClassesStylesAndTextsTheCodeRelyOn) {
         {IDD_CHANGE_PASSWORD, IDC_OLD_PASSWORD, L"Edit", ES_PASSWORD, 0, 0, nullptr},
         {IDD_CHANGE_PASSWORD, IDC_NEW_PASSWORD, L"Edit", ES_PASSWORD, 0, 0, nullptr},
         {IDD_CHANGE_PASSWORD, IDC_CONFIRM_PASSWORD, L"Edit", ES_PASSWORD, 0, 0, L""},
-        {IDD_CHANGE_PASSWORD, IDC_CONFIRM_PASSWORD_LABEL, L"Static", 0, 0, 0, L"Confirm New Password"},
+        {IDD_CHANGE_PASSWORD, IDC_CONFIRM_PASSWORD_LABEL, L"Static", 0, 0, 0, L"&Confirm New Password"},
         {IDD_PREFERENCES, IDC_ODD_COLOUR, L"Button", 0, 0x0F, BS_OWNERDRAW, nullptr},
         {IDD_PREFERENCES, IDC_EVEN_COLOUR, L"Button", 0, 0x0F, BS_OWNERDRAW, nullptr},
         {IDD_PREFERENCES, IDC_VISIBLE_COLUMNS, L"Edit", ES_READONLY | ES_NUMBER, 0, 0, nullptr},
@@ -255,14 +368,13 @@ TEST_F(ResourceTest, MainMenuListsEveryCommand) {
     };
     const std::vector<Popup> expected = {
         {L"&File",
-         {{IDM_LOCK, L"&Lock Data"}, {IDM_PASSWORD, L"Add &Password ..."}, {0, nullptr}, {IDM_IMPORT, L"&Import ..."},
+         {{IDM_LOCK, L"&Lock Data\tCtrl+L"}, {IDM_PASSWORD, L"Add &Password ..."}, {0, nullptr}, {IDM_IMPORT, L"&Import ..."},
           {IDM_EXPORT, L"&Export ..."}, {0, nullptr}, {IDM_SYNCHRONIZE, L"&Synchronize PDA"}, {0, nullptr},
           {IDM_EXIT, L"E&xit"}}},
         {L"&Edit",
-         {{IDM_NEW_RECORD, L"&New Record ..."}, {IDM_EDIT_RECORD, L"&Edit Selected Record ..."},
-          {IDM_DELETE_RECORD, L"&Delete Selected Record"}, {0, nullptr}, {IDM_FIND, L"&Find\tCtrl+F"},
-          {0, nullptr}, {IDM_CATEGORIES, L"&Categories ..."},
-          {0, nullptr}, {IDM_PREFERENCES, L"&Preferences ..."}}},
+         {{IDM_NEW_RECORD, L"&New Record ...\tCtrl+N"}, {IDM_EDIT_RECORD, L"&Edit Selected Record ...\tEnter"},
+          {IDM_DELETE_RECORD, L"&Delete Selected Record\tDel"}, {0, nullptr}, {IDM_FIND, L"&Find\tCtrl+F"},
+          {0, nullptr}, {IDM_CATEGORIES, L"&Categories ..."}, {0, nullptr}, {IDM_PREFERENCES, L"&Preferences ..."}}},
         {L"&Help", {{IDM_HELP_CONTENTS, L"&Contents"}, {0, nullptr}, {IDM_ABOUT, L"&About ..."}}},
     };
 
@@ -330,8 +442,10 @@ TEST_F(ResourceTest, BitmapsHaveTheirSizes) {
     const struct {
         int id, width, height;
     } cases[] = {
-        {IDB_HEADER_GLYPH, 12, 12}, {IDB_MISSING_ICON, 16, 16}, {IDB_ABOUT, 96, 44},
-        {IDB_TOOLBAR, 168, 29},     {IDB_TOOLBAR_DISABLED, 168, 29},
+        {IDB_HEADER_GLYPH, 12, 12},         {IDB_MISSING_ICON, 16, 16},        {IDB_ABOUT, 96, 44},
+        {IDB_ABOUT_150, 144, 66},           {IDB_ABOUT_200, 192, 88},          {IDB_TOOLBAR, 168, 29},
+        {IDB_TOOLBAR_DISABLED, 168, 29},    {IDB_TOOLBAR_150, 252, 44},        {IDB_TOOLBAR_DISABLED_150, 252, 44},
+        {IDB_TOOLBAR_200, 336, 58},         {IDB_TOOLBAR_DISABLED_200, 336, 58},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.id);
@@ -364,10 +478,16 @@ private:
 
 TEST_F(ResourceTest, ToolbarStripsTurnTheirBackgroundIntoTheButtonFace) {
     // As the main window loads them: the colour-table entries are replaced,
-    // which works only for palettised bitmaps.
-    for (int id : {IDB_TOOLBAR, IDB_TOOLBAR_DISABLED}) {
-        SCOPED_TRACE(id);
-        auto bitmap = static_cast<HBITMAP>(LoadImageW(Module(), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0,
+    // which works only for palettised bitmaps. Each size has its own strip.
+    const struct {
+        int id, width, height;
+    } strips[] = {
+        {IDB_TOOLBAR, 28, 29},     {IDB_TOOLBAR_DISABLED, 28, 29},     {IDB_TOOLBAR_150, 42, 44},
+        {IDB_TOOLBAR_DISABLED_150, 42, 44}, {IDB_TOOLBAR_200, 56, 58}, {IDB_TOOLBAR_DISABLED_200, 56, 58},
+    };
+    for (const auto& strip : strips) {
+        SCOPED_TRACE(strip.id);
+        auto bitmap = static_cast<HBITMAP>(LoadImageW(Module(), MAKEINTRESOURCEW(strip.id), IMAGE_BITMAP, 0, 0,
                                                       LR_CREATEDIBSECTION | LR_LOADTRANSPARENT | LR_LOADMAP3DCOLORS));
         ASSERT_NE(bitmap, nullptr);
         DIBSECTION dib{};
@@ -377,17 +497,30 @@ TEST_F(ResourceTest, ToolbarStripsTurnTheirBackgroundIntoTheButtonFace) {
             PixelReader pixels(bitmap);
             const COLORREF face = GetSysColor(COLOR_BTNFACE);
             for (int cell = 0; cell < 6; ++cell) {
-                const int left = cell * 28;
+                const int left = cell * strip.width;
                 EXPECT_EQ(pixels.At(left, 0), face) << "cell " << cell;
-                EXPECT_EQ(pixels.At(left + 27, 28), face) << "cell " << cell;
+                EXPECT_EQ(pixels.At(left + strip.width - 1, strip.height - 1), face) << "cell " << cell;
                 int art = 0;
-                for (int y = 0; y < 29; ++y)
-                    for (int x = left; x < left + 28; ++x) art += pixels.At(x, y) != face;
-                EXPECT_GT(art, 100) << "cell " << cell << " is (nearly) empty";
+                for (int y = 0; y < strip.height; ++y)
+                    for (int x = left; x < left + strip.width; ++x) art += pixels.At(x, y) != face;
+                EXPECT_GT(art, strip.width * strip.height / 8) << "cell " << cell << " is (nearly) empty";
             }
         }
         DeleteObject(bitmap);
     }
+}
+
+// The manifest asks for per-monitor DPI awareness (v2, with the older
+// systems' "true/pm"), so that Windows does not stretch the program's picture.
+TEST_F(ResourceTest, ManifestDeclaresPerMonitorDpiAwareness) {
+    HRSRC found = FindResourceW(Module(), MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));  // RT_MANIFEST
+    ASSERT_NE(found, nullptr);
+    auto text = static_cast<const char*>(LockResource(LoadResource(Module(), found)));
+    ASSERT_NE(text, nullptr);
+    std::string manifest(text, SizeofResource(Module(), found));
+    EXPECT_NE(manifest.find(">true/pm</dpiAware>"), std::string::npos);
+    EXPECT_NE(manifest.find(">PerMonitorV2, PerMonitor</dpiAwareness>"), std::string::npos);
+    EXPECT_NE(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
 }
 
 TEST_F(ResourceTest, ProgramIconHoldsThreeSizes) {

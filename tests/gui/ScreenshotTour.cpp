@@ -6,6 +6,7 @@
 #include "res/resource.h"
 #include "storage/CxFile.h"
 #include "tests/gui/Driver.h"
+#include "tests/gui/ScreenPicture.h"
 #include "tests/gui/TestDatabase.h"
 
 #include <commctrl.h>
@@ -18,28 +19,6 @@ namespace {
 
 constexpr wchar_t kMainClass[] = L"DPC_QUORREL_WND_CLASS";
 std::wstring outputFolder;
-
-void SaveBitmap(HBITMAP bitmap, HDC dc, int width, int height, const std::wstring& path) {
-    BITMAPINFOHEADER header = {};
-    header.biSize = sizeof header;
-    header.biWidth = width;
-    header.biHeight = height;
-    header.biPlanes = 1;
-    header.biBitCount = 24;
-    header.biCompression = BI_RGB;
-    int stride = (width * 3 + 3) & ~3;
-    std::vector<char> pixels(static_cast<size_t>(stride) * height);
-    GetDIBits(dc, bitmap, 0, static_cast<UINT>(height), pixels.data(), reinterpret_cast<BITMAPINFO*>(&header),
-              DIB_RGB_COLORS);
-    BITMAPFILEHEADER file = {};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof file + sizeof header;
-    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
-    std::ofstream out(path.c_str(), std::ios::binary);
-    out.write(reinterpret_cast<const char*>(&file), sizeof file);
-    out.write(reinterpret_cast<const char*>(&header), sizeof header);
-    out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
-}
 
 // What the program is doing when a picture is taken.
 enum class Moment {
@@ -77,23 +56,11 @@ void Capture(HWND window, const wchar_t* name, Moment moment = Moment::kWaiting)
     if (moment != Moment::kMenuOpen) SetForegroundWindow(window);
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     WaitForPicture(window, moment);
-    RECT r;
     // A window that closed meanwhile has no picture to give.
-    if (!IsWindow(window) || !GetWindowRect(window, &r) || r.right <= r.left || r.bottom <= r.top) {
+    if (!SaveScreenPicture(window, outputFolder + L"\\" + name + L".bmp")) {
         std::fwprintf(stderr, L"window for %ls is gone\n", name);
         return;
     }
-    int width = r.right - r.left, height = r.bottom - r.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ previous = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
-    SelectObject(memory, previous);
-    SaveBitmap(bitmap, memory, width, height, outputFolder + L"\\" + name + L".bmp");
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
     std::fwprintf(stderr, L"saved %ls\n", name);
 }
 

@@ -200,7 +200,7 @@ TEST_F(MainWindowTest, LockDisplayFollowsThePassword) {
     List().Refresh();
     // Adding a password leaves the data locked: protected values are masked.
     EXPECT_EQ(MenuText(IDM_PASSWORD), L"Change &Password ...");
-    EXPECT_EQ(MenuText(IDM_LOCK), L"Un&lock The Data ...");
+    EXPECT_EQ(MenuText(IDM_LOCK), L"Un&lock The Data ...\tCtrl+L");
     EXPECT_TRUE(MenuEnabled(IDM_LOCK));
     EXPECT_TRUE(ButtonEnabled(IDM_LOCK));
     EXPECT_EQ(SendMessageW(Window().toolbar.hwnd, TB_GETBITMAP, IDM_LOCK, 0), 2);  // closed padlock
@@ -209,13 +209,13 @@ TEST_F(MainWindowTest, LockDisplayFollowsThePassword) {
     ASSERT_TRUE(VerifyPassword(u"a password"));
     theSettings->locked = 0;
     List().Refresh();
-    EXPECT_EQ(MenuText(IDM_LOCK), L"&Lock The Data");
+    EXPECT_EQ(MenuText(IDM_LOCK), L"&Lock The Data\tCtrl+L");
     EXPECT_EQ(SendMessageW(Window().toolbar.hwnd, TB_GETBITMAP, IDM_LOCK, 0), 1);  // open padlock
     EXPECT_EQ(Pane()[1], L"111");
 
     SendMessageW(main, WM_COMMAND, IDM_LOCK, 0);  // lock
     Pump();
-    EXPECT_EQ(MenuText(IDM_LOCK), L"Un&lock The Data ...");
+    EXPECT_EQ(MenuText(IDM_LOCK), L"Un&lock The Data ...\tCtrl+L");
     EXPECT_EQ(Pane()[1], L"******");
 }
 
