@@ -149,8 +149,10 @@ bool Plain(const std::vector<DWORD>& line) {
 // (empty) in place of the record count, and back, each time until the screen
 // shows it; false when its text cannot be seen.
 bool SwitchStatusBarAndBack(HWND status, std::chrono::milliseconds timeout) {
-    auto line = StatusTextLine(status);
-    if (line.empty() || Plain(line)) return false;  // covered, or no text to tell by
+    // After a resize the bar may not have drawn its text yet: wait for it;
+    // false when it stays covered or without a text to tell by.
+    std::vector<DWORD> line;
+    if (!WaitFor([&] { return !Plain(line = StatusTextLine(status)); }, timeout)) return false;
     PostMessageW(status, SB_SIMPLE, TRUE, 0);
     bool shown = WaitFor([&] { return Plain(StatusTextLine(status)); }, timeout);
     PostMessageW(status, SB_SIMPLE, FALSE, 0);

@@ -553,15 +553,23 @@ TEST_F(RecordCommands, NewRecordFollowsItsCategoryInTheFilter) {
 
 // Whether the box shows its link highlighted after the pointer moved to x
 // (box client coordinates) on its middle line. The highlight lasts while the
-// pointer stays over the link.
-bool HighlightedWithPointerAt(HWND main, HWND box, int x) {
+// pointer stays over the link. Under Wine the program may see the pointer's
+// previous place for a moment, so the move is repeated until the highlight
+// is as expected or a second has passed: a hot area that is wrong stays wrong.
+bool HighlightedWithPointerAt(HWND main, HWND box, int x, bool expected) {
     RECT r;
     GetWindowRect(box, &r);
-    POINT at = {r.left + x, (r.top + r.bottom) / 2};
-    SetCursorPos(at.x, at.y);
-    PostMessageW(box, WM_MOUSEMOVE, 0, MAKELPARAM(x, (r.bottom - r.top) / 2));
-    EXPECT_TRUE(WaitUntilHandled(main));
-    return GetPropW(box, L"_HyperHighLt_") != nullptr;
+    SetCursorPos(r.left + x, (r.top + r.bottom) / 2);
+    bool highlighted = !expected;
+    WaitFor(
+        [&] {
+            PostMessageW(box, WM_MOUSEMOVE, 0, MAKELPARAM(x, (r.bottom - r.top) / 2));
+            EXPECT_TRUE(WaitUntilHandled(main));
+            highlighted = GetPropW(box, L"_HyperHighLt_") != nullptr;
+            return highlighted == expected;
+        },
+        1s);
+    return highlighted;
 }
 
 TEST_F(RecordCommands, LinkIsHotExactlyAlongItsDrawnText) {
@@ -587,9 +595,9 @@ TEST_F(RecordCommands, LinkIsHotExactlyAlongItsDrawnText) {
     int start = static_cast<short>(LOWORD(SendMessageW(link, EM_POSFROMCHAR, 0, 0)));
     int end = start + size.cx;
 
-    EXPECT_TRUE(HighlightedWithPointerAt(main, link, start + 2));
-    EXPECT_TRUE(HighlightedWithPointerAt(main, link, end - 2));  // the last characters are part of the link
-    EXPECT_FALSE(HighlightedWithPointerAt(main, link, end + 3));
+    EXPECT_TRUE(HighlightedWithPointerAt(main, link, start + 2, true));
+    EXPECT_TRUE(HighlightedWithPointerAt(main, link, end - 2, true));  // the last characters are part of the link
+    EXPECT_FALSE(HighlightedWithPointerAt(main, link, end + 3, false));
     Close();
 }
 

@@ -298,6 +298,8 @@ TEST_F(SecretsWindowTest, EveryWayOfUnlockingStartsTheInactivityTimer) {
          [&] { SendMessageW(main, WM_COMMAND, IDM_NEW_RECORD, 0); },
          {[](HWND record) {
               SetDlgItemTextW(record, IDC_FIELD1, L"Beta Bank");
+              // The new record stays selected: the copy below takes this value.
+              SetDlgItemTextW(record, IDC_FIELD2, L"beta");
               SendMessageW(record, WM_COMMAND, IDOK, 0);
           },
           answer}},
