@@ -266,11 +266,14 @@ void CRecList::ShowNewRecord(CRecord* record) {
     }
     auto place = static_cast<int>(SortedPlace(rows, *record, sortColumn));
     rows.insert(rows.begin() + place, record);
-    // Every row after the new one moves and changes its colour: the whole
-    // list is drawn again, once, after the selection below.
+    // Every row after the new one moves and changes its colour: counted,
+    // scrolled to and selected with drawing off, the list is drawn once (the
+    // list view sets up its scroll bars when drawing comes back on anyway).
+    SetRedraw(hwndList, false);
     ListView_SetItemCountEx(hwndList, static_cast<int>(rows.size()), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
-    InvalidateRect(hwndList, nullptr, FALSE);
-    Select(place);
+    MarkSelected(place);
+    SetRedraw(hwndList, true);
+    InvalidateRect(hwndList, nullptr, TRUE);
     host.OnRowsChanged();
 }
 
@@ -319,23 +322,29 @@ void CRecList::ApplySearch(bool selectFirst) {
     }
 }
 
-void CRecList::Select(int row) {
-    // A row selected already notifies nothing: the pane must follow its new record all the same.
-    bool already = SelectedRow() == row;
-    // A row out of view is brought into it first, with drawing off: the
-    // list then paints once where it ends instead of scrolling there (which
-    // costs far more under some systems).
+bool CRecList::RowInView(int row) const {
     int top = ListView_GetTopIndex(hwndList);
-    bool outOfView = row < top || row >= top + std::max(ListView_GetCountPerPage(hwndList), 1);
-    if (outOfView) {
-        SetRedraw(hwndList, false);
-        ListView_EnsureVisible(hwndList, row, FALSE);
-    }
-    ListView_SetItemState(hwndList, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    return row >= top && row < top + std::max(ListView_GetCountPerPage(hwndList), 1);
+}
+
+void CRecList::Select(int row) {
+    // A row out of view is brought into it with drawing off: the list then
+    // paints once where it ends instead of scrolling there (which costs far
+    // more under some systems).
+    bool outOfView = !RowInView(row);
+    if (outOfView) SetRedraw(hwndList, false);
+    MarkSelected(row);
     if (outOfView) {
         SetRedraw(hwndList, true);
         InvalidateRect(hwndList, nullptr, TRUE);
     }
+}
+
+void CRecList::MarkSelected(int row) {
+    // A row selected already notifies nothing: the pane must follow its new record all the same.
+    bool already = SelectedRow() == row;
+    if (!RowInView(row)) ListView_EnsureVisible(hwndList, row, FALSE);
+    ListView_SetItemState(hwndList, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     if (already) host.OnSelectionChanged(RecordAt(row));
 }
 

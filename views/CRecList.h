@@ -123,6 +123,9 @@ private:
     // the first of them selected.
     void ApplySearch(bool selectFirst);
     void Select(int row);
+    // Brings the row into view and selects it, the pane following; leaves drawing as it is.
+    void MarkSelected(int row);
+    bool RowInView(int row) const;
 
     std::vector<CRecord*> categoryRows;  // the category's records, in row order
     RecordFilter searchFilter;           // the search text and the lock state it was run under
