@@ -310,7 +310,7 @@ TEST_F(ResourceTest, ControlsHaveTheClassesStylesAndTextsTheCodeRelyOn) {
         {IDD_NO_PASSWORD, IDC_WARNING_ICON, L"Static", 0, WS_VISIBLE, 0, nullptr},
         {IDD_NO_PASSWORD, IDC_SHOW_WARNING, L"Button", 0, 0x0F, BS_AUTOCHECKBOX, L"Show this warning in the future."},
         {IDD_GET_STARTED, IDC_GET_STARTED_ICON, L"Static", 0, WS_VISIBLE, 0, nullptr},
-        {IDD_GET_STARTED, IDOK, L"Button", 0, 0x0F, BS_DEFPUSHBUTTON, L"Yes"},
+        {IDD_GET_STARTED, IDOK, L"Button", 0, 0x0F, BS_DEFPUSHBUTTON, L"&Yes"},
         {IDD_COLOUR_CUSTOM, IDC_COLOUR_PREVIEW, L"Static", 0, WS_VISIBLE, 0, nullptr},
         {IDD_EARLIER_VERSION, IDC_DATABASE_PATH, L"Static", SS_CENTER | SS_NOPREFIX, 0, 0, nullptr},
         {IDD_ABOUT, IDC_ABOUT_EDITION, L"Static", SS_CENTER, 0, 0, L"" PRODUCT_EDITION},
