@@ -70,6 +70,19 @@ RECT ItemRect(HWND toolbar, int index) {
 
 }  // namespace
 
+void NameInToolTips(HWND toolbar, HWND box, UINT tipId) {
+    HWND tips = reinterpret_cast<HWND>(SendMessageW(toolbar, TB_GETTOOLTIPS, 0, 0));
+    if (!tips) return;
+    CResString tip(tipId);
+    TOOLINFOW tool = {};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = toolbar;
+    tool.uId = reinterpret_cast<UINT_PTR>(box);
+    tool.lpszText = const_cast<wchar_t*>(tip.Text());
+    SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
 void MainToolbar::Create(HWND parent, HINSTANCE resourceModule, int windowDpi) {
     resources = resourceModule;
     hwnd = CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr, WS_CHILD | WS_BORDER | TBSTYLE_TOOLTIPS, 0, 0, 0, 0, parent,
@@ -89,17 +102,7 @@ void MainToolbar::Create(HWND parent, HINSTANCE resourceModule, int windowDpi) {
     HWND filter = CreateWindowExW(0, WC_COMBOBOXW, nullptr,
                                   WS_CHILD | WS_VSCROLL | WS_BORDER | WS_TABSTOP | CBS_DROPDOWNLIST | CBS_HASSTRINGS, 0,
                                   0, 0, 0, hwnd, reinterpret_cast<HMENU>(IDC_FILTER), resources, nullptr);
-    // The toolbar's tool tips name the box as they name the buttons.
-    if (HWND tips = reinterpret_cast<HWND>(SendMessageW(hwnd, TB_GETTOOLTIPS, 0, 0)); tips && filter) {
-        CResString tip(IDS_TIP_FILTER);
-        TOOLINFOW tool = {};
-        tool.cbSize = sizeof tool;
-        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-        tool.hwnd = hwnd;
-        tool.uId = reinterpret_cast<UINT_PTR>(filter);
-        tool.lpszText = const_cast<wchar_t*>(tip.Text());
-        SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    }
+    if (filter) NameInToolTips(hwnd, filter, IDS_TIP_FILTER);
     SetDpi(windowDpi);
     ShowWindow(hwnd, SW_SHOW);
     ShowWindow(filter, SW_SHOW);

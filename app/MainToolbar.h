@@ -10,6 +10,10 @@
 
 class CCategories;
 
+// Names a box of the toolbar in its tool tips, as the buttons are named: what
+// a pointer shows and what accessibility clients read.
+void NameInToolTips(HWND toolbar, HWND box, UINT tipId);
+
 class MainToolbar {
 public:
     // Creates the toolbar (control id 1001) with its filter box (1002).

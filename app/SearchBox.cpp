@@ -1,5 +1,6 @@
 #include "app/SearchBox.h"
 
+#include "app/MainToolbar.h"
 #include "app/MainWindow.h"
 #include "dialogs/framework/CWindow.h"
 #include "dialogs/framework/Display.h"
@@ -33,17 +34,7 @@ void SearchBox::Create(HWND toolbar, HINSTANCE resources, RECT place) {
     SendMessageW(hwnd, EM_LIMITTEXT, kMaxSearchLength, 0);
     CResString cue(IDS_SEARCH_CUE);
     SendMessageW(hwnd, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(cue.Text()));
-    // The toolbar's tool tips name the box as they name the buttons.
-    if (HWND tips = reinterpret_cast<HWND>(SendMessageW(toolbar, TB_GETTOOLTIPS, 0, 0))) {
-        CResString tip(IDS_TIP_SEARCH);
-        TOOLINFOW tool = {};
-        tool.cbSize = sizeof tool;
-        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-        tool.hwnd = toolbar;
-        tool.uId = reinterpret_cast<UINT_PTR>(hwnd);
-        tool.lpszText = const_cast<wchar_t*>(tip.Text());
-        SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    }
+    NameInToolTips(toolbar, hwnd, IDS_TIP_SEARCH);
     SubclassControl(hwnd, &SearchBox::Proc, 0, this);
 }
 
